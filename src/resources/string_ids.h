@@ -1,0 +1,159 @@
+#pragma once
+
+// Names of the string-table numbers, so that code never quotes a bare number. The texts themselves
+// live in string_table_data.cpp.
+
+namespace tessarin::str {
+
+// Program, commands, dialogs and messages.
+inline constexpr int kCompanyKey = 100;
+inline constexpr int kProgramName = 101;
+inline constexpr int kCopyFieldMenuText = 103;
+inline constexpr int kBackupTitle = 105;
+inline constexpr int kBackupSucceeded = 106;
+inline constexpr int kRestoreConfirm = 107;
+inline constexpr int kRestoreTitle = 108;
+inline constexpr int kDocumentTemplate = 128;
+inline constexpr int kDeleteTypeConfirm = 129;
+inline constexpr int kShowDetails = 130;
+inline constexpr int kHideDetails = 131;
+inline constexpr int kUnfiled = 134;
+inline constexpr int kDeleteItemConfirm = 135;
+inline constexpr int kTypeColumnTitle = 136;
+inline constexpr int kPasswordConfirmMismatch = 137;
+inline constexpr int kOldPasswordIncorrect = 138;
+inline constexpr int kWrongPassword = 139;
+inline constexpr int kTypeNameMissing = 140;
+inline constexpr int kTypeNameExists = 141;
+inline constexpr int kAllTypes = 148;
+inline constexpr int kEditTypesEntry = 149;
+inline constexpr int kNewButton = 150;
+inline constexpr int kEditButton = 151;
+inline constexpr int kDeleteButton = 152;
+inline constexpr int kCategoryLabel = 154;
+inline constexpr int kPasswordTooWeak = 155;
+inline constexpr int kDuplicateButton = 156;
+inline constexpr int kDroppedFileTypeUnknown = 158;
+inline constexpr int kDeleteItemsConfirm = 159;
+inline constexpr int kSetSamePasswordOnHandheld = 160;
+inline constexpr int kImportFileConfirm = 161;
+inline constexpr int kUserGuideFileName = 162;
+inline constexpr int kErrorSavingDatabase = 168;
+inline constexpr int kChooseDatabaseLocation = 169;
+inline constexpr int kErrorMovingDatabase = 170;
+inline constexpr int kDatabaseAlreadyExists = 171;
+inline constexpr int kDatabaseVolumeUnavailable = 172;
+inline constexpr int kCategoryPersonal = 175;
+inline constexpr int kCategoryBusiness = 176;
+inline constexpr int kAllCategories = 177;
+inline constexpr int kEditCategoriesEntry = 178;
+inline constexpr int kEditCategoriesTitle = 179;
+inline constexpr int kImportFutureVersion = 180;
+inline constexpr int kTypesLabel = 181;
+inline constexpr int kNoCharacterSet = 182;
+inline constexpr int kCategoryColumnTitle = 183;
+inline constexpr int kShowColumnFor = 184;
+inline constexpr int kMaskButton = 185;
+inline constexpr int kUnmaskButton = 186;
+inline constexpr int kMaskMenuText = 187;
+inline constexpr int kUnmaskMenuText = 188;
+inline constexpr int kApplyColumnsToAllViews = 189;
+inline constexpr int kNoteLabel = 190;
+inline constexpr int kErrorInitializingPlatform = 191;
+inline constexpr int kSyncButton = 192;
+inline constexpr int kDeviceNotConnected = 193;
+inline constexpr int kConnectHandheldToSync = 194;
+
+// Print report.
+inline constexpr int kPrintReportHeader = 300;
+inline constexpr int kPrintPageNumber = 301;
+
+// File dialogs.
+inline constexpr int kCsvSaveFilter = 400;
+inline constexpr int kCsvOpenFilter = 401;
+inline constexpr int kExportFileTitle = 402;
+inline constexpr int kImportFileTitle = 403;
+inline constexpr int kVexSaveFilter = 404;
+inline constexpr int kVexOpenFilter = 405;
+
+// Export, import and clipboard messages.
+inline constexpr int kExportSucceeded = 600;
+inline constexpr int kErrorCreatingExportFile = 602;
+inline constexpr int kErrorWritingExportFile = 603;
+inline constexpr int kErrorReadingImportFile = 605;
+inline constexpr int kImportNotText = 606;
+inline constexpr int kErrorOpeningClipboard = 607;
+inline constexpr int kImportWrongPassword = 608;
+
+// Names and field labels of the built-in types and categories.
+inline constexpr int kTypeInsurance = 2003;
+inline constexpr int kTypeVehicleInfo = 2004;
+inline constexpr int kLabelDescription = 2005;
+inline constexpr int kLabelLicPlate = 2008;
+inline constexpr int kLabelVin = 2009;
+inline constexpr int kTypeBankAccts = 2010;
+inline constexpr int kLabelName = 2011;
+inline constexpr int kLabelAccountNumber = 2012;
+inline constexpr int kTypeCallingCards = 2013;
+inline constexpr int kLabelAccessNumber = 2014;
+inline constexpr int kLabelPin = 2015;
+inline constexpr int kTypeCreditCards = 2016;
+inline constexpr int kLabelCardNumber = 2017;
+inline constexpr int kLabelExpDate = 2018;
+inline constexpr int kTypeClothesSize = 2019;
+inline constexpr int kLabelShirtSize = 2020;
+inline constexpr int kLabelPantSize = 2021;
+inline constexpr int kLabelShoeSize = 2022;
+inline constexpr int kLabelDressSize = 2023;
+inline constexpr int kTypeEmailAccts = 2024;
+inline constexpr int kLabelUsername = 2025;
+inline constexpr int kLabelPassword = 2026;
+inline constexpr int kLabelSmtpHost = 2027;
+inline constexpr int kLabelPop3Host = 2028;
+inline constexpr int kTypeIdentification = 2029;
+inline constexpr int kLabelNumber = 2030;
+inline constexpr int kLabelInsured = 2031;
+inline constexpr int kLabelPolicyNumber = 2032;
+inline constexpr int kLabelDate = 2033;
+inline constexpr int kLabelPhoneNumber = 2035;
+inline constexpr int kTypeMemberships = 2036;
+inline constexpr int kLabelMemberAccount = 2037;
+inline constexpr int kTypeSerialNumbers = 2038;
+inline constexpr int kLabelPurchaseDate = 2041;
+inline constexpr int kLabelReseller = 2042;
+inline constexpr int kTypeVoiceMail = 2043;
+inline constexpr int kLabelAccessCode = 2044;
+inline constexpr int kTypeWebLogins = 2045;
+inline constexpr int kLabelUrl = 2046;
+inline constexpr int kLabelBranch = 2047;
+inline constexpr int kTypeCombinations = 2048;
+inline constexpr int kLabelCode = 2049;
+inline constexpr int kLabelBank = 2050;
+inline constexpr int kTypeFrequentFlyer = 2051;
+inline constexpr int kLabelGroupNumber = 2052;
+inline constexpr int kTypePrescriptions = 2053;
+inline constexpr int kLabelRxNumber = 2054;
+inline constexpr int kLabelDoctor = 2055;
+inline constexpr int kLabelPharmacy = 2056;
+inline constexpr int kLabelSerialNumber = 2057;
+inline constexpr int kTypePhoneNumbers = 2058;
+inline constexpr int kTypeBirthdays = 2059;
+inline constexpr int kTypeEmergencyInfo = 2060;
+
+// Default field labels.
+inline constexpr int kFieldLabel1 = 3000;
+inline constexpr int kFieldLabel2 = 3001;
+inline constexpr int kFieldLabel3 = 3002;
+inline constexpr int kFieldLabel4 = 3003;
+inline constexpr int kFieldLabel5 = 3004;
+inline constexpr int kFieldLabel6 = 3005;
+
+// Status-bar prompts of commands.
+inline constexpr int kPromptImportCryptinfo = 32790;
+inline constexpr int kPromptImportTopSecret = 32791;
+inline constexpr int kPromptImportMobileSafe = 32792;
+inline constexpr int kPromptImportYaps = 32793;
+inline constexpr int kPromptImportEWallet = 32794;
+inline constexpr int kPromptAutoLock = 32795;
+
+}  // namespace tessarin::str
