@@ -1,5 +1,5 @@
-// Test runner: points HOME and the XDG folders at a fresh temporary folder, so that no test can touch
-// the real home folder of whoever runs them.
+// Test runner: points HOME and the XDG folders at a fresh temporary folder, so that no test can
+// touch the real home folder of whoever runs them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -35,8 +35,12 @@ constexpr CCaseTables kCase = MakeTables();
 
 }  // namespace
 
-uint8_t LowerCp1252(uint8_t byte) { return kCase.lower[byte]; }
-uint8_t UpperCp1252(uint8_t byte) { return kCase.upper[byte]; }
+uint8_t LowerCp1252(uint8_t byte) {
+    return kCase.lower[byte];
+}
+uint8_t UpperCp1252(uint8_t byte) {
+    return kCase.upper[byte];
+}
 
 std::string ToLowerCp1252(std::string_view text) {
     std::string out(text);

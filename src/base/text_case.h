@@ -1,7 +1,7 @@
 #pragma once
 
-// Letter case of Windows-1252 text: ASCII letters, the accented letters 0xC0-0xFE, and the four pairs
-// Š/š, Œ/œ, Ž/ž, Ÿ/ÿ of the 0x80-0x9F range.
+// Letter case of Windows-1252 text: ASCII letters, the accented letters 0xC0-0xFE, and the four
+// pairs Š/š, Œ/œ, Ž/ž, Ÿ/ÿ of the 0x80-0x9F range.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,6 +1,16 @@
-#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
 
-int main() {
-    std::puts("usage: tessarin-cli [--db FILE] COMMAND [OPTIONS]");
-    return 0;
+#include <unistd.h>
+
+#include "cli/cli_session.h"
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    tessarin::cli::CCliIo io{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1};
+    const int code = tessarin::cli::RunCli(args, io);
+    std::cout.flush();
+    return code;
 }

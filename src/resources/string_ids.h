@@ -156,4 +156,43 @@ inline constexpr int kPromptImportYaps = 32793;
 inline constexpr int kPromptImportEWallet = 32794;
 inline constexpr int kPromptAutoLock = 32795;
 
+// The command-line tool's own texts.
+inline constexpr int kCliUsage = 20000;
+inline constexpr int kCliCommandsHeading = 20001;
+inline constexpr int kCliHelpHint = 20002;
+inline constexpr int kCliUnknownCommand = 20003;
+inline constexpr int kCliNoDatabase = 20004;
+inline constexpr int kCliDatabaseExists = 20005;
+inline constexpr int kCliDatabaseMissing = 20006;
+inline constexpr int kCliDatabaseUnreadable = 20007;
+inline constexpr int kCliPasswordPrompt = 20008;
+inline constexpr int kCliOldPasswordPrompt = 20009;
+inline constexpr int kCliNewPasswordPrompt = 20010;
+inline constexpr int kCliConfirmPasswordPrompt = 20011;
+inline constexpr int kCliNoPasswordInput = 20012;
+inline constexpr int kCliNotWindows1252 = 20013;
+inline constexpr int kCliCreated = 20014;
+inline constexpr int kCliPasswordSet = 20015;
+inline constexpr int kCliPasswordRemoved = 20016;
+inline constexpr int kCliUnknownOption = 20017;
+inline constexpr int kCliUnexpectedArgument = 20018;
+inline constexpr int kCliOptionNeedsValue = 20019;
+inline constexpr int kCliInfoVersion = 20020;
+inline constexpr int kCliInfoPasswordSet = 20021;
+inline constexpr int kCliInfoTypes = 20022;
+inline constexpr int kCliInfoCategories = 20023;
+inline constexpr int kCliInfoRecords = 20024;
+inline constexpr int kCliInfoHandheldName = 20025;
+inline constexpr int kCliYes = 20026;
+inline constexpr int kCliNo = 20027;
+inline constexpr int kCliOptionsHeading = 20028;
+inline constexpr int kCliSummaryCreate = 20040;
+inline constexpr int kCliSummaryInfo = 20041;
+inline constexpr int kCliSummaryDump = 20042;
+inline constexpr int kCliSummaryPasswd = 20043;
+inline constexpr int kCliOptionNoDefaults = 20050;
+inline constexpr int kCliOptionSetPassword = 20051;
+inline constexpr int kCliOptionHelp = 20052;
+inline constexpr int kCliOptionDb = 20053;
+
 }  // namespace tessarin::str

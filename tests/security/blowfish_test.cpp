@@ -235,7 +235,7 @@ TEST(Blowfish, AnEmptyKeyIsTheZeroByteRepeated) {
 
 // A keyed schedule and a patterned buffer, for the buffer operations' length rules.
 class BlowfishBuffer : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ExpandKey(m_schedule, kLongKey, 16); }
 
     static std::vector<uint8_t> Pattern(size_t size) {

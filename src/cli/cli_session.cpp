@@ -1,0 +1,94 @@
+#include "cli/cli_session.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "base/codepage.h"
+#include "resources/string_ids.h"
+#include "security/password.h"
+#include "store/database_lifecycle.h"
+
+namespace tessarin::cli {
+
+std::string HexCode(int code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(code));
+    return text;
+}
+
+CCliSession::CCliSession(CCliIo& io, std::string databasePath)
+    : m_io(io), m_databasePath(std::move(databasePath)) {}
+
+int CCliSession::Fail(int id, std::initializer_list<std::string_view> args) {
+    WriteLine(m_io.err, Strings().Format(id, args));
+    return kExitFailure;
+}
+
+int CCliSession::UsageError(int id, std::initializer_list<std::string_view> args) {
+    WriteLine(m_io.err, Strings().Format(id, args));
+    return kExitUsage;
+}
+
+void CCliSession::Say(int id, std::initializer_list<std::string_view> args) {
+    WriteLine(m_io.out, Strings().Format(id, args));
+}
+
+bool CCliSession::RequireDatabasePath() {
+    if (!m_databasePath.empty())
+        return true;
+    UsageError(str::kCliNoDatabase);
+    return false;
+}
+
+std::optional<CSecret> CCliSession::AskSecret(int promptId) {
+    std::optional<std::string> line = ReadSecretLine(m_io, Strings().Get(promptId));
+    if (!line) {
+        Fail(str::kCliNoPasswordInput);
+        return std::nullopt;
+    }
+    std::string converted;
+    const bool ok = Utf8ToCp1252(*line, converted);
+    WipeMemory(line->data(), line->size());
+    CSecret secret(converted);
+    WipeMemory(converted.data(), converted.size());
+    if (!ok) {
+        Fail(str::kCliNotWindows1252, {Strings().Get(promptId)});
+        return std::nullopt;
+    }
+    return secret;
+}
+
+int CCliSession::OpenExisting(CDatabaseObj& database) {
+    if (!RequireDatabasePath())
+        return kExitUsage;
+    std::error_code error;
+    if (!std::filesystem::exists(m_databasePath, error))
+        return Fail(str::kCliDatabaseMissing, {m_databasePath});
+    if (IsPasswordSet(m_databasePath)) {
+        std::optional<CSecret> password = AskSecret(str::kCliPasswordPrompt);
+        if (!password)
+            return kExitFailure;
+        if (!CheckPassword(m_databasePath, *password))
+            return Fail(str::kWrongPassword);
+        SetDatabaseKey(m_context, *password);
+    } else {
+        SetDatabaseKey(m_context, CSecret());
+    }
+    std::string detail;
+    const int result = Load(database, m_databasePath, &detail);
+    if (result != 0)
+        return Fail(str::kCliDatabaseUnreadable, {m_databasePath, detail});
+    return kExitOk;
+}
+
+int CCliSession::SaveDatabase(CDatabaseObj& database) {
+    std::string detail;
+    const int result = Save(database, &detail);
+    if (result == 0)
+        return kExitOk;
+    return Fail(str::kErrorSavingDatabase, {HexCode(result)});
+}
+
+}  // namespace tessarin::cli

@@ -1,0 +1,61 @@
+#pragma once
+
+// What every command works with: the streams, the core's context, the database file named, and the
+// shared steps of asking for passwords and opening and saving the database.
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/secure_memory.h"
+#include "cli/cli_io.h"
+#include "store/core_context.h"
+#include "store/database.h"
+
+namespace tessarin::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+class CCliSession {
+public:
+    CCliSession(CCliIo& io, std::string databasePath);
+
+    CCliIo& Io() { return m_io; }
+    CCoreContext& Context() { return m_context; }
+    const CStringTable& Strings() const { return m_context.Strings(); }
+    const std::string& DatabasePath() const { return m_databasePath; }
+
+    // Prints the string-table text with its arguments to standard error.
+    int Fail(int id, std::initializer_list<std::string_view> args = {});
+    int UsageError(int id, std::initializer_list<std::string_view> args = {});
+    void Say(int id, std::initializer_list<std::string_view> args = {});
+
+    // Fails with a message unless a database file was named.
+    bool RequireDatabasePath();
+
+    // Asks for one password. None (after a message) when the input has ended or holds a character
+    // that Windows-1252 cannot hold.
+    std::optional<CSecret> AskSecret(int promptId);
+
+    // Opens the database file that must exist: asks for its password when it has one, then loads
+    // it. 0, or the exit code after a message.
+    int OpenExisting(CDatabaseObj& database);
+
+    // Saves; 0, or the exit code after the save's message.
+    int SaveDatabase(CDatabaseObj& database);
+
+private:
+    CCliIo& m_io;
+    CCoreContext m_context;
+    std::string m_databasePath;
+};
+
+// A system error code as messages show it: lower-case hexadecimal.
+std::string HexCode(int code);
+
+// Runs the tool on its arguments (without the program name).
+int RunCli(const std::vector<std::string>& args, CCliIo& io);
+
+}  // namespace tessarin::cli

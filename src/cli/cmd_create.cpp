@@ -1,0 +1,73 @@
+// create: a new database file, with the built-in types and categories unless asked not to.
+#include <filesystem>
+
+#include "cli/cli_session.h"
+#include "cli/command.h"
+#include "resources/string_ids.h"
+#include "security/password.h"
+#include "security/password_rules.h"
+#include "store/builtins.h"
+#include "store/database_file.h"
+
+namespace tessarin::cli {
+
+namespace {
+
+class CCreateCommand : public ICommand {
+public:
+    std::string_view Name() const override { return "create"; }
+    int Summary() const override { return str::kCliSummaryCreate; }
+    std::vector<COptionSpec> Options() const override {
+        return {{"--no-defaults", "", str::kCliOptionNoDefaults},
+                {"--set-password", "", str::kCliOptionSetPassword}};
+    }
+
+    int Run(CCliSession& session, const CParsedArgs& args) override {
+        if (!session.RequireDatabasePath())
+            return kExitUsage;
+        const std::string& path = session.DatabasePath();
+        std::error_code error;
+        if (std::filesystem::exists(path, error))
+            return session.Fail(str::kCliDatabaseExists, {path});
+
+        CSecret password;
+        if (args.Has("--set-password")) {
+            auto first = session.AskSecret(str::kCliNewPasswordPrompt);
+            if (!first)
+                return kExitFailure;
+            auto confirm = session.AskSecret(str::kCliConfirmPasswordPrompt);
+            if (!confirm)
+                return kExitFailure;
+            if (int message = CheckNewPassword(*first, *confirm))
+                return session.Fail(message);
+            password = *first;
+        }
+
+        CDatabaseObj database(session.Context());
+        database.m_path = path;
+        if (!args.Has("--no-defaults")) {
+            CreateBuiltInTypes(database.m_types);
+            CreateBuiltInCategories(database.m_categories);
+        }
+        SetPassword(session.Context(), database, password);
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        if (!folder.empty())
+            std::filesystem::create_directories(folder, error);
+        std::string detail;
+        const int result = WriteNewDatabaseFile(database, path, &detail);
+        if (result == EEXIST)
+            return session.Fail(str::kCliDatabaseExists, {path});
+        if (result != 0)
+            return session.Fail(str::kErrorSavingDatabase, {HexCode(result)});
+        session.Say(str::kCliCreated, {path});
+        return kExitOk;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ICommand> MakeCreateCommand() {
+    return std::make_unique<CCreateCommand>();
+}
+
+}  // namespace tessarin::cli

@@ -1,0 +1,88 @@
+#include "security/password.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "store/core_context.h"
+#include "store/database.h"
+
+namespace tessarin {
+
+const uint8_t kDatabaseVerificationText[40] = "Keyring check phrase for a locked file.";
+
+std::unique_ptr<CKeySchedule> MakeKeySchedule(const CSecret& password) {
+    auto key = std::make_unique<CKeySchedule>();
+    ExpandKey(*key, password.Bytes(), password.Size());
+    return key;
+}
+
+CCheckBlock EncipherVerification(const CKeySchedule& key, const uint8_t (&plaintext)[40]) {
+    CCheckBlock block;
+    std::memcpy(block.data(), plaintext, block.size());
+    CipherInPlace(key, block.data(), block.size(), true);
+    return block;
+}
+
+CCheckBlock MakeCheckBlock(const CSecret& password) {
+    if (password.Empty())
+        return {};
+    return EncipherVerification(*MakeKeySchedule(password), kDatabaseVerificationText);
+}
+
+bool IsZero(const CCheckBlock& block) {
+    return std::all_of(block.begin(), block.end(), [](uint8_t b) { return b == 0; });
+}
+
+void SetDatabaseKey(CCoreContext& context, const CSecret& password) {
+    context.HoldDatabaseKey(nullptr);
+    if (!password.Empty())
+        context.HoldDatabaseKey(MakeKeySchedule(password));
+}
+
+void SetPassword(CCoreContext& context, CDatabaseObj& database, const CSecret& password) {
+    const CCheckBlock block = MakeCheckBlock(password);
+    SetDatabaseKey(context, password);
+    database.m_checkBlock = block;
+}
+
+CCheckBlock ReadCheckBlock(const std::string& databasePath) {
+    CCheckBlock block{};
+    const int fd = ::open(databasePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return block;
+    size_t done = 0;
+    while (done < block.size()) {
+        const ssize_t n = ::read(fd, block.data() + done, block.size() - done);
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    return block;
+}
+
+bool IsPasswordSet(const std::string& databasePath) {
+    return !IsZero(ReadCheckBlock(databasePath));
+}
+
+bool CheckPassword(const std::string& databasePath, const CSecret& password) {
+    const CCheckBlock stored = ReadCheckBlock(databasePath);
+    if (password.Empty() && IsZero(stored))
+        return true;
+    return EncipherVerification(*MakeKeySchedule(password), kDatabaseVerificationText) == stored;
+}
+
+bool CheckCurrentKey(CCoreContext& context, const std::string& databasePath) {
+    const CCheckBlock stored = ReadCheckBlock(databasePath);
+    if (IsZero(stored)) {
+        context.HoldDatabaseKey(nullptr);
+        return true;
+    }
+    const CKeySchedule* key = context.DatabaseKey();
+    return key && EncipherVerification(*key, kDatabaseVerificationText) == stored;
+}
+
+}  // namespace tessarin

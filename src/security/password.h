@@ -1,0 +1,54 @@
+#pragma once
+
+// The password check block and the database key. The password is never stored: the database file
+// begins with a fixed text enciphered under it, and a typed password is right when enciphering the
+// same text under it gives the same 40 bytes.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/secure_memory.h"
+#include "security/blowfish.h"
+
+namespace tessarin {
+
+class CCoreContext;
+class CDatabaseObj;
+
+using CCheckBlock = std::array<uint8_t, 40>;
+
+// "Keyring check phrase for a locked file." and its terminating zero.
+extern const uint8_t kDatabaseVerificationText[40];
+
+// The key schedule of a password (its bytes, no terminating zero).
+std::unique_ptr<CKeySchedule> MakeKeySchedule(const CSecret& password);
+
+// The verification text enciphered under the schedule.
+CCheckBlock EncipherVerification(const CKeySchedule& key, const uint8_t (&plaintext)[40]);
+
+// The check block of a password: all zeros for the empty password.
+CCheckBlock MakeCheckBlock(const CSecret& password);
+
+bool IsZero(const CCheckBlock& block);
+
+// Drops the held key schedule; for a non-empty password expands and holds a new one.
+void SetDatabaseKey(CCoreContext& context, const CSecret& password);
+
+// Makes the new check block and key for `password` and stores the block in the database. The caller
+// saves the database, which enciphers every item under the new key, and announces the change.
+void SetPassword(CCoreContext& context, CDatabaseObj& database, const CSecret& password);
+
+// The first 40 bytes of a database file; zeros where it cannot be read or is shorter.
+CCheckBlock ReadCheckBlock(const std::string& databasePath);
+
+// Whether the database file has a password.
+bool IsPasswordSet(const std::string& databasePath);
+
+// Whether `password` opens the database file on disk (the held key is not touched).
+bool CheckPassword(const std::string& databasePath, const CSecret& password);
+
+// Whether the held key still opens the file on disk; drops it when the file has no password.
+bool CheckCurrentKey(CCoreContext& context, const std::string& databasePath);
+
+}  // namespace tessarin

@@ -1,0 +1,8 @@
+#include "store/core_context.h"
+
+namespace tessarin {
+
+CCoreContext::CCoreContext() = default;
+CCoreContext::~CCoreContext() = default;
+
+}  // namespace tessarin

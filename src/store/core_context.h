@@ -1,0 +1,62 @@
+#pragma once
+
+// The process-wide things the core works with, in one object passed to whoever needs them: the
+// random source, the key and filler generators, the held key schedule of the open database, the
+// delete method and record numbers of the sync platform manager, the texts and the collation.
+#include <memory>
+
+#include "base/collation.h"
+#include "base/random_source.h"
+#include "resources/string_table.h"
+#include "security/blowfish.h"
+#include "store/key_generator.h"
+#include "sync/platform_manager.h"
+
+namespace tessarin {
+
+class CCoreContext {
+public:
+    CCoreContext();
+    ~CCoreContext();
+    CCoreContext(const CCoreContext&) = delete;
+    CCoreContext& operator=(const CCoreContext&) = delete;
+
+    CRandomSource& Random() { return m_random; }
+    CFillerSource& Filler() { return m_filler; }
+    ItemKey NewKey() { return m_keys.Generate(m_random); }
+    void SetKeyGenerator(CKeyGenerator generator) { m_keys = std::move(generator); }
+
+    // The sync platform manager; the built-in standalone manager unless another is set. The
+    // context does not own what is set.
+    IPlatformManager& Manager() { return *m_manager; }
+    void SetManager(IPlatformManager* manager) { m_manager = manager ? manager : &m_standalone; }
+    uint32_t NewRecordNumber() { return m_manager->GenerateRecordNumber(); }
+
+    // Delete items outright instead of marking them (read from the manager once at start).
+    bool m_hardDelete = false;
+
+    const CStringTable& Strings() const { return m_strings; }
+    CStringTable& Strings() { return m_strings; }
+
+    const ICollation& Collation() const { return *m_collation; }
+    void SetCollation(const ICollation* collation) {
+        m_collation = collation ? collation : &m_fixedCollation;
+    }
+
+    // The key schedule of the open database, or none (no password, or locked).
+    const CKeySchedule* DatabaseKey() const { return m_databaseKey.get(); }
+    void HoldDatabaseKey(std::unique_ptr<CKeySchedule> key) { m_databaseKey = std::move(key); }
+
+private:
+    CRandomSource m_random;
+    CFillerSource m_filler;
+    CKeyGenerator m_keys;
+    CStandaloneManager m_standalone;
+    IPlatformManager* m_manager = &m_standalone;
+    CStringTable m_strings;
+    CFixedCollation m_fixedCollation;
+    const ICollation* m_collation = &m_fixedCollation;
+    std::unique_ptr<CKeySchedule> m_databaseKey;
+};
+
+}  // namespace tessarin

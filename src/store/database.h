@@ -1,0 +1,88 @@
+#pragma once
+
+// One user's whole database: the three item lists and the fields of the file's header.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/change_notice.h"
+#include "store/item_list.h"
+
+namespace tessarin {
+
+class CCoreContext;
+
+inline constexpr uint16_t kCurrentVersion = 5;
+inline constexpr size_t kCheckBlockSize = 40;
+
+class CDatabaseObj {
+public:
+    explicit CDatabaseObj(CCoreContext& context);
+    CDatabaseObj(const CDatabaseObj&) = delete;
+    CDatabaseObj& operator=(const CDatabaseObj&) = delete;
+
+    CCoreContext& Context() { return *m_context; }
+
+    // Back to a new, empty database: zero check block, version 5, reserved fields zero, no items.
+    void Empty();
+
+    // The list of kind 0 (records), 1 (types) or 2 (categories).
+    CItemList& ListOf(int kind);
+    // With kind -1: the types, then the categories, then the records.
+    CBaseItem* FindItem(int kind, uint32_t recordNumber);
+    std::unique_ptr<CBaseItem> TakeItem(int kind, uint32_t recordNumber);
+
+    CTypeItem* FindType(const ItemKey& key) const;
+    CTypeItem* FindTypeByName(std::string_view name) const;
+    CCategoryItem* FindCategory(const ItemKey& key) const;
+    CCategoryItem* FindCategoryByName(std::string_view name) const;
+    CRecord* RecordAt(size_t index) const { return static_cast<CRecord*>(m_records.At(index)); }
+    CTypeItem* TypeAt(size_t index) const { return static_cast<CTypeItem*>(m_types.At(index)); }
+    CCategoryItem* CategoryAt(size_t index) const {
+        return static_cast<CCategoryItem*>(m_categories.At(index));
+    }
+
+    // The record's label of field `index` (custom, else the type's, else the default).
+    std::string LabelFor(const CRecord& record, int index, bool addColon) const;
+
+    // Updates every live record of the type: bits of `relabelled` clear the custom label of that
+    // field, bits of `changedMask` take the type's mask bit; with `applyIcon` the type's icon.
+    void ApplyTypeChange(const CTypeItem& type, uint16_t relabelled, uint16_t changedMask,
+                         bool applyIcon);
+    // Unfiles the records of the type (or category), then deletes it.
+    void DeleteType(CTypeItem* type);
+    void DeleteCategory(CCategoryItem* category);
+    void ApplyColumnsToAllTypes(const CColumnLayout& layout);
+
+    // Builds one record from a row of text columns: column 0 names the type ("Unfiled" for none),
+    // columns 1-6 are the values, columns 7 and up lines of the note. Missing types and categories
+    // are created. Every item created adds a notice to `notices`.
+    CRecord* AddFromColumns(const std::vector<std::string>& columns, std::string_view categoryName,
+                            uint16_t icon, uint16_t mask,
+                            const std::array<std::string, kFieldCount>& customLabels,
+                            CNoticeList& notices);
+
+    // Live items of each kind, and records marked deleted.
+    size_t CountLive(int kind) const;
+
+    std::array<uint8_t, kCheckBlockSize> m_checkBlock{};
+    uint32_t m_reservedLong = 0;
+    uint16_t m_version = kCurrentVersion;
+    int16_t m_reservedWord = 0;
+    std::array<uint32_t, 2> m_reservedLongs{};
+    // Base name of the companion icon file; read and written back, never changed here.
+    std::string m_handheldName;
+    CItemList m_types;
+    CItemList m_records;
+    CItemList m_categories;
+    std::string m_path;
+    bool m_saveSuspended = false;
+
+private:
+    CCoreContext* m_context;
+};
+
+}  // namespace tessarin

@@ -1,0 +1,222 @@
+#include "store/database_archive.h"
+
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "base/bytes.h"
+#include "store/builtins.h"
+#include "store/core_context.h"
+
+namespace tessarin {
+
+namespace {
+
+constexpr uint16_t kSchema = 5;
+constexpr size_t kColumnBytes = 96;
+
+void ReadColumns(CArchiveReader& in, CColumnLayout& layout) {
+    uint8_t bytes[kColumnBytes];
+    in.ReadBytes(bytes, sizeof bytes);
+    layout.count = ReadLE32(bytes);
+    for (int i = 0; i < CColumnLayout::kEntries; ++i) {
+        const uint8_t* e = bytes + 4 + 6 * i;
+        layout.entries[i] = {ReadLE16(e), ReadLE16(e + 2), e[4], e[5]};
+    }
+    layout.tail = {bytes[94], bytes[95]};
+}
+
+void WriteColumns(CArchiveWriter& out, const CColumnLayout& layout) {
+    uint8_t bytes[kColumnBytes];
+    WriteLE32(bytes, layout.count);
+    for (int i = 0; i < CColumnLayout::kEntries; ++i) {
+        uint8_t* e = bytes + 4 + 6 * i;
+        WriteLE16(e, layout.entries[i].column);
+        WriteLE16(e + 2, layout.entries[i].width);
+        e[4] = layout.entries[i].visible;
+        e[5] = layout.entries[i].flag;
+    }
+    bytes[94] = layout.tail[0];
+    bytes[95] = layout.tail[1];
+    out.WriteBytes(bytes, sizeof bytes);
+}
+
+// An object of a class the file names, with a record number drawn as for any new item.
+std::unique_ptr<CBaseItem> CreateByClassName(std::string_view name, CCoreContext& context) {
+    std::unique_ptr<CBaseItem> item;
+    if (name == "CRecord")
+        item = std::make_unique<CRecord>();
+    else if (name == "CTypeItem")
+        item = std::make_unique<CTypeItem>();
+    else if (name == "CCategoryItem")
+        item = std::make_unique<CCategoryItem>();
+    else if (name == "CCategory")
+        item = std::make_unique<CCategory>();
+    else if (name == "CBaseItem")
+        item = std::make_unique<CBaseItem>();
+    else if (name == "CDatabaseObj")
+        throw CArchiveError("a list holds a whole database");
+    else
+        throw CArchiveError("the file names an unknown class");
+    item->m_recordNumber = context.NewRecordNumber();
+    return item;
+}
+
+// Which classes each list may hold: records only records, categories only categories; the types
+// list also the item classes that older files stored types as.
+bool Fits(int listKind, const CBaseItem& item) {
+    switch (listKind) {
+        case kKindRecord:
+            return item.Kind() == kKindRecord;
+        case kKindCategory:
+            return item.Kind() == kKindCategory;
+        default:
+            return item.Kind() != kKindRecord;
+    }
+}
+
+struct CLoader {
+    CArchiveReader& in;
+    CCoreContext& context;
+    const CKeySchedule* key;
+    std::vector<uint8_t> packed;
+
+    std::unique_ptr<CBaseItem> ReadItem(int listKind) {
+        const CArchiveClass& description = in.ReadObjectStart();
+        auto item = CreateByClassName(description.name, context);
+        if (!Fits(listKind, *item))
+            throw CArchiveError("a list holds an item of the wrong class");
+        const uint16_t schema = description.schema;
+
+        const uint32_t size = in.Read32();
+        in.Require(size);
+        packed.resize(size);
+        in.ReadBytes(packed.data(), size);
+        const bool old = schema == 1 || schema == 2;
+        if (old)
+            item->ReadPackedOld(packed.data(), size, key);
+        else if (schema == 4)
+            item->ReadPackedV4(packed.data(), size, key);
+        else
+            item->ReadPacked(packed.data(), size, key);
+
+        item->m_recordNumber = in.Read32();
+        item->m_modified = in.Read16() != 0;
+        item->m_deleted = in.Read16() != 0;
+        if (old) {
+            in.Read16();
+            // Older layouts are packed again in the current one, so the next save writes them like
+            // any other item.
+            item->BuildPacked(packed, key, context.Filler());
+        }
+        item->m_checksum = packed.size() >= 2 ? ReadBE16(packed.data()) : 0;
+        item->m_reservedWord = in.Read16();
+        item->m_reservedLongs[0] = in.Read32();
+        item->m_reservedLongs[1] = in.Read32();
+        if (auto* type = dynamic_cast<CTypeItem*>(item.get()))
+            ReadColumns(in, type->m_columns);
+        return item;
+    }
+
+    void ReadList(CItemList& list) {
+        const uint32_t count = in.ReadCount();
+        // Every item takes at least 24 bytes; a count beyond that is damage, not a reason to
+        // reserve memory.
+        in.Require(uint64_t(count) * 24);
+        list.Reserve(count);
+        for (uint32_t i = 0; i < count; ++i)
+            list.Add(ReadItem(list.Kind()));
+    }
+};
+
+// Files below version 5 keep types as objects of older classes: each one with a key becomes a
+// CTypeItem copied from it, with the default column layout; those without a key are dropped.
+// Current files go through the same conversion for any type that is not a CTypeItem, so the list
+// only ever holds types, also after a load that failed half way.
+void NormaliseTypes(CItemList& types, bool convertAll) {
+    CItemList::Storage kept;
+    for (auto& item : types.ReleaseAll()) {
+        if (!convertAll && dynamic_cast<CTypeItem*>(item.get())) {
+            kept.push_back(std::move(item));
+        } else if (!item->m_key.IsZero()) {
+            auto type = types.CreateItem();
+            type->CopyFrom(*item);
+            kept.push_back(std::move(type));
+        }
+    }
+    for (auto& type : kept)
+        types.Add(std::move(type));
+}
+
+void WriteItem(CArchiveWriter& out, const CBaseItem& item, const CKeySchedule* key,
+               CFillerSource& filler, std::vector<uint8_t>& packed) {
+    out.WriteObjectStart(item.ClassName(), kSchema);
+    item.BuildPacked(packed, key, filler);
+    out.Write32(static_cast<uint32_t>(packed.size()));
+    out.WriteBytes(packed.data(), packed.size());
+    out.Write32(item.m_recordNumber);
+    out.Write16(item.m_modified ? 1 : 0);
+    out.Write16(item.m_deleted ? 1 : 0);
+    out.Write16(item.m_reservedWord);
+    out.Write32(item.m_reservedLongs[0]);
+    out.Write32(item.m_reservedLongs[1]);
+    if (const auto* type = dynamic_cast<const CTypeItem*>(&item))
+        WriteColumns(out, type->m_columns);
+}
+
+void WriteList(CArchiveWriter& out, const CItemList& list, const CKeySchedule* key,
+               CFillerSource& filler, std::vector<uint8_t>& packed) {
+    out.WriteCount(static_cast<uint32_t>(list.Size()));
+    for (const auto& item : list.Items())
+        WriteItem(out, *item, key, filler, packed);
+}
+
+}  // namespace
+
+void LoadDatabase(CDatabaseObj& database, IByteSource& source, const CKeySchedule* key) {
+    CArchiveReader in(source);
+    in.ReadBytes(database.m_checkBlock.data(), kCheckBlockSize);
+    database.m_reservedLong = in.Read32();
+    database.m_version = in.Read16();
+    if (database.m_version > kCurrentVersion)
+        throw CArchiveError("the file was written by a later version of the program");
+    if (database.m_version == kCurrentVersion)
+        database.m_handheldName = in.ReadString();
+    database.m_reservedWord = static_cast<int16_t>(in.Read16());
+    database.m_reservedLongs[0] = in.Read32();
+    database.m_reservedLongs[1] = in.Read32();
+
+    CLoader loader{in, database.Context(), key, {}};
+    loader.ReadList(database.m_records);
+    const bool old = database.m_version < kCurrentVersion;
+    try {
+        loader.ReadList(database.m_types);
+    } catch (...) {
+        NormaliseTypes(database.m_types, old);
+        throw;
+    }
+    NormaliseTypes(database.m_types, old);
+    if (old)
+        CreateBuiltInCategories(database.m_categories);
+    else
+        loader.ReadList(database.m_categories);
+}
+
+void StoreDatabase(const CDatabaseObj& database, IByteSink& sink, const CKeySchedule* key,
+                   CFillerSource& filler) {
+    CArchiveWriter out(sink);
+    out.WriteBytes(database.m_checkBlock.data(), kCheckBlockSize);
+    out.Write32(database.m_reservedLong);
+    out.Write16(kCurrentVersion);
+    out.WriteString(database.m_handheldName);
+    out.Write16(static_cast<uint16_t>(database.m_reservedWord));
+    out.Write32(database.m_reservedLongs[0]);
+    out.Write32(database.m_reservedLongs[1]);
+    std::vector<uint8_t> packed;
+    WriteList(out, database.m_records, key, filler, packed);
+    WriteList(out, database.m_types, key, filler, packed);
+    WriteList(out, database.m_categories, key, filler, packed);
+    out.Flush();
+}
+
+}  // namespace tessarin

@@ -1,0 +1,57 @@
+#pragma once
+
+// Files on disk for the archive: a buffered reader and a safe writer that replaces a file only
+// once its new content is complete and on the disk.
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "store/byte_stream.h"
+
+namespace tessarin {
+
+// Reads a file opened for reading; Remaining() is the file's size less what was read.
+class CFileSource : public IByteSource {
+public:
+    explicit CFileSource(int fd);
+    size_t Read(void* data, size_t size) override;
+    uint64_t Remaining() const override { return m_remaining; }
+
+private:
+    int m_fd;
+    uint64_t m_remaining = 0;
+};
+
+class CFileSink : public IByteSink {
+public:
+    explicit CFileSink(int fd) : m_fd(fd) {}
+    void Write(const void* data, size_t size) override;
+
+private:
+    int m_fd;
+};
+
+// A failure of a file operation: the errno value and what was being done.
+class CFileError : public std::runtime_error {
+public:
+    CFileError(int code, const std::string& what) : std::runtime_error(what), m_code(code) {}
+    int Code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+// Writes a file safely: `write` fills a temporary file in the same folder, which is flushed to the
+// disk and then renamed over `path`. A new file is readable by its owner only; a replaced file
+// keeps its permissions. On any failure the temporary file is removed, the previous file stays as
+// it was, and CFileError is thrown (with the errno value; 0 when the failure came from `write`
+// itself). Without `replace`, an existing file at `path` is left alone and the write fails with
+// EEXIST.
+void WriteFileSafely(const std::string& path, const std::function<void(IByteSink&)>& write,
+                     bool replace = true);
+
+// Opens a file for reading; -1 with errno set when it cannot be opened.
+int OpenForReading(const std::string& path);
+
+}  // namespace tessarin

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "cli/cli_session.h"
+#include "security/password.h"
+#include "store/database_file.h"
+#include "store/database_lifecycle.h"
+#include "support/temp_dir.h"
+
+namespace tessarin::cli {
+namespace {
+
+struct CRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    CRun Run(std::vector<std::string> args, const std::string& input = "") {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        CCliIo io{in, out, err, false};
+        const int code = RunCli(args, io);
+        return {code, out.str(), err.str()};
+    }
+    std::vector<std::string> With(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--db", db});
+        return args;
+    }
+
+    test::CTempDir dir;
+    std::string db = (dir / "TessarinDatabase.tdb").string();
+};
+
+TEST_F(Cli, CreateThenInfo) {
+    CRun created = Run(With({"create"}));
+    ASSERT_EQ(created.code, 0) << created.err;
+    CRun info = Run(With({"info"}));
+    EXPECT_EQ(info.code, 0);
+    EXPECT_EQ(info.out,
+              "Format version: 5\nPassword set: no\nTypes: 18 (0 marked deleted)\n"
+              "Categories: 2 (0 marked deleted)\nRecords: 0 (0 marked deleted)\nHandheld name: \n");
+
+    CRun again = Run(With({"create"}));
+    EXPECT_EQ(again.code, 1);
+    EXPECT_EQ(again.err, "The database " + db + " already exists.\n");
+
+    const std::string bare = (dir / "bare.tdb").string();
+    ASSERT_EQ(Run({"--db", bare, "create", "--no-defaults"}).code, 0);
+    EXPECT_NE(Run({"--db", bare, "info"}).out.find("Types: 0 (0"), std::string::npos);
+}
+
+TEST_F(Cli, PasswordsAreCheckedInTheDialogsOrder) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        int code;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"create", "--set-password"},
+         "secret\nsecreT\n",
+         1,
+         "Your new password doesn't match the confirm password.\n"},
+        {{"create", "--set-password"},
+         "aa\naa\n",
+         1,
+         "Passwords must be at least 2 characters and have at least two unique characters.\n"},
+        {{"create", "--set-password"},
+         "secret\n",
+         1,
+         "A password was asked for, but standard input has ended.\n"},
+        {{"create", "--set-password"},
+         "\xE6\x97\xA5\n",
+         1,
+         "The text holds a character that Windows-1252 cannot hold: New password: \n"},
+    };
+    for (const Case& c : cases) {
+        CRun run = Run(With(c.args), c.input);
+        EXPECT_EQ(run.code, c.code) << c.input;
+        EXPECT_EQ(run.err, c.err) << c.input;
+    }
+
+    ASSERT_EQ(Run(With({"create", "--set-password"}), "s\xC3\xA9same\ns\xC3\xA9same\n").code, 0);
+    EXPECT_TRUE(IsPasswordSet(db));
+    EXPECT_TRUE(CheckPassword(db, CSecret("s\xE9same")));  // stored as Windows-1252
+
+    // A wrong old password with mismatching new ones reports the mismatch first.
+    CRun mismatch = Run(With({"passwd"}), "wrong\nnew1\nnew2\n");
+    EXPECT_EQ(mismatch.err, "Your new password doesn't match the confirm password.\n");
+    CRun wrongOld = Run(With({"passwd"}), "wrong\nnew1\nnew1\n");
+    EXPECT_EQ(wrongOld.err, "Your old password is incorrect. Passwords are case-sensitive.\n");
+    CRun wrong = Run(With({"info"}), "S\xC3\xA9same\n");
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_EQ(wrong.err, "That is not the correct password.\n");
+
+    CRun changed = Run(With({"passwd"}), "s\xC3\xA9same\nnew1\nnew1\n");
+    ASSERT_EQ(changed.code, 0) << changed.err;
+    EXPECT_EQ(changed.out, "The password is set.\n");
+    EXPECT_TRUE(CheckPassword(db, CSecret("new1")));
+    EXPECT_EQ(Run(With({"info"}), "new1\n").code, 0);
+
+    CRun removed = Run(With({"passwd"}), "new1\n\n\n");
+    ASSERT_EQ(removed.code, 0) << removed.err;
+    EXPECT_EQ(removed.out, "The password is removed.\n");
+    EXPECT_FALSE(IsPasswordSet(db));
+    EXPECT_NE(Run(With({"info"})).out.find("Types: 18"), std::string::npos);
+}
+
+TEST_F(Cli, DumpWritesEveryFieldAsJson) {
+    {
+        CCoreContext context;
+        SetDatabaseKey(context, CSecret("pw"));
+        CDatabaseObj database(context);
+        database.m_path = db;
+        database.m_checkBlock = MakeCheckBlock(CSecret("pw"));
+        database.m_handheldName = "H\x80";
+        auto item = database.m_records.CreateItem();
+        auto& record = static_cast<CRecord&>(*item);
+        record.SetValue(0, "caf\xE9 \"quoted\"");
+        record.SetValue(5, "\x81\x8D\x8F\x90\x9D");
+        record.SetNote("one\r\ntwo");
+        record.SetCustomLabelText(2, "PIN");
+        record.m_maskBits = 4;
+        record.m_recordNumber = 42;
+        record.m_modified = true;
+        database.m_records.Add(std::move(item));
+        ASSERT_EQ(Save(database), 0);
+    }
+    CRun dump = Run(With({"dump"}), "pw\n");
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    const std::string& json = dump.out;
+    EXPECT_NE(json.find("\"handheld_name\": \"H\xE2\x82\xAC\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"values\": [\"caf\xC3\xA9 \\\"quoted\\\"\", \"\", \"\", \"\", \"\", "
+                        "\"\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D\"]"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"note\": \"one\\r\\ntwo\""), std::string::npos);
+    EXPECT_NE(json.find("\"custom_labels\": [\"\", \"\", \"PIN\", \"\", \"\", \"\"]"),
+              std::string::npos);
+    EXPECT_NE(json.find("\"mask\": 4,\n      \"icon\": 24,\n      \"record_number\": 42,\n"
+                        "      \"modified\": true,\n      \"deleted\": false"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"type_key\": \"0000000000000000\""), std::string::npos);
+    std::string block;
+    for (uint8_t b : MakeCheckBlock(CSecret("pw"))) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02x", b);
+        block += hex;
+    }
+    EXPECT_NE(json.find("\"check_block\": \"" + block + "\""), std::string::npos);
+}
+
+TEST_F(Cli, BadUsageAndBadFiles) {
+    EXPECT_EQ(Run({"info"}).code, 2);
+    EXPECT_EQ(Run({"info"}).err, "No database given: name one with --db FILE.\n");
+    EXPECT_EQ(Run({"frobnicate"}).code, 2);
+    EXPECT_EQ(Run(With({"create", "--bogus"})).err, "Unknown option: --bogus\n");
+    EXPECT_EQ(Run({"--db"}).code, 2);
+    EXPECT_EQ(Run(With({"info", "extra"})).code, 2);
+    EXPECT_EQ(Run({}).code, 2);
+    EXPECT_EQ(Run({"--help"}).code, 0);
+    EXPECT_EQ(Run({"create", "--help"}).code, 0);
+
+    CRun missing = Run(With({"info"}));
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, "The database " + db + " does not exist.\n");
+
+    // A damaged file is reported and left as it was.
+    const std::vector<unsigned char> damaged(50, 0);
+    test::WriteFileBytes(db, damaged);
+    CRun broken = Run(With({"dump"}));
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_EQ(broken.err.rfind("The database " + db + " could not be read: ", 0), 0u) << broken.err;
+    EXPECT_EQ(test::ReadFileBytes(db), damaged);
+}
+
+TEST_F(Cli, TheProgramReadsPasswordsFromItsStandardInput) {
+    const std::string command =
+        std::string(TESSARIN_CLI_PATH) + " --db '" + db + "' create --set-password >/dev/null 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "w");
+    ASSERT_NE(pipe, nullptr);
+    std::fputs("open sesame\nopen sesame\n", pipe);
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_TRUE(CheckPassword(db, CSecret("open sesame")));
+}
+
+}  // namespace
+}  // namespace tessarin::cli
