@@ -22,8 +22,9 @@ inline std::string Word(std::mt19937& random, size_t min, size_t max) {
     return word;
 }
 
-// Fills `database` with the built-ins and `records` records spread over the types.
-inline void FillDatabase(CDatabaseObj& database, size_t records) {
+// Fills `database` with the built-ins and `records` records spread over the types. Sparse records
+// hold one short value only: the worst case for memory per byte of file.
+inline void FillDatabase(CDatabaseObj& database, size_t records, bool sparse = false) {
     std::mt19937 random(42);
     CreateBuiltInTypes(database.m_types);
     CreateBuiltInCategories(database.m_categories);
@@ -34,23 +35,28 @@ inline void FillDatabase(CDatabaseObj& database, size_t records) {
         record.ApplyType(database.TypeAt(random() % database.m_types.Size()));
         record.m_categoryKey = database.CategoryAt(random() % 2)->m_key;
         record.SetValue(0, Word(random, 8, 24));  // description
+        record.m_recordNumber = static_cast<uint32_t>(i + 1);
+        if (sparse) {
+            database.m_records.Add(std::move(item));
+            continue;
+        }
         record.SetValue(1, Word(random, 6, 14) + "@" + Word(random, 4, 8) + ".com");
         record.SetValue(2, Word(random, 10, 16));  // password
         record.SetValue(3, "https://www." + Word(random, 5, 12) + ".com/login");
         if (random() % 3 == 0)
             record.SetNote(Word(random, 10, 40) + "\r\n" + Word(random, 10, 40));
-        record.m_recordNumber = static_cast<uint32_t>(i + 1);
         database.m_records.Add(std::move(item));
     }
 }
 
 // Writes a database of `records` records under `password` to `path`; returns the file's size.
-inline size_t MakeDatabaseFile(const std::string& path, size_t records, const char* password) {
+inline size_t MakeDatabaseFile(const std::string& path, size_t records, const char* password,
+                               bool sparse = false) {
     CCoreContext context;
     SetDatabaseKey(context, CSecret(password));
     CDatabaseObj database(context);
     database.m_checkBlock = MakeCheckBlock(CSecret(password));
-    FillDatabase(database, records);
+    FillDatabase(database, records, sparse);
     WriteDatabaseFile(database, path, nullptr);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     std::fseek(f, 0, SEEK_END);

@@ -1,0 +1,68 @@
+// Peak memory of a loaded database, above what the program holds before loading it, as a multiple
+// of the file's size. Each measurement runs in a fresh process (this program, started again), so
+// that nothing done before the load counts.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "bench_support.h"
+#include "store/database_lifecycle.h"
+
+using namespace tessarin;
+
+namespace {
+
+const char* kPassword = "correct horse battery staple";
+
+// A line of /proc/self/status in kB, e.g. "VmHWM" (the peak resident size).
+long StatusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::atol(line.c_str() + std::strlen(field) + 1);
+    return -1;
+}
+
+int Measure(const char* path) {
+    CCoreContext context;
+    SetDatabaseKey(context, CSecret(kPassword));
+    CDatabaseObj database(context);
+    const long before = StatusKb("VmHWM");
+    if (Load(database, path) != 0) {
+        std::fprintf(stderr, "load failed\n");
+        return 1;
+    }
+    const long after = StatusKb("VmHWM");
+    const double fileKb = static_cast<double>(std::filesystem::file_size(path)) / 1024;
+    std::printf(
+        "%zu records: file %.0f KiB, peak %ld KiB before loading, %ld KiB after; "
+        "%.2f times the file size above the empty program\n",
+        database.m_records.Size(), fileKb, before, after, (after - before) / fileKb);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--measure") == 0)
+        return Measure(argv[2]);
+    for (bool sparse : {false, true}) {
+        for (size_t records : {10000, 100000}) {
+            std::printf("%s: ", sparse ? "sparse records (one short value)" : "typical records");
+            std::fflush(stdout);
+            const std::string path = (std::filesystem::temp_directory_path() /
+                                      ("tessarin-memory-" + std::to_string(records) + ".tdb"))
+                                         .string();
+            bench::MakeDatabaseFile(path, records, kPassword, sparse);
+            const std::string command = std::string(argv[0]) + " --measure '" + path + "'";
+            if (std::system(command.c_str()) != 0)
+                return 1;
+            std::filesystem::remove(path);
+        }
+    }
+    return 0;
+}
