@@ -33,10 +33,10 @@ uint16_t Crc16(const uint8_t* data, size_t length, uint16_t initial) {
     size_t i = 0;
     for (; i + 8 <= length; i += 8) {
         const uint8_t* p = data + i;
-        crc = static_cast<uint16_t>(
-            kTables[7][p[0] ^ (crc >> 8)] ^ kTables[6][p[1] ^ (crc & 0xFF)] ^ kTables[5][p[2]] ^
-            kTables[4][p[3]] ^ kTables[3][p[4]] ^ kTables[2][p[5]] ^ kTables[1][p[6]] ^
-            kTables[0][p[7]]);
+        crc =
+            static_cast<uint16_t>(kTables[7][p[0] ^ (crc >> 8)] ^ kTables[6][p[1] ^ (crc & 0xFF)] ^
+                                  kTables[5][p[2]] ^ kTables[4][p[3]] ^ kTables[3][p[4]] ^
+                                  kTables[2][p[5]] ^ kTables[1][p[6]] ^ kTables[0][p[7]]);
     }
     for (; i < length; ++i)
         crc = static_cast<uint16_t>(kTables[0][((crc >> 8) ^ data[i]) & 0xFF] ^ (crc << 8));

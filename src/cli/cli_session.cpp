@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -18,8 +19,26 @@ std::string HexCode(int code) {
     return text;
 }
 
+MessageAnswer CCliMessages::Show(const CMessage& message) {
+    const std::vector<std::string_view> args(message.args.begin(), message.args.end());
+    WriteLine(m_io.err, FormatText(m_strings.Get(message.id), args));
+    ++m_shown;
+    return CSilentMessages().Show(message);
+}
+
+std::chrono::milliseconds LockTimeout() {
+    if (const char* value = std::getenv("TESSARIN_TEST_LOCK_TIMEOUT_MS"); value && *value)
+        return std::chrono::milliseconds(std::strtol(value, nullptr, 10));
+    return std::chrono::milliseconds(10000);
+}
+
 CCliSession::CCliSession(CCliIo& io, std::string databasePath)
-    : m_io(io), m_databasePath(std::move(databasePath)) {}
+    : m_io(io), m_databasePath(std::move(databasePath)), m_messages(io, m_context.Strings()) {
+    m_context.SetMessages(&m_messages);
+    m_context.SetLock(&m_lock);
+    m_context.SetPoster(&m_poster);
+    m_context.m_lockTimeout = LockTimeout();
+}
 
 int CCliSession::Fail(int id, std::initializer_list<std::string_view> args) {
     WriteLine(m_io.err, Strings().Format(id, args));
@@ -78,17 +97,21 @@ int CCliSession::OpenExisting(CDatabaseObj& database) {
     }
     std::string detail;
     const int result = Load(database, m_databasePath, &detail);
-    if (result != 0)
+    if (result == -1)
+        return Fail(str::kCliLockTimeout, {m_databasePath});
+    if (result != 0 && database.m_loadState != LoadState::Loaded)
         return Fail(str::kCliDatabaseUnreadable, {m_databasePath, detail});
-    return kExitOk;
+    // A failed upgrade save has shown its message already.
+    return result == 0 ? kExitOk : kExitFailure;
 }
 
 int CCliSession::SaveDatabase(CDatabaseObj& database) {
-    std::string detail;
-    const int result = Save(database, &detail);
-    if (result == 0)
-        return kExitOk;
-    return Fail(str::kErrorSavingDatabase, {HexCode(result)});
+    const int shown = m_messages.Shown();
+    const int result = Save(database, false);
+    // A save that could not get the lock says nothing itself; every other failure has spoken.
+    if (result == -1 && m_messages.Shown() == shown)
+        return Fail(str::kCliLockTimeout, {m_databasePath});
+    return result == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace tessarin::cli

@@ -7,8 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/messages.h"
 #include "base/secure_memory.h"
 #include "cli/cli_io.h"
+#include "platform/file_lock.h"
+#include "platform/notice_socket.h"
 #include "store/core_context.h"
 #include "store/database.h"
 
@@ -17,6 +20,19 @@ namespace tessarin::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+
+// Messages the core asks for, printed on standard error.
+class CCliMessages : public IMessageSink {
+public:
+    CCliMessages(CCliIo& io, const CStringTable& strings) : m_io(io), m_strings(strings) {}
+    MessageAnswer Show(const CMessage& message) override;
+    int Shown() const { return m_shown; }
+
+private:
+    CCliIo& m_io;
+    const CStringTable& m_strings;
+    int m_shown = 0;
+};
 
 class CCliSession {
 public:
@@ -50,7 +66,14 @@ private:
     CCliIo& m_io;
     CCoreContext m_context;
     std::string m_databasePath;
+    CCliMessages m_messages;
+    CFileLock m_lock;
+    CSocketPoster m_poster;
 };
+
+// How long loads and saves wait for the lock: 10 s, or what the test-only variable
+// TESSARIN_TEST_LOCK_TIMEOUT_MS says.
+std::chrono::milliseconds LockTimeout();
 
 // A system error code as messages show it: lower-case hexadecimal.
 std::string HexCode(int code);

@@ -7,7 +7,7 @@
 #include "security/password.h"
 #include "security/password_rules.h"
 #include "store/builtins.h"
-#include "store/database_file.h"
+#include "store/core_context.h"
 
 namespace tessarin::cli {
 
@@ -53,12 +53,14 @@ public:
         const std::filesystem::path folder = std::filesystem::path(path).parent_path();
         if (!folder.empty())
             std::filesystem::create_directories(folder, error);
-        std::string detail;
-        const int result = WriteNewDatabaseFile(database, path, &detail);
-        if (result == EEXIST)
+        // Nobody else may make the file between the look and the save.
+        CLockHold hold(session.Context().Lock(), session.Context().m_lockTimeout);
+        if (!hold.Held())
+            return session.Fail(str::kCliLockTimeout, {path});
+        if (std::filesystem::exists(path, error))
             return session.Fail(str::kCliDatabaseExists, {path});
-        if (result != 0)
-            return session.Fail(str::kErrorSavingDatabase, {HexCode(result)});
+        if (int code = session.SaveDatabase(database))
+            return code;
         session.Say(str::kCliCreated, {path});
         return kExitOk;
     }

@@ -47,11 +47,15 @@ public:
         CDatabaseObj database(session.Context());
         SetDatabaseKey(session.Context(), old);
         std::string detail;
-        if (Load(database, path, &detail) != 0)
+        const int loaded = Load(database, path, &detail);
+        if (loaded == -1)
+            return session.Fail(str::kCliLockTimeout, {path});
+        if (loaded != 0)
             return session.Fail(str::kCliDatabaseUnreadable, {path, detail});
         SetPassword(session.Context(), database, *fresh);
         if (int code = session.SaveDatabase(database))
             return code;
+        NotifyAll(database);
         session.Say(fresh->Empty() ? str::kCliPasswordRemoved : str::kCliPasswordSet);
         return kExitOk;
     }

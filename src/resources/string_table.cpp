@@ -57,6 +57,10 @@ std::string CStringTable::Format(int id, std::initializer_list<std::string_view>
 }
 
 std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> args) {
+    return FormatText(pattern, std::span<const std::string_view>(args.begin(), args.size()));
+}
+
+std::string FormatText(std::string_view pattern, std::span<const std::string_view> args) {
     std::string out;
     out.reserve(pattern.size());
     auto next = args.begin();

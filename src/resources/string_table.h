@@ -4,6 +4,7 @@
 // them at start; a number without a text gives the empty string.
 #include <initializer_list>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,6 @@ private:
 };
 
 std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> args);
+std::string FormatText(std::string_view pattern, std::span<const std::string_view> args);
 
 }  // namespace tessarin

@@ -3,13 +3,17 @@
 // The process-wide things the core works with, in one object passed to whoever needs them: the
 // random source, the key and filler generators, the held key schedule of the open database, the
 // delete method and record numbers of the sync platform manager, the texts and the collation.
+#include <chrono>
 #include <memory>
 
 #include "base/collation.h"
+#include "base/messages.h"
 #include "base/random_source.h"
 #include "resources/string_table.h"
 #include "security/blowfish.h"
+#include "store/database_lock.h"
 #include "store/key_generator.h"
+#include "store/notice_channel.h"
 #include "sync/platform_manager.h"
 
 namespace tessarin {
@@ -43,6 +47,26 @@ public:
         m_collation = collation ? collation : &m_fixedCollation;
     }
 
+    // The lock between processes that loads and saves hold, and how long they wait for it.
+    IDatabaseLock& Lock() { return *m_lock; }
+    void SetLock(IDatabaseLock* lock) { m_lock = lock ? lock : &m_noLock; }
+    std::chrono::milliseconds m_lockTimeout{10000};
+
+    // Where messages for the user go.
+    IMessageSink& Messages() { return *m_messages; }
+    void SetMessages(IMessageSink* messages) { m_messages = messages ? messages : &m_silent; }
+    MessageAnswer ShowMessage(int id, std::vector<std::string> args = {},
+                              MessageIcon icon = MessageIcon::None,
+                              MessageButtons buttons = MessageButtons::Ok) {
+        return m_messages->Show({id, std::move(args), icon, buttons});
+    }
+
+    // Where change notices for the sync listener go, and whose changes they are: notices are
+    // delivered only while the platform reports the current user as syncing.
+    INoticePoster& Poster() { return *m_poster; }
+    void SetPoster(INoticePoster* poster) { m_poster = poster ? poster : &m_noPoster; }
+    CPlatformUserRecord m_currentUser = CPlatformUserRecord::Standalone();
+
     // The key schedule of the open database, or none (no password, or locked).
     const CKeySchedule* DatabaseKey() const { return m_databaseKey.get(); }
     void HoldDatabaseKey(std::unique_ptr<CKeySchedule> key) { m_databaseKey = std::move(key); }
@@ -57,6 +81,12 @@ private:
     CFixedCollation m_fixedCollation;
     const ICollation* m_collation = &m_fixedCollation;
     std::unique_ptr<CKeySchedule> m_databaseKey;
+    CNoLock m_noLock;
+    IDatabaseLock* m_lock = &m_noLock;
+    CSilentMessages m_silent;
+    IMessageSink* m_messages = &m_silent;
+    CNoPoster m_noPoster;
+    INoticePoster* m_poster = &m_noPoster;
 };
 
 }  // namespace tessarin

@@ -22,6 +22,7 @@ void CDatabaseObj::Empty() {
     m_types.Clear();
     m_records.Clear();
     m_categories.Clear();
+    m_loadState = LoadState::Fresh;
 }
 
 CItemList& CDatabaseObj::ListOf(int kind) {

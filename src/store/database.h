@@ -18,6 +18,14 @@ class CCoreContext;
 inline constexpr uint16_t kCurrentVersion = 5;
 inline constexpr size_t kCheckBlockSize = 40;
 
+// Whether what is in memory stands for the file, which decides what a save may do to the file.
+enum class LoadState {
+    Fresh,    // a new database, not read from any file
+    Loaded,   // read whole, or created where no file was
+    Partial,  // reading failed half way: the file is kept beside itself before a save replaces it
+    Unread,   // the file exists but was not read (lock not obtained, no access): never saved over
+};
+
 class CDatabaseObj {
 public:
     explicit CDatabaseObj(CCoreContext& context);
@@ -80,6 +88,7 @@ public:
     CItemList m_categories;
     std::string m_path;
     bool m_saveSuspended = false;
+    LoadState m_loadState = LoadState::Fresh;
 
 private:
     CCoreContext* m_context;

@@ -41,37 +41,63 @@ void WriteColumns(CArchiveWriter& out, const CColumnLayout& layout) {
     out.WriteBytes(bytes, sizeof bytes);
 }
 
-// An object of a class the file names, with a record number drawn as for any new item.
-std::unique_ptr<CBaseItem> CreateByClassName(std::string_view name, CCoreContext& context) {
-    std::unique_ptr<CBaseItem> item;
-    if (name == "CRecord")
-        item = std::make_unique<CRecord>();
-    else if (name == "CTypeItem")
-        item = std::make_unique<CTypeItem>();
-    else if (name == "CCategoryItem")
-        item = std::make_unique<CCategoryItem>();
-    else if (name == "CCategory")
-        item = std::make_unique<CCategory>();
-    else if (name == "CBaseItem")
-        item = std::make_unique<CBaseItem>();
-    else if (name == "CDatabaseObj")
+// The item classes a file may name, and what each is.
+struct CClassInfo {
+    std::string_view name;
+    int kind;  // as the item's Kind()
+    bool columns;
+};
+
+constexpr CClassInfo kClasses[] = {
+    {"CRecord", kKindRecord, false},
+    {"CTypeItem", kKindType, true},
+    {"CCategoryItem", kKindCategory, false},
+    {"CCategory", -1, false},
+    {"CBaseItem", -1, false},
+};
+
+const CClassInfo& ClassNamed(std::string_view name) {
+    for (const CClassInfo& info : kClasses)
+        if (info.name == name)
+            return info;
+    if (name == "CDatabaseObj")
         throw CArchiveError("a list holds a whole database");
-    else
-        throw CArchiveError("the file names an unknown class");
+    throw CArchiveError("the file names an unknown class");
+}
+
+// An object of a class the file names, with a record number drawn as for any new item.
+std::unique_ptr<CBaseItem> Create(const CClassInfo& info, CCoreContext& context) {
+    std::unique_ptr<CBaseItem> item;
+    switch (info.kind) {
+        case kKindRecord:
+            item = std::make_unique<CRecord>();
+            break;
+        case kKindType:
+            item = std::make_unique<CTypeItem>();
+            break;
+        case kKindCategory:
+            item = std::make_unique<CCategoryItem>();
+            break;
+        default:
+            if (info.name == "CCategory")
+                item = std::make_unique<CCategory>();
+            else
+                item = std::make_unique<CBaseItem>();
+    }
     item->m_recordNumber = context.NewRecordNumber();
     return item;
 }
 
 // Which classes each list may hold: records only records, categories only categories; the types
 // list also the item classes that older files stored types as.
-bool Fits(int listKind, const CBaseItem& item) {
+bool Fits(int listKind, const CClassInfo& info) {
     switch (listKind) {
         case kKindRecord:
-            return item.Kind() == kKindRecord;
+            return info.kind == kKindRecord;
         case kKindCategory:
-            return item.Kind() == kKindCategory;
+            return info.kind == kKindCategory;
         default:
-            return item.Kind() != kKindRecord;
+            return info.kind != kKindRecord;
     }
 }
 
@@ -79,40 +105,58 @@ struct CLoader {
     CArchiveReader& in;
     CCoreContext& context;
     const CKeySchedule* key;
+    const CItemWanted* wanted;
     std::vector<uint8_t> packed;
 
+    // The next item of a list, or none when only one item is wanted and this is another.
     std::unique_ptr<CBaseItem> ReadItem(int listKind) {
         const CArchiveClass& description = in.ReadObjectStart();
-        auto item = CreateByClassName(description.name, context);
-        if (!Fits(listKind, *item))
+        const CClassInfo& info = ClassNamed(description.name);
+        if (!Fits(listKind, info))
             throw CArchiveError("a list holds an item of the wrong class");
         const uint16_t schema = description.schema;
+        const bool old = schema == 1 || schema == 2;
 
         const uint32_t size = in.Read32();
         in.Require(size);
         packed.resize(size);
         in.ReadBytes(packed.data(), size);
-        const bool old = schema == 1 || schema == 2;
+        const uint32_t recordNumber = in.Read32();
+        const bool modified = in.Read16() != 0;
+        const bool deleted = in.Read16() != 0;
+        if (old)
+            in.Read16();
+        const uint16_t reservedWord = in.Read16();
+        const uint32_t reserved0 = in.Read32();
+        const uint32_t reserved1 = in.Read32();
+
+        if (wanted && (recordNumber == 0 || recordNumber != wanted->recordNumber ||
+                       (wanted->kind != -1 && wanted->kind != listKind))) {
+            if (info.columns) {
+                uint8_t skipped[kColumnBytes];
+                in.ReadBytes(skipped, sizeof skipped);
+            }
+            return nullptr;
+        }
+
+        auto item = Create(info, context);
         if (old)
             item->ReadPackedOld(packed.data(), size, key);
         else if (schema == 4)
             item->ReadPackedV4(packed.data(), size, key);
         else
             item->ReadPacked(packed.data(), size, key);
-
-        item->m_recordNumber = in.Read32();
-        item->m_modified = in.Read16() != 0;
-        item->m_deleted = in.Read16() != 0;
+        item->m_recordNumber = recordNumber;
+        item->m_modified = modified;
+        item->m_deleted = deleted;
         if (old) {
-            in.Read16();
             // Older layouts are packed again in the current one, so the next save writes them like
             // any other item.
             item->BuildPacked(packed, key, context.Filler());
         }
         item->m_checksum = packed.size() >= 2 ? ReadBE16(packed.data()) : 0;
-        item->m_reservedWord = in.Read16();
-        item->m_reservedLongs[0] = in.Read32();
-        item->m_reservedLongs[1] = in.Read32();
+        item->m_reservedWord = reservedWord;
+        item->m_reservedLongs = {reserved0, reserved1};
         if (auto* type = dynamic_cast<CTypeItem*>(item.get()))
             ReadColumns(in, type->m_columns);
         return item;
@@ -123,9 +167,11 @@ struct CLoader {
         // Every item takes at least 24 bytes; a count beyond that is damage, not a reason to
         // reserve memory.
         in.Require(uint64_t(count) * 24);
-        list.Reserve(count);
+        if (!wanted)
+            list.Reserve(count);
         for (uint32_t i = 0; i < count; ++i)
-            list.Add(ReadItem(list.Kind()));
+            if (auto item = ReadItem(list.Kind()))
+                list.Add(std::move(item));
     }
 };
 
@@ -173,7 +219,8 @@ void WriteList(CArchiveWriter& out, const CItemList& list, const CKeySchedule* k
 
 }  // namespace
 
-void LoadDatabase(CDatabaseObj& database, IByteSource& source, const CKeySchedule* key) {
+void LoadDatabase(CDatabaseObj& database, IByteSource& source, const CKeySchedule* key,
+                  const CItemWanted* wanted) {
     CArchiveReader in(source);
     in.ReadBytes(database.m_checkBlock.data(), kCheckBlockSize);
     database.m_reservedLong = in.Read32();
@@ -186,7 +233,7 @@ void LoadDatabase(CDatabaseObj& database, IByteSource& source, const CKeySchedul
     database.m_reservedLongs[0] = in.Read32();
     database.m_reservedLongs[1] = in.Read32();
 
-    CLoader loader{in, database.Context(), key, {}};
+    CLoader loader{in, database.Context(), key, wanted, {}};
     loader.ReadList(database.m_records);
     const bool old = database.m_version < kCurrentVersion;
     try {

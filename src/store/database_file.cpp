@@ -10,8 +10,11 @@
 
 namespace tessarin {
 
-int ReadDatabaseFile(CDatabaseObj& database, const std::string& path, std::string* detail) {
+int ReadDatabaseFile(CDatabaseObj& database, const std::string& path, std::string* detail,
+                     const CItemWanted* wanted, bool* opened) {
     const int fd = OpenForReading(path);
+    if (opened)
+        *opened = fd >= 0;
     if (fd < 0) {
         const int code = errno;
         if (detail)
@@ -21,7 +24,7 @@ int ReadDatabaseFile(CDatabaseObj& database, const std::string& path, std::strin
     int result = 0;
     try {
         CFileSource source(fd);
-        LoadDatabase(database, source, database.Context().DatabaseKey());
+        LoadDatabase(database, source, database.Context().DatabaseKey(), wanted);
     } catch (const CFileError& e) {
         result = e.Code() ? e.Code() : EIO;
         if (detail)
@@ -39,35 +42,18 @@ int ReadDatabaseFile(CDatabaseObj& database, const std::string& path, std::strin
     return result;
 }
 
-namespace {
-
-int Write(const CDatabaseObj& database, const std::string& path, std::string* detail,
-          bool replace) {
+int WriteDatabaseFile(const CDatabaseObj& database, const std::string& path, std::string* detail) {
     CCoreContext& context = const_cast<CDatabaseObj&>(database).Context();
     try {
-        WriteFileSafely(
-            path,
-            [&](IByteSink& sink) {
-                StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
-            },
-            replace);
+        WriteFileSafely(path, [&](IByteSink& sink) {
+            StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
+        });
     } catch (const CFileError& e) {
         if (detail)
             *detail = e.what();
         return e.Code() ? e.Code() : -1;
     }
     return 0;
-}
-
-}  // namespace
-
-int WriteDatabaseFile(const CDatabaseObj& database, const std::string& path, std::string* detail) {
-    return Write(database, path, detail, true);
-}
-
-int WriteNewDatabaseFile(const CDatabaseObj& database, const std::string& path,
-                         std::string* detail) {
-    return Write(database, path, detail, false);
 }
 
 }  // namespace tessarin

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,8 +84,7 @@ int OpenForReading(const std::string& path) {
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
-void WriteFileSafely(const std::string& path, const std::function<void(IByteSink&)>& write,
-                     bool replace) {
+void WriteFileSafely(const std::string& path, const std::function<void(IByteSink&)>& write) {
     namespace fs = std::filesystem;
     const fs::path target(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -95,9 +95,9 @@ void WriteFileSafely(const std::string& path, const std::function<void(IByteSink
     std::string temp = (folder / name).string();
     CFd fd(::mkstemp(temp.data()));  // created with mode 0600
     if (fd.Get() < 0)
-        throw CFileError(errno, "the file could not be created");
+        throw CFileError(errno, "the file could not be created", true);
     struct stat existing {};
-    if (replace && ::stat(path.c_str(), &existing) == 0)
+    if (::stat(path.c_str(), &existing) == 0)
         (void)::fchmod(fd.Get(), existing.st_mode & 07777);
 
     auto fail = [&](int code, const std::string& what) {
@@ -109,6 +109,8 @@ void WriteFileSafely(const std::string& path, const std::function<void(IByteSink
         write(sink);
     } catch (const CFileError& e) {
         fail(e.Code(), e.what());
+    } catch (const std::bad_alloc&) {
+        fail(ENOMEM, "there is not enough memory");
     } catch (const std::exception& e) {
         fail(0, e.what());
     }
@@ -116,18 +118,70 @@ void WriteFileSafely(const std::string& path, const std::function<void(IByteSink
         fail(errno, "the file could not be flushed to the disk");
     if (::close(fd.Release()) != 0)
         fail(errno, "the file could not be closed");
-    if (replace) {
-        if (::rename(temp.c_str(), path.c_str()) != 0)
-            fail(errno, "the file could not be replaced");
-    } else if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
-        // Where the file system cannot rename without replacing, a hard link does the same.
-        if (errno != EINVAL && errno != ENOSYS)
-            fail(errno, "the file could not be created");
-        if (::link(temp.c_str(), path.c_str()) != 0)
-            fail(errno, "the file could not be created");
-        ::unlink(temp.c_str());
-    }
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        fail(errno, "the file could not be replaced");
     SyncFolder(folder.string());
+}
+
+int CopyFileNoReplace(const std::string& from, const std::string& to) {
+    CFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(in.Get(), &st) != 0)
+        return errno;
+    CFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777));
+    if (out.Get() < 0)
+        return errno;
+    std::vector<char> buffer(64 * 1024);
+    int result = 0;
+    for (;;) {
+        const ssize_t n = ::read(in.Get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            result = n < 0 ? errno : 0;
+            break;
+        }
+        try {
+            CFileSink(out.Get()).Write(buffer.data(), static_cast<size_t>(n));
+        } catch (const CFileError& e) {
+            result = e.Code();
+            break;
+        }
+    }
+    if (result == 0 && ::fsync(out.Get()) != 0)
+        result = errno;
+    if (::close(out.Release()) != 0 && result == 0)
+        result = errno;
+    if (result != 0)
+        ::unlink(to.c_str());
+    return result;
+}
+
+int MoveFileNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    int code = errno;
+    if (code == EINVAL || code == ENOSYS) {
+        // The file system cannot rename without replacing: a link refuses an existing target too.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return 0;
+        }
+        code = errno;
+    }
+    if (code != EXDEV)
+        return code;
+    // Another file system: copy, then remove the original.
+    if (const int copied = CopyFileNoReplace(from, to))
+        return copied;
+    if (::unlink(from.c_str()) != 0) {
+        const int removeCode = errno;
+        ::unlink(to.c_str());  // keep one copy only: the original
+        return removeCode;
+    }
+    return 0;
 }
 
 }  // namespace tessarin

@@ -35,23 +35,32 @@ private:
 // A failure of a file operation: the errno value and what was being done.
 class CFileError : public std::runtime_error {
 public:
-    CFileError(int code, const std::string& what) : std::runtime_error(what), m_code(code) {}
+    // `atOpen`: the file could not be created or opened at all (rather than failing later on).
+    CFileError(int code, const std::string& what, bool atOpen = false)
+        : std::runtime_error(what), m_code(code), m_atOpen(atOpen) {}
     int Code() const { return m_code; }
+    bool AtOpen() const { return m_atOpen; }
 
 private:
     int m_code;
+    bool m_atOpen;
 };
 
 // Writes a file safely: `write` fills a temporary file in the same folder, which is flushed to the
 // disk and then renamed over `path`. A new file is readable by its owner only; a replaced file
 // keeps its permissions. On any failure the temporary file is removed, the previous file stays as
 // it was, and CFileError is thrown (with the errno value; 0 when the failure came from `write`
-// itself). Without `replace`, an existing file at `path` is left alone and the write fails with
-// EEXIST.
-void WriteFileSafely(const std::string& path, const std::function<void(IByteSink&)>& write,
-                     bool replace = true);
+// itself).
+void WriteFileSafely(const std::string& path, const std::function<void(IByteSink&)>& write);
 
 // Opens a file for reading; -1 with errno set when it cannot be opened.
 int OpenForReading(const std::string& path);
+
+// Moves a file to a path where nothing may exist yet, also across file systems (then by copying,
+// flushing and removing the original). 0, or the errno value (EEXIST when the target exists).
+int MoveFileNoReplace(const std::string& from, const std::string& to);
+
+// Copies a file to a path where nothing may exist yet, flushed to the disk. 0 or the errno value.
+int CopyFileNoReplace(const std::string& from, const std::string& to);
 
 }  // namespace tessarin

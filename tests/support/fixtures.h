@@ -29,3 +29,57 @@ CRecord* AddRecord(CDatabaseObj& database, const CTypeItem* type, const CCategor
                    std::vector<std::string> values, const std::string& note = {});
 
 }  // namespace tessarin::test
+
+namespace tessarin::test {
+
+// Remembers every message the core asks for.
+class CRecordingMessages : public IMessageSink {
+public:
+    MessageAnswer Show(const CMessage& message) override {
+        shown.push_back(message);
+        return MessageAnswer::Ok;
+    }
+    std::vector<int> Ids() const {
+        std::vector<int> ids;
+        for (const CMessage& m : shown)
+            ids.push_back(m.id);
+        return ids;
+    }
+    std::vector<CMessage> shown;
+};
+
+// Remembers every notice posted, with its endpoint.
+class CRecordingPoster : public INoticePoster {
+public:
+    bool Post(const std::string& endpoint, const CChangeNotice& notice) override {
+        posted.push_back(notice);
+        endpoints.push_back(endpoint);
+        return true;
+    }
+    CNoticeList posted;
+    std::vector<std::string> endpoints;
+};
+
+// A sync platform manager whose answers a test sets.
+class CFakeManager : public CStandaloneManager {
+public:
+    bool GetDeleteRecordMethod() override { return hardDelete; }
+    bool PlatformWantsDefaults() override { return wantsDefaults; }
+    uint32_t GenerateRecordNumber() override { return nextNumber ? nextNumber++ : 0; }
+    bool IsPlatformUserActive(const std::string&, const std::string&, uint32_t) override {
+        return userActive;
+    }
+    bool hardDelete = false;
+    bool wantsDefaults = true;
+    bool userActive = false;
+    uint32_t nextNumber = 0;
+};
+
+// A lock that someone else holds.
+class CTakenLock : public IDatabaseLock {
+public:
+    bool Acquire(std::chrono::milliseconds) override { return false; }
+    void Release() override {}
+};
+
+}  // namespace tessarin::test

@@ -1,0 +1,42 @@
+#pragma once
+
+// The core asks for messages to be shown through this interface; it never shows one itself. The
+// desktop program shows a message box, the command-line tool prints the text.
+#include <string>
+#include <vector>
+
+namespace tessarin {
+
+enum class MessageIcon { None, Information, Exclamation, Error, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct CMessage {
+    int id = 0;                     // string number of the text
+    std::vector<std::string> args;  // for the text's directives, already formatted
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+class IMessageSink {
+public:
+    virtual ~IMessageSink() = default;
+    virtual MessageAnswer Show(const CMessage& message) = 0;
+};
+
+// Shows nothing and answers as a user who accepts the default would.
+class CSilentMessages : public IMessageSink {
+public:
+    MessageAnswer Show(const CMessage& message) override {
+        switch (message.buttons) {
+            case MessageButtons::YesNo:
+                return MessageAnswer::Yes;
+            case MessageButtons::YesNoDefaultNo:
+                return MessageAnswer::No;
+            default:
+                return MessageAnswer::Ok;
+        }
+    }
+};
+
+}  // namespace tessarin
