@@ -49,6 +49,20 @@ int KeepBeside(const std::string& path) {
     return EEXIST;
 }
 
+// Removes what a saver that died half way left behind: its temporary file. Only called under the
+// lock, when no other save can be writing one.
+void RemoveStaleTemporaries(const std::string& path) {
+    const fs::path target(path);
+    const std::string prefix = "." + target.filename().string() + ".";
+    std::error_code error;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            fs::remove(entry.path(), error);
+    }
+}
+
 bool SameFolder(const std::string& a, const std::string& b) {
     std::error_code error;
     if (fs::equivalent(a, b, error))
@@ -126,6 +140,7 @@ int Save(CDatabaseObj& database, bool quiet) {
     CLockHold hold(context.Lock(), context.m_lockTimeout);
     if (!hold.Held())
         return -1;
+    RemoveStaleTemporaries(database.m_path);
     if (database.m_loadState == LoadState::Partial) {
         if (const int kept = KeepBeside(database.m_path)) {
             ReportSaveFailure(context, kept, quiet);

@@ -192,3 +192,39 @@ TEST_F(Cli, TheProgramReadsPasswordsFromItsStandardInput) {
 
 }  // namespace
 }  // namespace tessarin::cli
+
+namespace tessarin::cli {
+namespace {
+
+TEST_F(Cli, MoveCarriesTheIconFileAndRefusesAFolderWithADatabase) {
+    ASSERT_EQ(Run(With({"create"})).code, 0);
+    {
+        CCoreContext context;
+        CDatabaseObj database(context);
+        ASSERT_EQ(Load(database, db), 0);
+        database.m_handheldName = "Handheld";
+        ASSERT_EQ(Save(database), 0);
+    }
+    test::WriteFileBytes(dir / "Handheld.pdb", {1, 2, 3});
+    const std::string taken = (dir / "taken").string();
+    ASSERT_EQ(Run({"--db", taken + "/TessarinDatabase.tdb", "create"}).code, 0);
+
+    CRun refused = Run(With({"move", taken}));
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.err,
+              "You cannot save the Tessarin database in this location because another database "
+              "already exists.\n");
+    EXPECT_TRUE(std::filesystem::exists(db));
+
+    const std::string target = (dir / "moved").string();
+    std::filesystem::create_directory(target);
+    CRun moved = Run(With({"move", target}));
+    EXPECT_EQ(moved.code, 0) << moved.err;
+    EXPECT_EQ(moved.out, "The database is now in " + target + ".\n");
+    EXPECT_FALSE(std::filesystem::exists(db));
+    EXPECT_EQ(test::ReadFileBytes(target + "/Handheld.pdb"), (std::vector<unsigned char>{1, 2, 3}));
+    EXPECT_EQ(Run({"--db", target + "/TessarinDatabase.tdb", "info"}).code, 0);
+}
+
+}  // namespace
+}  // namespace tessarin::cli

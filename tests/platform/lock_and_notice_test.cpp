@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "platform/file_lock.h"
+#include "platform/notice_socket.h"
+#include "security/password.h"
+#include "store/database_lifecycle.h"
+#include "support/child_process.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace tessarin {
+namespace {
+
+using namespace std::chrono_literals;
+using test::CChild;
+
+const std::string kTools = TESSARIN_TOOLS_DIR;
+
+TEST(FileLock, ExcludesOtherHoldersAndCountsWithinOne) {
+    test::CTempDir dir;
+    CFileLock a((dir / "lock").string());
+    CFileLock b((dir / "lock").string());
+    ASSERT_TRUE(a.Acquire(0ms));
+    EXPECT_TRUE(a.Acquire(0ms));  // a load that saves within itself
+    EXPECT_FALSE(b.Acquire(50ms));
+    a.Release();
+    EXPECT_FALSE(b.Acquire(0ms));
+    a.Release();
+    EXPECT_TRUE(b.Acquire(0ms));
+    b.Release();
+}
+
+TEST(FileLock, AnotherProcessHoldsItUntilItLetsGoOrDies) {
+    CChild holder = CChild::Start({kTools + "/tessarin-lock-holder", "1"});
+    ASSERT_EQ(holder.ReadLine(), "held");
+    CFileLock lock;
+    EXPECT_FALSE(lock.Acquire(100ms));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(lock.Acquire(10s));  // once the holder has finished its second
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    lock.Release();
+    EXPECT_EQ(holder.Wait(), 0);
+
+    CChild dying = CChild::Start({kTools + "/tessarin-lock-holder", "60"});
+    ASSERT_EQ(dying.ReadLine(), "held");
+    EXPECT_FALSE(lock.Acquire(50ms));
+    dying.Kill(SIGKILL);
+    dying.Wait();
+    EXPECT_TRUE(lock.Acquire(2s));  // a dead holder's lock is simply obtained
+    lock.Release();
+}
+
+TEST(Notices, TheLineNamesTheMessageAndItsTwoParameters) {
+    const CChangeNotice notice{kActionChanged, kKindType, 42};
+    EXPECT_EQ(NoticeLine(notice), "WM_Tessarin10_DatabaseNotify 65539 42\n");
+    EXPECT_EQ(ParseNoticeLine("WM_Tessarin10_DatabaseNotify 65539 42\n"), notice);
+    EXPECT_EQ(ParseNoticeLine("WM_Tessarin10_DatabaseNotify 2 4294967295"),
+              (CChangeNotice{2, 0, 4294967295u}));
+    for (const char* bad :
+         {"", "WM_Tessarin10_DatabaseNotify", "WM_Other 1 2", "WM_Tessarin10_DatabaseNotify 1",
+          "WM_Tessarin10_DatabaseNotify x 2", "WM_Tessarin10_DatabaseNotify 4294967296 1",
+          "WM_Tessarin10_DatabaseNotify 1 2 trailing"})
+        EXPECT_FALSE(ParseNoticeLine(bad)) << bad;
+}
+
+TEST(Notices, PostingReachesAHolderAndIsDroppedWithoutOne) {
+    CSocketPoster poster;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(poster.Post("Nobody Listens Here", {kActionAdded, kKindRecord, 1}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+
+    CNoticeReceiver receiver(kMainWindowEndpoint);
+    ASSERT_TRUE(receiver.IsOpen());
+    CNoticeReceiver second(kMainWindowEndpoint);
+    EXPECT_FALSE(second.IsOpen());  // a live holder keeps its endpoint
+
+    // Junk between notices is skipped.
+    const int junk = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = EndpointPath(kMainWindowEndpoint);
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ::sendto(junk, "hello", 5, 0, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::close(junk);
+    EXPECT_TRUE(poster.Post(kMainWindowEndpoint, {kActionDeleted, kKindCategory, 9}));
+    EXPECT_EQ(receiver.Receive(1s), (CChangeNotice{kActionDeleted, kKindCategory, 9}));
+    EXPECT_FALSE(receiver.Receive(20ms));
+}
+
+TEST(Notices, AnEndpointLeftBehindByADeadHolderIsTakenOver) {
+    const std::string path = EndpointPath("Stale Endpoint");
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);  // the file stays, nobody holds it
+    CNoticeReceiver receiver("Stale Endpoint");
+    EXPECT_TRUE(receiver.IsOpen());
+}
+
+TEST(Notices, TheToolsExchangeNoticesWithEachOther) {
+    CChild listener = CChild::Start({kTools + "/tessarin-notice-listener", "--count", "2"});
+    ASSERT_EQ(listener.ReadLine(), "listening");
+    CChild first =
+        CChild::Start({kTools + "/tessarin-notice-post", "TessarinListenerWindow", "2", "0", "5"});
+    EXPECT_EQ(first.Wait(), 0);
+    CChild second =
+        CChild::Start({kTools + "/tessarin-notice-post", "TessarinListenerWindow", "3", "1", "6"});
+    EXPECT_EQ(second.Wait(), 0);
+    EXPECT_EQ(listener.ReadLine(), "2 0 5");
+    EXPECT_EQ(listener.ReadLine(), "3 1 6");
+    EXPECT_EQ(listener.Wait(), 0);
+    CChild unheard =
+        CChild::Start({kTools + "/tessarin-notice-post", "TessarinListenerWindow", "3", "1", "6"});
+    EXPECT_EQ(unheard.Wait(), 1);
+}
+
+// The exchange as the program lives it, with the real lock and sockets.
+class LiveExchange : public ::testing::Test {
+protected:
+    LiveExchange() {
+        context.SetLock(&lock);
+        context.SetPoster(&poster);
+        context.SetManager(&manager);
+        manager.userActive = true;
+    }
+    test::CTempDir dir;
+    test::CTestContext context;
+    CFileLock lock;
+    CSocketPoster poster;
+    test::CFakeManager manager;
+};
+
+TEST_F(LiveExchange, ANoticeFromASyncComponentReReadsTheRightItem) {
+    CDatabaseObj mine(context);
+    ASSERT_EQ(Open(mine, dir.Path().string()), 0);
+    for (uint32_t n = 1; n <= 3; ++n)
+        test::AddRecord(mine, nullptr, nullptr, {"v" + std::to_string(n)})->m_recordNumber = n;
+    ASSERT_EQ(Save(mine), 0);
+    {
+        CDatabaseObj theirs(context);
+        ASSERT_EQ(Load(theirs, mine.m_path), 0);
+        theirs.m_records.FindByNumber(2)->SetValue(0, "synced");
+        ASSERT_EQ(Save(theirs), 0);
+    }
+    CNoticeReceiver window(kMainWindowEndpoint);
+    CChild post =
+        CChild::Start({kTools + "/tessarin-notice-post", "Tessarin Desktop", "3", "0", "2"});
+    EXPECT_EQ(post.Wait(), 0);
+    const auto notice = window.Receive(2s);
+    ASSERT_TRUE(notice);
+    const CNoticeOutcome outcome = HandleNotice(mine, *notice, dir.Path().string());
+    EXPECT_EQ(outcome.what, CNoticeOutcome::Changed);
+    EXPECT_EQ(mine.m_records.FindByNumber(2)->GetValue(0), "synced");
+    EXPECT_EQ(mine.m_records.FindByNumber(1)->GetValue(0), "v1");
+}
+
+TEST_F(LiveExchange, APasswordChangeAnnouncesEveryItemInOrder) {
+    CDatabaseObj db(context);
+    ASSERT_EQ(Open(db, dir.Path().string()), 0);
+    for (size_t i = 0; i < db.m_types.Size(); ++i)
+        db.TypeAt(i)->m_recordNumber = static_cast<uint32_t>(10 + i);
+    db.CategoryAt(0)->m_recordNumber = 50;
+    db.CategoryAt(1)->m_recordNumber = 51;
+    test::AddRecord(db, nullptr, nullptr, {"r"})->m_recordNumber = 60;
+    CChild listener = CChild::Start({kTools + "/tessarin-notice-listener", "--count", "21"});
+    ASSERT_EQ(listener.ReadLine(), "listening");
+    EXPECT_EQ(ChangePassword(db, CSecret("pw")), 0);
+    for (uint32_t i = 0; i < 18; ++i)
+        EXPECT_EQ(listener.ReadLine(), "3 1 " + std::to_string(10 + i));
+    EXPECT_EQ(listener.ReadLine(), "3 2 50");
+    EXPECT_EQ(listener.ReadLine(), "3 2 51");
+    EXPECT_EQ(listener.ReadLine(), "3 0 60");
+    EXPECT_EQ(listener.Wait(), 0);
+}
+
+}  // namespace
+}  // namespace tessarin

@@ -1,0 +1,252 @@
+// Saves that die, fill the disk, or meet other savers: the file always stays whole.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+#include "platform/file_lock.h"
+#include "resources/string_ids.h"
+#include "security/password.h"
+#include "store/database_lifecycle.h"
+#include "support/child_process.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace tessarin {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::CChild;
+
+// How many saves each test runs: a hundred and fifty by default, so the suite stays quick;
+// TESSARIN_STRESS_SAVES=1000 runs the full stress.
+int Saves() {
+    if (const char* value = std::getenv("TESSARIN_STRESS_SAVES"))
+        return std::atoi(value);
+#if defined(__SANITIZE_ADDRESS__)
+    return 40;  // the sanitizers make every save several times slower
+#else
+    return 150;
+#endif
+}
+
+// A database of `records` records whose first and last record both say which save wrote them.
+std::string MakeDatabase(CCoreContext& context, const std::string& folder, size_t records) {
+    CDatabaseObj db(context);
+    EXPECT_EQ(Open(db, folder), 0);
+    for (size_t i = 0; i < records; ++i)
+        test::AddRecord(db, db.TypeAt(i % 18), nullptr,
+                        {"record " + std::to_string(i), "user", "password"}, "save 0");
+    EXPECT_EQ(Save(db), 0);
+    return db.m_path;
+}
+
+// Which save wrote the file, when it reads whole and consistent; -1 otherwise.
+long SaveNumberOnDisk(CCoreContext& context, const std::string& path, size_t records) {
+    CDatabaseObj db(context);
+    if (Load(db, path) != 0 || db.m_records.Size() != records)
+        return -1;
+    const std::string_view first = db.RecordAt(0)->GetNote();
+    const std::string_view last = db.RecordAt(records - 1)->GetNote();
+    if (first != last || first.substr(0, 5) != "save ")
+        return -1;
+    return std::stol(std::string(first.substr(5)));
+}
+
+size_t Temporaries(const fs::path& folder) {
+    size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        count += entry.path().filename().string().rfind(".TessarinDatabase.tdb.", 0) == 0;
+    return count;
+}
+
+class SaveStress : public ::testing::Test {
+protected:
+    SaveStress() {
+        context.SetLock(&lock);
+        SetDatabaseKey(context, CSecret("stress"));
+    }
+    test::CTempDir dir;
+    test::CTestContext context;
+    CFileLock lock;
+};
+
+TEST_F(SaveStress, KillingTheSaverAtAnyMomentLeavesTheOldOrTheNewFile) {
+    constexpr size_t kRecords = 10000;
+    std::string path = MakeDatabase(context, dir.Path().string(), kRecords);
+    path = fs::path(path).string();
+    std::mt19937 random(12345);
+    long completed = 0;
+    int kills = 0;
+    const int saves = Saves();
+    while (completed < saves) {
+        CChild saver = CChild::Fork([&] {
+            CFileLock own;  // a process of its own opens the lock of its own
+            context.SetLock(&own);
+            CDatabaseObj db(context);
+            if (Load(db, path) != 0)
+                return 3;
+            for (long n = completed + 1;; ++n) {
+                const std::string note = "save " + std::to_string(n);
+                db.RecordAt(0)->SetNote(note);
+                db.RecordAt(kRecords - 1)->SetNote(note);
+                if (Save(db) != 0)
+                    return 4;
+                CChild::Tell(std::to_string(n));
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 60000));
+        saver.Kill(SIGKILL);
+        long told = completed;
+        for (std::string line; !(line = saver.ReadLine(100)).empty();)
+            told = std::stol(line);
+        EXPECT_EQ(saver.Wait(), 128 + SIGKILL);
+        const long onDisk = SaveNumberOnDisk(context, path, kRecords);
+        // Every save that finished is on the disk; one more may have finished as it died.
+        ASSERT_TRUE(onDisk == told || onDisk == told + 1)
+            << "told " << told << ", on disk " << onDisk;
+        completed = onDisk;
+        ++kills;
+    }
+    EXPECT_LE(Temporaries(dir.Path()), 1u);  // the next save clears what a dead one left
+    RecordProperty("kills", kills);
+    RecordProperty("saves", static_cast<int>(completed));
+}
+
+// Runs a save in a child whose files may not grow beyond `limit` bytes, as on a full disk.
+int SaveWithFileSizeLimit(CCoreContext& context, const std::string& path, rlim_t limit,
+                          std::vector<int>* messages) {
+    CChild child = CChild::Fork([&] {
+        CFileLock own;
+        context.SetLock(&own);
+        test::CRecordingMessages recording;
+        context.SetMessages(&recording);
+        CDatabaseObj db(context);
+        if (Load(db, path) != 0)
+            return 3;
+        db.RecordAt(0)->SetNote(std::string(200000, 'n'));
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit cap{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &cap);
+        const int result = Save(db);
+        for (const CMessage& m : recording.shown)
+            CChild::Tell(std::to_string(m.id) + " " + (m.args.empty() ? "" : m.args[0]));
+        return result == -1 ? 0 : 5;
+    });
+    for (std::string line; !(line = child.ReadLine(2000)).empty();)
+        messages->push_back(std::stoi(line));
+    return child.Wait();
+}
+
+TEST_F(SaveStress, AFullDiskLeavesTheOldFileAndSaysSo) {
+    const std::string path = MakeDatabase(context, dir.Path().string(), 50);
+    const auto before = test::ReadFileBytes(path);
+    std::vector<int> messages;
+    EXPECT_EQ(SaveWithFileSizeLimit(context, path, before.size() + 1000, &messages), 0);
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+    EXPECT_EQ(messages, std::vector<int>{str::kErrorSavingDatabase});
+    EXPECT_EQ(Temporaries(dir.Path()), 0u);
+}
+
+TEST_F(SaveStress, ASmallFileSystemThatFillsUpLeavesTheOldFile) {
+    const fs::path mount = dir / "small";
+    fs::create_directory(mount);
+    if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here (" << std::strerror(errno)
+                     << "); the file size limit test covers a full disk";
+    {
+        const std::string path = MakeDatabase(context, mount.string(), 200);
+        const auto before = test::ReadFileBytes(path);
+        test::CRecordingMessages recording;
+        context.SetMessages(&recording);
+        CDatabaseObj db(context);
+        ASSERT_EQ(Load(db, path), 0);
+        db.RecordAt(0)->SetNote(std::string(400000, 'n'));  // more than the file system holds
+        EXPECT_EQ(Save(db), -1);
+        EXPECT_EQ(test::ReadFileBytes(path), before);
+        ASSERT_EQ(recording.shown.size(), 1u);
+        EXPECT_EQ(recording.shown[0].id, str::kErrorSavingDatabase);
+        EXPECT_EQ(recording.shown[0].args, std::vector<std::string>{"1c"});  // ENOSPC
+        EXPECT_EQ(Temporaries(mount), 0u);
+        context.SetMessages(nullptr);
+    }
+    ::umount(mount.c_str());
+}
+
+TEST_F(SaveStress, TwoSaversAndALongLockHolderNeverCorruptTheFile) {
+    constexpr size_t kRecords = 100;
+    const std::string path = MakeDatabase(context, dir.Path().string(), kRecords);
+    const int saves = Saves();
+    auto saver = [&](int id) {
+        return CChild::Fork([&, id] {
+            CFileLock own;
+            context.SetLock(&own);
+            CDatabaseObj db(context);
+            if (Load(db, path) != 0)
+                return 3;
+            int refused = 0;
+            for (int n = 1; n <= saves; ++n) {
+                const std::string note = "save " + std::to_string(id * 100000 + n);
+                db.RecordAt(0)->SetNote(note);
+                db.RecordAt(kRecords - 1)->SetNote(note);
+                const int result = Save(db);
+                if (result == -1)
+                    ++refused;  // the data stays in memory for the next save
+                else if (result != 0)
+                    return 4;
+            }
+            CChild::Tell(std::to_string(refused));
+            return 0;
+        });
+    };
+    {
+        CChild a = saver(1);
+        CChild b = saver(2);
+        EXPECT_EQ(a.Wait(), 0);
+        EXPECT_EQ(b.Wait(), 0);
+        EXPECT_EQ(a.ReadLine(), "0");
+        EXPECT_EQ(b.ReadLine(), "0");
+    }
+    const long last = SaveNumberOnDisk(context, path, kRecords);
+    EXPECT_TRUE(last == 100000 + saves || last == 200000 + saves) << last;
+
+    // With a third process holding the lock far longer than the wait (shortened for the test),
+    // saves are refused with -1 and no message; the next one after it lets go writes what was
+    // kept in memory.
+    CChild holder =
+        CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder", "1.5"});
+    ASSERT_EQ(holder.ReadLine(), "held");
+    test::CRecordingMessages recording;
+    context.SetMessages(&recording);
+    CDatabaseObj db(context);
+    context.m_lockTimeout = 0ms;
+    EXPECT_EQ(Load(db, path), -1);
+    context.m_lockTimeout = 10s;
+    holder.Wait();
+    ASSERT_EQ(Load(db, path), 0);
+    CChild again = CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder", "1"});
+    ASSERT_EQ(again.ReadLine(), "held");
+    context.m_lockTimeout = 300ms;
+    db.RecordAt(0)->SetNote("kept");
+    db.RecordAt(kRecords - 1)->SetNote("kept");
+    EXPECT_EQ(Save(db), -1);
+    EXPECT_TRUE(recording.shown.empty());
+    again.Wait();
+    EXPECT_EQ(Save(db), 0);
+    CDatabaseObj reread(context);
+    ASSERT_EQ(Load(reread, path), 0);
+    EXPECT_EQ(reread.RecordAt(0)->GetNote(), "kept");
+    context.SetMessages(nullptr);
+}
+
+}  // namespace
+}  // namespace tessarin

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace tessarin::test {
+
+// Another process for a test: a program started with arguments and environment, or a function run
+// in a forked copy of the test. Its standard output can be read line by line.
+class CChild {
+public:
+    // Runs `argv` (argv[0] a path) with `environment` added to the test's own.
+    static CChild Start(const std::vector<std::string>& argv,
+                        const std::vector<std::string>& environment = {});
+    // Runs `body` in a forked copy; its result is the exit code. It writes lines with Tell().
+    static CChild Fork(const std::function<int()>& body);
+    // In a forked body: a line for the parent.
+    static void Tell(const std::string& line);
+
+    CChild(CChild&& other) noexcept;
+    ~CChild();
+
+    // The next line of output (without its line end), or "" at the end; waits at most `ms`.
+    std::string ReadLine(int ms = 10000);
+    void Kill(int signal);
+    // The exit code, or 128 + the signal that ended it.
+    int Wait();
+    pid_t Pid() const { return m_pid; }
+
+private:
+    CChild(pid_t pid, int out) : m_pid(pid), m_out(out) {}
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_buffer;
+    bool m_waited = false;
+};
+
+}  // namespace tessarin::test
