@@ -1,0 +1,126 @@
+#include "exchange/value_reader.h"
+
+namespace tessarin {
+
+namespace {
+
+// Appends [from, to) with every vertical tab made CR LF.
+void AppendText(std::string& out, const char* from, const char* to) {
+    for (const char* p = from; p < to;) {
+        const char* tab = p;
+        while (tab < to && *tab != '\v')
+            ++tab;
+        out.append(p, static_cast<size_t>(tab - p));
+        if (tab == to)
+            break;
+        out.append("\r\n", 2);
+        p = tab + 1;
+    }
+}
+
+// Whether the unquoted part of a value ends here.
+bool EndsUnquoted(char c) {
+    return c == ',' || c == '\r' || c == '\n';
+}
+
+void ReadUnquoted(CTextCursor& cursor, std::string& out) {
+    const char* start = cursor.Position();
+    const std::string_view rest = cursor.Rest();
+    size_t n = 0;
+    while (n < rest.size() && !EndsUnquoted(rest[n]))
+        ++n;
+    AppendText(out, start, start + n);
+    cursor.Advance(n);
+}
+
+}  // namespace
+
+void ReadValue(CTextCursor& cursor, std::string& out) {
+    out.clear();
+    cursor.SkipWhite();
+    if (cursor.Peek() == '"') {
+        cursor.Advance();
+        for (;;) {
+            const std::string_view rest = cursor.Rest();
+            size_t n = 0;
+            while (n < rest.size() && rest[n] != '"')
+                ++n;
+            AppendText(out, rest.data(), rest.data() + n);
+            cursor.Advance(n);
+            if (cursor.AtEnd())
+                break;
+            // At a quote: doubled, it is one quote of the value; single, it closes the value.
+            if (cursor.PeekAt(1) == '"') {
+                out += '"';
+                cursor.Advance(2);
+                continue;
+            }
+            cursor.Advance();
+            // Text between the closing quote and the next comma or line end: no writer makes
+            // it; its first character is dropped and the value goes on, unquoted.
+            if (!cursor.AtEnd() && !EndsUnquoted(cursor.Peek())) {
+                cursor.Advance();
+                ReadUnquoted(cursor, out);
+            }
+            break;
+        }
+    } else {
+        ReadUnquoted(cursor, out);
+    }
+    if (cursor.Peek() == ',') {
+        cursor.Advance();
+        cursor.SkipBlanks();
+    }
+}
+
+bool ReadFlag(CTextCursor& cursor, std::string& scratch) {
+    ReadValue(cursor, scratch);
+    return !scratch.empty() && scratch[0] == 'T';
+}
+
+uint16_t NumberFromText(std::string_view text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    // The low 16 bits of any number of digits, without overflow.
+    uint16_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = static_cast<uint16_t>(value * 10u + static_cast<unsigned>(text[i] - '0'));
+    return negative ? static_cast<uint16_t>(0u - value) : value;
+}
+
+uint16_t ReadNumber(CTextCursor& cursor, std::string& scratch) {
+    ReadValue(cursor, scratch);
+    return NumberFromText(scratch);
+}
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+size_t AppendHexBytes(std::string_view text, std::string& out) {
+    size_t i = 0;
+    while (i < text.size() && IsWhite(text[i]))
+        ++i;
+    size_t digits = 0;
+    while (i + digits < text.size() && HexDigit(text[i + digits]) >= 0)
+        ++digits;
+    const size_t count = digits / 2;
+    const size_t at = out.size();
+    out.resize(at + count);
+    for (size_t b = 0; b < count; ++b)
+        out[at + b] =
+            static_cast<char>(HexDigit(text[i + 2 * b]) << 4 | HexDigit(text[i + 2 * b + 1]));
+    return count;
+}
+
+}  // namespace tessarin

@@ -1,0 +1,137 @@
+#include "exchange/value_writer.h"
+
+#include <array>
+#include <cstring>
+
+#include "exchange/text_cursor.h"
+
+namespace tessarin {
+
+namespace {
+
+// Bytes that the plain form must change or that force quotes.
+constexpr std::array<bool, 256> MakeSpecial() {
+    std::array<bool, 256> special{};
+    for (unsigned char c : {',', '"', '\r', '\n'})
+        special[c] = true;
+    return special;
+}
+constexpr std::array<bool, 256> kSpecial = MakeSpecial();
+
+// The largest whole number of blocks a cipher buffer operation takes.
+constexpr size_t kCipherChunk = 65528;
+
+}  // namespace
+
+void AppendPlainValue(std::string& out, std::string_view value) {
+    bool special = false;
+    for (char c : value)
+        if (kSpecial[static_cast<uint8_t>(c)]) {
+            special = true;
+            break;
+        }
+    const bool quoted = (!value.empty() && IsWhite(value[0])) ||
+                        (special && (value.find(',') != std::string_view::npos ||
+                                     value.find('"') != std::string_view::npos));
+    if (!special && !quoted) {
+        out.append(value);
+        return;
+    }
+    if (quoted)
+        out += '"';
+    for (char c : value) {
+        switch (c) {
+            case '"':
+                out.append("\"\"", 2);
+                break;
+            case '\r':
+                out += '\v';
+                break;
+            case '\n':
+                break;
+            default:
+                out += c;
+        }
+    }
+    if (quoted)
+        out += '"';
+}
+
+void AppendNumber(std::string& out, uint16_t value) {
+    char digits[5];
+    size_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    while (n)
+        out += digits[--n];
+}
+
+void AppendHex(std::string& out, const uint8_t* bytes, size_t size) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const size_t at = out.size();
+    out.resize(at + 2 * size);
+    char* p = out.data() + at;
+    for (size_t i = 0; i < size; ++i) {
+        *p++ = kDigits[bytes[i] >> 4];
+        *p++ = kDigits[bytes[i] & 15];
+    }
+}
+
+void CipherWhole(const CKeySchedule& key, uint8_t* data, size_t size, bool encipher) {
+    size &= ~static_cast<size_t>(7);
+    for (size_t pos = 0; pos < size; pos += kCipherChunk)
+        CipherInPlace(key, data + pos, size - pos < kCipherChunk ? size - pos : kCipherChunk,
+                      encipher);
+}
+
+void CRowWriter::Value(std::string_view text) {
+    if (!m_key) {
+        m_items.push_back({CItem::Value, text, 0, 0});
+        return;
+    }
+    // The value's bytes, a zero, then filler: drawn at random, so that equal short values do not
+    // give equal ciphertext.
+    const size_t padded = (text.size() / 8 + 1) * 8;
+    const size_t at = m_plain.size();
+    m_plain.resize(at + padded);
+    if (!text.empty())
+        std::memcpy(m_plain.data() + at, text.data(), text.size());
+    m_plain[at + text.size()] = 0;
+    for (size_t i = at + text.size() + 1; i < at + padded; ++i)
+        m_plain[i] = static_cast<uint8_t>(m_random.Next());
+    m_items.push_back({CItem::Value, text, 0, padded});
+}
+
+void CRowWriter::End(bool trailingComma) {
+    if (m_key)
+        CipherWhole(*m_key, m_plain.data(), m_plain.size(), true);
+    size_t cipherAt = 0;
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const CItem& item = m_items[i];
+        switch (item.kind) {
+            case CItem::Literal:
+                m_out.append(item.text);
+                break;
+            case CItem::Number:
+                AppendNumber(m_out, item.number);
+                break;
+            case CItem::Value:
+                if (m_key) {
+                    AppendHex(m_out, m_plain.data() + cipherAt, item.plainSize);
+                    cipherAt += item.plainSize;
+                } else {
+                    AppendPlainValue(m_out, item.text);
+                }
+                break;
+        }
+        if (trailingComma || i + 1 < m_items.size())
+            m_out += ',';
+    }
+    m_out.append("\r\n", 2);
+    m_items.clear();
+    m_plain.clear();
+}
+
+}  // namespace tessarin
