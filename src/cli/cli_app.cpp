@@ -14,6 +14,10 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeDumpCommand());
     commands.push_back(MakePasswdCommand());
     commands.push_back(MakeMoveCommand());
+    commands.push_back(MakeExportCommand());
+    commands.push_back(MakeImportCommand());
+    commands.push_back(MakeBackupCommand());
+    commands.push_back(MakeRestoreCommand());
     return commands;
 }
 

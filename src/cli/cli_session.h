@@ -52,8 +52,9 @@ public:
     bool RequireDatabasePath();
 
     // Asks for one password. None (after a message) when the input has ended or holds a character
-    // that Windows-1252 cannot hold.
-    std::optional<CSecret> AskSecret(int promptId);
+    // that Windows-1252 cannot hold. With `ended`, the end of the input is said there instead of
+    // in a message.
+    std::optional<CSecret> AskSecret(int promptId, bool* ended = nullptr);
 
     // Opens the database file that must exist: asks for its password when it has one, then loads
     // it. 0, or the exit code after a message.
@@ -61,6 +62,10 @@ public:
 
     // Saves; 0, or the exit code after the save's message.
     int SaveDatabase(CDatabaseObj& database);
+    // The exit code of a save the core made itself: 0 when `result` is 0; otherwise 1, after the
+    // lock's message when the save said nothing (`shownBefore`: messages shown before it).
+    int SaveResult(int result, int shownBefore);
+    int MessagesShown() const { return m_messages.Shown(); }
 
 private:
     CCliIo& m_io;

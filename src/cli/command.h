@@ -49,5 +49,9 @@ std::unique_ptr<ICommand> MakeInfoCommand();
 std::unique_ptr<ICommand> MakeDumpCommand();
 std::unique_ptr<ICommand> MakePasswdCommand();
 std::unique_ptr<ICommand> MakeMoveCommand();
+std::unique_ptr<ICommand> MakeExportCommand();
+std::unique_ptr<ICommand> MakeImportCommand();
+std::unique_ptr<ICommand> MakeBackupCommand();
+std::unique_ptr<ICommand> MakeRestoreCommand();
 
 }  // namespace tessarin::cli
