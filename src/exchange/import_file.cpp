@@ -1,6 +1,7 @@
 #include "exchange/import_file.h"
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 
 #include <sys/stat.h>
@@ -15,7 +16,7 @@
 
 namespace tessarin {
 
-int ReadWholeFile(const std::string& path, std::string& out) {
+int ReadWholeFile(const std::string& path, CFileBytes& out) {
     const int fd = OpenForReading(path);
     if (fd < 0)
         return errno;
@@ -26,14 +27,20 @@ int ReadWholeFile(const std::string& path, std::string& out) {
             throw CFileError(errno, "");
         if (S_ISDIR(st.st_mode))
             throw CFileError(EISDIR, "");
-        // One read of the size the file has; a file that grows meanwhile is read to its end.
-        out.resize(static_cast<size_t>(st.st_size));
+        // One byte more than the file holds shows whether it grew.
+        size_t capacity = static_cast<size_t>(st.st_size) + 1;
+        out.m_data.reset(new char[capacity]);
+        out.m_size = 0;
         CFileSource source(fd);
-        size_t done = source.Read(out.data(), out.size());
-        out.resize(done);
-        char more[65536];
-        while (size_t n = source.Read(more, sizeof more))
-            out.append(more, n);
+        while (size_t n = source.Read(out.m_data.get() + out.m_size, capacity - out.m_size)) {
+            out.m_size += n;
+            if (out.m_size < capacity)
+                continue;
+            capacity *= 2;
+            std::unique_ptr<char[]> larger(new char[capacity]);
+            std::memcpy(larger.get(), out.m_data.get(), out.m_size);
+            out.m_data = std::move(larger);
+        }
     } catch (const CFileError& e) {
         result = e.Code() ? e.Code() : EIO;
     } catch (const std::bad_alloc&) {
@@ -90,11 +97,12 @@ CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const s
     if (file.size() && file.back() == '"')
         file.pop_back();
 
-    std::string text;
-    if (ReadWholeFile(file, text) != 0) {
+    CFileBytes bytes;
+    if (ReadWholeFile(file, bytes) != 0) {
         context.ShowMessage(str::kErrorReadingImportFile, {}, MessageIcon::Exclamation);
         return Failed();
     }
+    const std::string_view text = bytes.View();
     const ExchangeFormat detected = DetectFormat(text);
     if (format == ExchangeFormat::Detect || replace) {
         if (detected == ExchangeFormat::NotText ||

@@ -2,8 +2,10 @@
 
 // Importing a file: reading it whole, finding its format, the password step of protected exchange
 // files, and the row import.
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/secure_memory.h"
 #include "exchange/row_import.h"
@@ -18,8 +20,21 @@ public:
     virtual std::optional<CSecret> AskFilePassword() = 0;
 };
 
-// Reads a whole file into `out` in one go; 0 or the errno value.
-int ReadWholeFile(const std::string& path, std::string& out);
+// A file's bytes, read whole.
+class CFileBytes {
+public:
+    std::string_view View() const { return {m_data.get(), m_size}; }
+
+private:
+    friend int ReadWholeFile(const std::string& path, CFileBytes& out);
+    // Not zeroed first: every byte of it is read from the file.
+    std::unique_ptr<char[]> m_data;
+    size_t m_size = 0;
+};
+
+// Reads a whole file, with one read of the size it has (a file that grows meanwhile is read to
+// its end). 0 or the errno value.
+int ReadWholeFile(const std::string& path, CFileBytes& out);
 
 // Imports the file at `path` (double quotes around it are dropped) in `format`, or in the format
 // detection finds (Detect). Messages: 605 when it cannot be read; with detection 606 for a file

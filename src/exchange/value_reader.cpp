@@ -1,5 +1,9 @@
 #include "exchange/value_reader.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 namespace tessarin {
 
 namespace {
@@ -7,12 +11,13 @@ namespace {
 // Appends [from, to) with every vertical tab made CR LF.
 void AppendText(std::string& out, const char* from, const char* to) {
     for (const char* p = from; p < to;) {
-        const char* tab = p;
-        while (tab < to && *tab != '\v')
-            ++tab;
-        out.append(p, static_cast<size_t>(tab - p));
-        if (tab == to)
+        const auto* tab =
+            static_cast<const char*>(std::memchr(p, '\v', static_cast<size_t>(to - p)));
+        if (!tab) {
+            out.append(p, static_cast<size_t>(to - p));
             break;
+        }
+        out.append(p, static_cast<size_t>(tab - p));
         out.append("\r\n", 2);
         p = tab + 1;
     }
@@ -97,13 +102,17 @@ uint16_t ReadNumber(CTextCursor& cursor, std::string& scratch) {
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+// The value of each upper-case hexadecimal digit; 0xFF for every other byte.
+constexpr std::array<uint8_t, 256> MakeHexDigits() {
+    std::array<uint8_t, 256> digits{};
+    digits.fill(0xFF);
+    for (int c = 0; c < 10; ++c)
+        digits['0' + c] = static_cast<uint8_t>(c);
+    for (int c = 0; c < 6; ++c)
+        digits['A' + c] = static_cast<uint8_t>(10 + c);
+    return digits;
 }
+constexpr std::array<uint8_t, 256> kHexDigits = MakeHexDigits();
 
 }  // namespace
 
@@ -111,15 +120,21 @@ size_t AppendHexBytes(std::string_view text, std::string& out) {
     size_t i = 0;
     while (i < text.size() && IsWhite(text[i]))
         ++i;
-    size_t digits = 0;
-    while (i + digits < text.size() && HexDigit(text[i + digits]) >= 0)
-        ++digits;
-    const size_t count = digits / 2;
-    const size_t at = out.size();
-    out.resize(at + count);
-    for (size_t b = 0; b < count; ++b)
-        out[at + b] =
-            static_cast<char>(HexDigit(text[i + 2 * b]) << 4 | HexDigit(text[i + 2 * b + 1]));
+    const auto* digits = reinterpret_cast<const uint8_t*>(text.data() + i);
+    const size_t available = text.size() - i;
+    size_t count = 0;
+    while (count < available && kHexDigits[digits[count]] != 0xFF)
+        ++count;
+    count /= 2;
+    // Through a small buffer: growing `out` first would fill it with zeros to no purpose.
+    char bytes[256];
+    for (size_t done = 0; done < count;) {
+        const size_t n = std::min(count - done, sizeof bytes);
+        for (size_t b = 0; b < n; ++b, ++done)
+            bytes[b] = static_cast<char>(kHexDigits[digits[2 * done]] << 4 |
+                                         kHexDigits[digits[2 * done + 1]]);
+        out.append(bytes, n);
+    }
     return count;
 }
 

@@ -1,5 +1,6 @@
 #include "exchange/value_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -70,12 +71,17 @@ void AppendNumber(std::string& out, uint16_t value) {
 
 void AppendHex(std::string& out, const uint8_t* bytes, size_t size) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    const size_t at = out.size();
-    out.resize(at + 2 * size);
-    char* p = out.data() + at;
-    for (size_t i = 0; i < size; ++i) {
-        *p++ = kDigits[bytes[i] >> 4];
-        *p++ = kDigits[bytes[i] & 15];
+    // Through a small buffer: growing the text first would fill it with zeros to no purpose.
+    char digits[256];
+    while (size) {
+        const size_t n = size < sizeof digits / 2 ? size : sizeof digits / 2;
+        for (size_t i = 0; i < n; ++i) {
+            digits[2 * i] = kDigits[bytes[i] >> 4];
+            digits[2 * i + 1] = kDigits[bytes[i] & 15];
+        }
+        out.append(digits, 2 * n);
+        bytes += n;
+        size -= n;
     }
 }
 
@@ -99,8 +105,10 @@ void CRowWriter::Value(std::string_view text) {
     if (!text.empty())
         std::memcpy(m_plain.data() + at, text.data(), text.size());
     m_plain[at + text.size()] = 0;
-    for (size_t i = at + text.size() + 1; i < at + padded; ++i)
-        m_plain[i] = static_cast<uint8_t>(m_random.Next());
+    for (size_t i = at + text.size() + 1; i < at + padded; i += 4) {
+        const uint32_t filler = m_random.Next();
+        std::memcpy(&m_plain[i], &filler, std::min<size_t>(4, at + padded - i));
+    }
     m_items.push_back({CItem::Value, text, 0, padded});
 }
 

@@ -13,14 +13,17 @@ namespace tessarin {
 
 namespace {
 
-// Room for a record's texts in the written form: enough that the text rarely has to grow.
+// Room for the text, so that it rarely has to grow: every value of a record row (six fields, six
+// labels, category, note) takes its bytes, or in hexadecimal twice them plus up to 16 for the zero
+// and the filler; labels and names are guessed at 16 bytes.
 size_t EstimateSize(const std::vector<const CRecord*>& records, bool protect) {
-    size_t size = 64;
+    constexpr size_t kValues = 2 * kFieldCount + 2;
+    size_t size = 256;
     for (const CRecord* record : records) {
-        size_t texts = record->GetNote().size();
+        size_t texts = record->GetNote().size() + (kFieldCount + 1) * 16;
         for (int i = 0; i < kFieldCount; ++i)
-            texts += record->GetValue(i).size() + record->GetCustomLabel(i).size();
-        size += protect ? 2 * texts + 16 * 15 + 40 : texts + 120;
+            texts += record->GetValue(i).size();
+        size += (protect ? 2 * texts + 16 * kValues : texts + 2 * kValues) + 32;
     }
     return size;
 }

@@ -136,10 +136,12 @@ CRecord* CDatabaseObj::AddFromColumns(const std::vector<std::string>& columns,
     // The record first, to know its size before anything is created for it.
     auto record = std::make_unique<CRecord>();
     record->m_maskBits = mask;
-    for (int i = 0; i < kFieldCount; ++i)
-        record->SetCustomLabelText(i, customLabels[i]);
-    for (int i = 0; i < kFieldCount; ++i)
-        record->SetValue(i, static_cast<size_t>(i) + 1 < columns.size() ? columns[i + 1] : "");
+    std::array<std::string_view, kFieldCount> values;
+    std::array<std::string_view, kFieldCount> labels;
+    for (size_t i = 0; i < kFieldCount; ++i) {
+        values[i] = i + 1 < columns.size() ? std::string_view(columns[i + 1]) : std::string_view();
+        labels[i] = customLabels[i];
+    }
     std::string note;
     for (size_t c = kFieldCount + 1; c < columns.size(); ++c) {
         if (columns[c].empty())
@@ -148,7 +150,7 @@ CRecord* CDatabaseObj::AddFromColumns(const std::vector<std::string>& columns,
         if (c + 1 < columns.size())
             note += "\r\n";
     }
-    record->SetNote(note);
+    record->SetTexts(values, note, labels);
     record->m_modified = true;
     if (record->PackedSize() > kMaxPackedSize)
         return nullptr;

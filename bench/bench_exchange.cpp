@@ -1,0 +1,241 @@
+// Exports and imports of exchange and CSV files, against the floor of writing (or reading) the same
+// number of bytes, enciphering (or deciphering) them where a password applies, and for an import
+// writing the database it makes, as a save does.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "bench_support.h"
+#include "exchange/exchange_writer.h"
+#include "exchange/import_file.h"
+#include "store/database_lifecycle.h"
+
+using namespace tessarin;
+
+namespace {
+
+const char* kPassword = "correct horse battery staple";
+const std::string kFolder = std::filesystem::temp_directory_path() / "tessarin-bench-exchange";
+
+std::string PathOf(const std::string& name) {
+    std::filesystem::create_directories(kFolder);
+    return kFolder + "/" + name;
+}
+
+size_t SizeOf(const std::string& path) {
+    std::error_code error;
+    return static_cast<size_t>(std::filesystem::file_size(path, error));
+}
+
+std::vector<uint8_t> ReadWhole(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    std::vector<uint8_t> bytes(static_cast<size_t>(::lseek(fd, 0, SEEK_END)));
+    if (::pread(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
+        bytes.clear();
+    ::close(fd);
+    return bytes;
+}
+
+// The database every export starts from, one per size, with a password like a user's.
+struct CSource {
+    CCoreContext context;
+    std::unique_ptr<CDatabaseObj> database;
+};
+
+CSource& SourceFor(size_t records) {
+    static std::map<size_t, std::unique_ptr<CSource>> sources;
+    auto& source = sources[records];
+    if (!source) {
+        source = std::make_unique<CSource>();
+        SetDatabaseKey(source->context, CSecret(kPassword));
+        source->database = std::make_unique<CDatabaseObj>(source->context);
+        bench::FillDatabase(*source->database, records);
+    }
+    return *source;
+}
+
+// The files an import reads: made once by the export under test.
+const std::string& ExportFor(size_t records, ExportFormat format) {
+    static std::map<std::pair<size_t, ExportFormat>, std::string> files;
+    std::string& path = files[{records, format}];
+    if (path.empty()) {
+        CSource& source = SourceFor(records);
+        path = PathOf(std::to_string(records) + (format == ExportFormat::Vex ? ".vex" : ".csv"));
+        WriteExchange(*source.database, format, ExportScope::All, nullptr, path,
+                      format == ExportFormat::Vex ? source.context.DatabaseKey() : nullptr);
+    }
+    return path;
+}
+
+constexpr size_t kChunk = 65528;
+
+void CipherAll(const CKeySchedule& key, uint8_t* data, size_t size, bool encipher) {
+    for (size_t pos = 0; pos < size; pos += kChunk)
+        CipherInPlace(key, data + pos, std::min(kChunk, size - pos), encipher);
+}
+
+// Writes the bytes to a new file and flushes it, as a safe write does.
+bool WriteFlushed(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    ::fsync(fd);
+    ::close(fd);
+    return ok;
+}
+
+void BM_Export(benchmark::State& state) {
+    const auto records = static_cast<size_t>(state.range(0));
+    const auto format = static_cast<ExportFormat>(state.range(1));
+    CSource& source = SourceFor(records);
+    const CKeySchedule* key = format == ExportFormat::Vex ? source.context.DatabaseKey() : nullptr;
+    const std::string out = PathOf("export.out");
+    for (auto _ : state)
+        if (!WriteExchange(*source.database, format, ExportScope::All, nullptr, out, key))
+            state.SkipWithError("export failed");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(out)));
+}
+
+// Encipher (vEX) and write the export's number of bytes to a new file, flushed.
+void BM_ExportFloor(benchmark::State& state) {
+    const auto records = static_cast<size_t>(state.range(0));
+    const auto format = static_cast<ExportFormat>(state.range(1));
+    const std::vector<uint8_t> plain = ReadWhole(ExportFor(records, format));
+    const auto key = MakeKeySchedule(CSecret(kPassword));
+    std::vector<uint8_t> bytes(plain.size());
+    const std::string out = PathOf("floor.out");
+    for (auto _ : state) {
+        std::copy(plain.begin(), plain.end(), bytes.begin());
+        if (format == ExportFormat::Vex)
+            CipherAll(*key, bytes.data(), bytes.size(), true);
+        if (!WriteFlushed(out, bytes))
+            state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+}
+
+class CPasswordPrompt : public IFilePasswordPrompt {
+public:
+    std::optional<CSecret> AskFilePassword() override { return CSecret(kPassword); }
+};
+
+// Into an empty database with the same password: read, decipher, build the records, save.
+void BM_Import(benchmark::State& state) {
+    const auto records = static_cast<size_t>(state.range(0));
+    const auto format = static_cast<ExportFormat>(state.range(1));
+    const std::string& file = ExportFor(records, format);
+    const std::string db = PathOf("import.tdb");
+    CCoreContext context;
+    SetDatabaseKey(context, CSecret(kPassword));
+    CPasswordPrompt prompt;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(db);
+        auto database = std::make_unique<CDatabaseObj>(context);
+        database->m_path = db;
+        database->m_checkBlock = MakeCheckBlock(CSecret(kPassword));
+        CAllTypesList list(*database);
+        state.ResumeTiming();
+        const CImportOutcome outcome = ImportFile(
+            *database, format == ExportFormat::Vex ? ExchangeFormat::Detect : ExchangeFormat::Csv,
+            file, false, list, prompt);
+        if (!outcome.Complete() || outcome.records != records)
+            state.SkipWithError("import failed");
+        state.PauseTiming();
+        database.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(file)));
+    state.counters["db_bytes"] = static_cast<double>(SizeOf(db));
+}
+
+// Read the file and decipher its bytes (vEX); encipher as many bytes as the database the import
+// makes and write them to a new file, flushed.
+void BM_ImportFloor(benchmark::State& state) {
+    const auto records = static_cast<size_t>(state.range(0));
+    const auto format = static_cast<ExportFormat>(state.range(1));
+    const std::string& file = ExportFor(records, format);
+    // The database an import of this file makes: as large as the source saved with its password.
+    const std::string saved = PathOf("floor-source.tdb");
+    CSource& source = SourceFor(records);
+    source.database->m_path = saved;
+    Save(*source.database);
+    const std::vector<uint8_t> database = ReadWhole(saved);
+    const auto key = MakeKeySchedule(CSecret(kPassword));
+    std::vector<uint8_t> out(database.size());
+    const std::string target = PathOf("floor.tdb");
+    for (auto _ : state) {
+        std::vector<uint8_t> bytes = ReadWhole(file);
+        if (format == ExportFormat::Vex)
+            CipherAll(*key, bytes.data(), bytes.size(), false);
+        benchmark::DoNotOptimize(bytes.data());
+        std::copy(database.begin(), database.end(), out.begin());
+        CipherAll(*key, out.data(), out.size(), true);
+        if (!WriteFlushed(target, out))
+            state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(file)));
+    state.counters["db_bytes"] = static_cast<double>(database.size());
+}
+
+// The import without its save, against reading and deciphering the file alone.
+void BM_ImportNoSave(benchmark::State& state) {
+    const auto records = static_cast<size_t>(state.range(0));
+    const auto format = static_cast<ExportFormat>(state.range(1));
+    const std::string& file = ExportFor(records, format);
+    CCoreContext context;
+    SetDatabaseKey(context, CSecret(kPassword));
+    CPasswordPrompt prompt;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto database = std::make_unique<CDatabaseObj>(context);
+        database->m_saveSuspended = true;
+        CAllTypesList list(*database);
+        state.ResumeTiming();
+        ImportFile(*database,
+                   format == ExportFormat::Vex ? ExchangeFormat::Detect : ExchangeFormat::Csv, file,
+                   false, list, prompt);
+        if (database->m_records.Size() != records)
+            state.SkipWithError("import failed");
+        state.PauseTiming();
+        database.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(file)));
+}
+
+void BM_ReadFloor(benchmark::State& state) {
+    const auto records = static_cast<size_t>(state.range(0));
+    const auto format = static_cast<ExportFormat>(state.range(1));
+    const std::string& file = ExportFor(records, format);
+    const auto key = MakeKeySchedule(CSecret(kPassword));
+    for (auto _ : state) {
+        std::vector<uint8_t> bytes = ReadWhole(file);
+        if (format == ExportFormat::Vex)
+            CipherAll(*key, bytes.data(), bytes.size(), false);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(file)));
+}
+
+// Sizes 10,000 and 100,000; format 0 = vEX with a password, 1 = CSV.
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->ArgsProduct({{10000, 100000}, {0, 1}})->ArgNames({"records", "csv"});
+    b->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Export)->Apply(Sizes);
+BENCHMARK(BM_ExportFloor)->Apply(Sizes);
+BENCHMARK(BM_Import)->Apply(Sizes);
+BENCHMARK(BM_ImportFloor)->Apply(Sizes);
+BENCHMARK(BM_ImportNoSave)->Apply(Sizes);
+BENCHMARK(BM_ReadFloor)->Apply(Sizes);
+
+BENCHMARK_MAIN();
