@@ -149,6 +149,48 @@ TEST_F(ImportFiles, ADamagedCheckBlockIsReportedWithoutAsking) {
     EXPECT_TRUE(db.m_records.Empty());
 }
 
+TEST_F(ImportFiles, HugeLinesAndValuesAreRefusedWithoutHarm) {
+    test::AddRecord(db, nullptr, nullptr, {"before"});
+    struct Case {
+        std::string name;
+        std::string bytes;
+        ExchangeFormat format;
+    };
+    const std::string tenMegabytes(10 << 20, 'x');
+    const std::string value(100000, 'v');
+    const Case cases[] = {
+        {"line.csv", "T," + tenMegabytes + "\r\nT,small\r\n", ExchangeFormat::Detect},
+        {"line.txt", "CryptInfo Export\r\nA: " + tenMegabytes + "\r\n\r\nB: small\r\n",
+         ExchangeFormat::Detect},
+        {"value.vex",
+         "Tessarin vEX File -v2.0\r\nF\r\nT,1,Big,,,,,,,0,\r\nF,1,small\r\n"
+         "F,1," +
+             value + "\r\n",
+         ExchangeFormat::Detect},
+        {"label.vex",
+         "Tessarin vEX File -v2.0\r\nF\r\nT,1,Huge," + value +
+             ",,,,,,0,\r\n"
+             "F,1,small\r\n",
+         ExchangeFormat::Detect},
+        {"yaps.txt", "#Yaps Data\r\n#T,a," + tenMegabytes + "#T,small#", ExchangeFormat::Detect},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.shown.clear();
+        const size_t before = db.m_records.Size();
+        const CImportOutcome outcome = ImportPath(WriteFile(c.name, c.bytes), c.format);
+        EXPECT_EQ(outcome.refused, 1u);
+        EXPECT_EQ(outcome.records, 1u);
+        EXPECT_EQ(messages.Ids(), std::vector<int>{str::kImportRowsTooLarge});
+        ASSERT_EQ(db.m_records.Size(), before + 1);
+        EXPECT_EQ(db.RecordAt(0)->GetValue(0), "before");
+        for (const auto& item : db.m_records.Items())
+            EXPECT_LE(item->PackedSize(), kMaxPackedSize);
+        for (const auto& item : db.m_types.Items())
+            EXPECT_LE(item->PackedSize(), kMaxPackedSize);
+    }
+}
+
 class Restore : public ImportFiles {
 protected:
     Restore() {

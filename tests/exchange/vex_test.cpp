@@ -115,7 +115,7 @@ void FillAwkward(CDatabaseObj& db) {
         "ends with a break\r\n",
         "",
         "\t tab first",
-        std::string(5000, 'n'),
+        std::string(60000, 'n'),  // far beyond the 4,095 bytes a value was once cut to
     };
     int n = 0;
     for (const std::string& note : notes) {
