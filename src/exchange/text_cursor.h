@@ -3,6 +3,8 @@
 // A position in an import text that is parsed in place. The text ends at its end or at its first
 // zero byte, whichever comes first (the caller cuts it).
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace tessarin {
@@ -10,6 +12,27 @@ namespace tessarin {
 // Blanks and line ends as the readers skip them: space, tab, CR, LF, vertical tab, form feed.
 constexpr bool IsWhite(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// The length of the longest prefix of `text` without any of the bytes a, b, c and d. Looks at eight
+// bytes a step: values and lines are scanned for their ends on every import and export.
+inline size_t SpanWithout(std::string_view text, char a, char b, char c, char d) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighs = 0x8080808080808080ull;
+    auto holds = [](uint64_t word, char byte) {
+        const uint64_t x = word ^ (kOnes * static_cast<uint8_t>(byte));
+        return ((x - kOnes) & ~x & kHighs) != 0;
+    };
+    size_t n = 0;
+    for (; n + 8 <= text.size(); n += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + n, 8);
+        if (holds(word, a) || holds(word, b) || holds(word, c) || holds(word, d))
+            break;
+    }
+    while (n < text.size() && text[n] != a && text[n] != b && text[n] != c && text[n] != d)
+        ++n;
+    return n;
 }
 
 class CTextCursor {

@@ -29,12 +29,9 @@ bool EndsUnquoted(char c) {
 }
 
 void ReadUnquoted(CTextCursor& cursor, std::string& out) {
-    const char* start = cursor.Position();
     const std::string_view rest = cursor.Rest();
-    size_t n = 0;
-    while (n < rest.size() && !EndsUnquoted(rest[n]))
-        ++n;
-    AppendText(out, start, start + n);
+    const size_t n = SpanWithout(rest, ',', '\r', '\n', ',');
+    AppendText(out, rest.data(), rest.data() + n);
     cursor.Advance(n);
 }
 
@@ -47,9 +44,7 @@ void ReadValue(CTextCursor& cursor, std::string& out) {
         cursor.Advance();
         for (;;) {
             const std::string_view rest = cursor.Rest();
-            size_t n = 0;
-            while (n < rest.size() && rest[n] != '"')
-                ++n;
+            const size_t n = std::min(rest.find('"'), rest.size());
             AppendText(out, rest.data(), rest.data() + n);
             cursor.Advance(n);
             if (cursor.AtEnd())

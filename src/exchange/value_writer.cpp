@@ -10,27 +10,13 @@ namespace tessarin {
 
 namespace {
 
-// Bytes that the plain form must change or that force quotes.
-constexpr std::array<bool, 256> MakeSpecial() {
-    std::array<bool, 256> special{};
-    for (unsigned char c : {',', '"', '\r', '\n'})
-        special[c] = true;
-    return special;
-}
-constexpr std::array<bool, 256> kSpecial = MakeSpecial();
-
 // The largest whole number of blocks a cipher buffer operation takes.
 constexpr size_t kCipherChunk = 65528;
 
 }  // namespace
 
 void AppendPlainValue(std::string& out, std::string_view value) {
-    bool special = false;
-    for (char c : value)
-        if (kSpecial[static_cast<uint8_t>(c)]) {
-            special = true;
-            break;
-        }
+    const bool special = SpanWithout(value, ',', '"', '\r', '\n') < value.size();
     const bool quoted = (!value.empty() && IsWhite(value[0])) ||
                         (special && (value.find(',') != std::string_view::npos ||
                                      value.find('"') != std::string_view::npos));
@@ -69,16 +55,27 @@ void AppendNumber(std::string& out, uint16_t value) {
         out += digits[--n];
 }
 
+namespace {
+
+// The two digits of every byte, high digit first.
+constexpr std::array<std::array<char, 2>, 256> MakeHexPairs() {
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (int b = 0; b < 256; ++b)
+        pairs[b] = {digits[b >> 4], digits[b & 15]};
+    return pairs;
+}
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = MakeHexPairs();
+
+}  // namespace
+
 void AppendHex(std::string& out, const uint8_t* bytes, size_t size) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     // Through a small buffer: growing the text first would fill it with zeros to no purpose.
-    char digits[256];
+    char digits[512];
     while (size) {
         const size_t n = size < sizeof digits / 2 ? size : sizeof digits / 2;
-        for (size_t i = 0; i < n; ++i) {
-            digits[2 * i] = kDigits[bytes[i] >> 4];
-            digits[2 * i + 1] = kDigits[bytes[i] & 15];
-        }
+        for (size_t i = 0; i < n; ++i)
+            std::memcpy(digits + 2 * i, kHexPairs[bytes[i]].data(), 2);
         out.append(digits, 2 * n);
         bytes += n;
         size -= n;

@@ -42,6 +42,22 @@ TEST(ValueReader, ReadsQuotedAndBareValuesAndStopsWhereTheNextBegins) {
     }
 }
 
+TEST(ValueReader, ScansForSeparatorsAtEveryPosition) {
+    // Eight bytes are looked at a step: a separator must be found wherever it falls, and bytes
+    // 0x80-0xFF around it (and 0x2C + 0x80 = 0xAC) are no separators.
+    for (size_t at = 0; at < 20; ++at) {
+        for (char separator : {',', '"', '\r', '\n'}) {
+            std::string text(20, '\xAC');
+            for (size_t i = 0; i < text.size(); i += 3)
+                text[i] = static_cast<char>(0x80 + i);
+            text[at] = separator;
+            EXPECT_EQ(SpanWithout(text, ',', '"', '\r', '\n'), at) << at;
+        }
+    }
+    EXPECT_EQ(SpanWithout(std::string(17, '\xFF'), ',', '"', '\r', '\n'), 17u);
+    EXPECT_EQ(SpanWithout("", ',', '"', '\r', '\n'), 0u);
+}
+
 TEST(ValueReader, FlagsNumbersAndHexadecimal) {
     std::string scratch;
     for (auto [input, flag] : {std::pair{"T,", true},
