@@ -64,7 +64,9 @@ bool CRowImport::Run(IRowParser& parser, size_t& stoppedAt) {
     CImportRow row;
     for (;;) {
         const size_t before = parser.Cursor().Offset();
-        if (!parser.Next(row))
+        // A parser that stood still would loop for ever: every parser moves on, but an import
+        // must end whatever the text holds.
+        if (!parser.Next(row) || parser.Cursor().Offset() == before)
             return false;
         if (row.values.empty()) {
             stoppedAt = before;
