@@ -243,6 +243,7 @@ void BM_ImportNoSave(benchmark::State& state) {
         ImportFile(*database,
                    format == ExportFormat::Vex ? ExchangeFormat::Detect : ExchangeFormat::Csv, file,
                    false, list, prompt);
+        user.Stop();
         if (database->m_records.Size() != records)
             state.SkipWithError("import failed");
         state.PauseTiming();

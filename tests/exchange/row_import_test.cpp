@@ -62,6 +62,23 @@ TEST_F(RowImport, ReadsVersion1Rows) {
     EXPECT_EQ(db.RecordAt(0)->m_icon, 30);  // version 1.0 keeps the row's icon
 }
 
+TEST_F(RowImport, ReadsProtectedVersion1Rows) {
+    // Written by another implementation under the password "fuzz".
+    const auto key = MakeKeySchedule(CSecret("fuzz"));
+    const auto records = Import(
+        ExchangeFormat::Vex1,
+        "Tessarin vEX File -v1.0\r\n"
+        "T,6C12C3A585579B7F7BEA160703D461B6DD7F69FD3414FC10E4706826937ED2C24CD6AEAAB7257AC7\r\n"
+        "T,12,3A32A8AA9BFD2A5E,B20032FCB66BBF25,B906E4A000F7D200\r\n"
+        "F,3,AD7DE0AF26E91A30,EF3B0A3C25886EF5,96CDED4E3450B115,75E62C9508FE1B07,75E62C9508FE1B"
+        "07,75E62C9508FE1B07,0BE5E97BC2AF5A3A,D8CDD47B31003B16\r\n",
+        key.get());
+    EXPECT_EQ(
+        records,
+        (std::vector<CFlatRecord>{{"Bank", {"a", "b", "c", "", "", ""}, "n1\r\nn2", "Unfiled"}}));
+    EXPECT_EQ(db.TypeAt(0)->GetLabel(1), "PIN");
+}
+
 TEST_F(RowImport, TypeRowsNameTheTypeOfTheRecordRowsBelowThem) {
     test::AddType(db, "web")->m_icon = 3;  // exists already, in another case
     const std::string longName(40, 'L');
