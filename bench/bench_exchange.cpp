@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -272,9 +273,52 @@ void BM_ReadFloor(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(file)));
 }
 
-// Sizes 10,000 and 100,000; format 0 = vEX with a password, 1 = CSV.
+// A CSV file of records that each name a type and a category of their own: an import that looked
+// names up by walking the lists, or filed each new type on its own, would take quadratic time.
+const std::string& DistinctTypesFile(size_t records) {
+    static std::map<size_t, std::string> files;
+    std::string& path = files[records];
+    if (path.empty()) {
+        path = PathOf("distinct-" + std::to_string(records) + ".csv");
+        std::string text = "Tessarin Export File\r\n";
+        std::mt19937 random(7);
+        for (size_t i = 0; i < records; ++i)
+            text += bench::Word(random, 8, 20) + std::to_string(i) + ",value,,,,,,note," +
+                    bench::Word(random, 6, 12) + std::to_string(i) + "\r\n";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+void BM_ImportDistinctTypes(benchmark::State& state) {
+    const auto records = static_cast<size_t>(state.range(0));
+    const std::string& file = DistinctTypesFile(records);
+    CCoreContext context;
+    CPasswordPrompt prompt;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto database = std::make_unique<CDatabaseObj>(context);
+        database->m_saveSuspended = true;
+        CAllTypesList list(*database);
+        state.ResumeTiming();
+        ImportFile(*database, ExchangeFormat::Csv, file, false, list, prompt);
+        if (database->m_types.Size() != records || database->m_categories.Size() != records)
+            state.SkipWithError("import failed");
+        state.PauseTiming();
+        database.reset();
+        state.ResumeTiming();
+    }
+}
+
+// Sizes 10,000 and 100,000 (and 1,000,000 with TESSARIN_BENCH_MILLION set); format 0 = vEX with a
+// password, 1 = CSV.
 void Sizes(benchmark::internal::Benchmark* b) {
-    b->ArgsProduct({{10000, 100000}, {0, 1}})->ArgNames({"records", "csv"});
+    std::vector<int64_t> sizes = {10000, 100000};
+    if (std::getenv("TESSARIN_BENCH_MILLION"))
+        sizes.push_back(1000000);
+    b->ArgsProduct({sizes, {0, 1}})->ArgNames({"records", "csv"});
     b->Unit(benchmark::kMillisecond);
 }
 
@@ -286,6 +330,7 @@ BENCHMARK(BM_Import)->Apply(Sizes);
 BENCHMARK(BM_ImportFloor)->Apply(Sizes);
 BENCHMARK(BM_ImportNoSave)->Apply(Sizes);
 BENCHMARK(BM_ReadFloor)->Apply(Sizes);
+BENCHMARK(BM_ImportDistinctTypes)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // glibc serves blocks above a threshold that it raises as blocks are freed (up to 32 MiB) with
 // fresh pages from the system: in a loop, a 6 MB text would be served from memory already used and

@@ -180,7 +180,7 @@ constexpr StringTableEntry kBuiltInStrings[] = {
     {20051, "ask for a password for the new database (twice)"},
     {20052, "show this help"},
     {20053, "the database file to work on"},
-    {20300, "write records to a vEX or CSV file"},
+    {20300, "write every record to a vEX or CSV file"},
     {20301, "import records from a vEX or CSV file or another password keeper's export"},
     {20302, "write a vEX file of all records, to restore later"},
     {20303, "replace every type, category and record by those of a backup"},
