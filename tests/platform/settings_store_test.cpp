@@ -1,0 +1,155 @@
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "store/preferences.h"
+#include "support/temp_dir.h"
+
+namespace tessarin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every test starts from an empty user file, and with its own folder standing in for /etc/xdg.
+class SettingsStore : public ::testing::Test {
+protected:
+    SettingsStore() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
+                           QString::fromStdString(system.Path().string()));
+        Clear();
+    }
+    ~SettingsStore() override { Clear(); }
+
+    static void Clear() {
+        QSettings user(QSettings::NativeFormat, QSettings::UserScope, "Marrowgate",
+                       "Tessarin Desktop");
+        user.clear();
+        user.sync();
+    }
+    // Writes the administrator's file by hand, as an administrator would.
+    void WriteSystemFile(const std::string& text) {
+        fs::create_directories(system / "Marrowgate");
+        std::ofstream(system / "Marrowgate" / "Tessarin Desktop.conf") << text;
+    }
+
+    test::CTempDir system;
+};
+
+TEST_F(SettingsStore, LivesInTheUsersConfigurationFolder) {
+    CSettingsStore store;
+    const fs::path expected =
+        fs::path(std::getenv("XDG_CONFIG_HOME")) / "Marrowgate" / "Tessarin Desktop.conf";
+    EXPECT_EQ(fs::path(store.FileName().toStdString()), expected);
+    store.WriteNumber("Palm - Alice", "Sleep Minutes", 5);
+    EXPECT_TRUE(fs::exists(expected));  // written at once
+}
+
+TEST_F(SettingsStore, NumbersTextsAndBytesRoundTrip) {
+    const std::vector<uint8_t> bytes{0x00, 0xFF, 0x0A, 0x0D, '=', ',', '@', 0x80, 0x00};
+    const std::string text = "caf\xE9, \"quoted\" = @here; 100%\\";
+    {
+        CSettingsStore store;
+        store.WriteNumber("Palm - Alice", "Sleep Minutes", 45);
+        store.WriteNumber("Palm - Alice", "Password generator flags", 0xFFFFFFFF);
+        store.WriteText("Palm - Alice", "Winpos", text);
+        store.WriteText("Preferences Palm", "Current User",
+                        "Z\xF6"
+                        "e");
+        store.WriteBytes("Palm - Alice", "Font", bytes);
+        store.WriteBytes("Palm - Alice", "Empty", std::vector<uint8_t>{});
+    }
+    CSettingsStore store;  // a new object reads the file
+    EXPECT_EQ(store.ReadNumber("Palm - Alice", "Sleep Minutes"), 45u);
+    EXPECT_EQ(store.ReadNumber("Palm - Alice", "Password generator flags"), 0xFFFFFFFFu);
+    EXPECT_EQ(store.ReadText("Palm - Alice", "Winpos"), text);
+    EXPECT_EQ(store.ReadText("Preferences Palm", "Current User"),
+              "Z\xF6"
+              "e");
+    EXPECT_EQ(store.ReadBytes("Palm - Alice", "Font"), bytes);
+    EXPECT_EQ(store.ReadBytes("Palm - Alice", "Empty"), std::vector<uint8_t>{});
+    EXPECT_EQ(store.StoredSize("Palm - Alice", "Font"), bytes.size());
+    EXPECT_EQ(store.StoredSize("Palm - Alice", "Sleep Minutes"), 4u);
+    EXPECT_EQ(store.StoredSize("Palm - Alice", "Winpos"), text.size() + 1);
+    EXPECT_EQ(store.StoredSize("Palm - Alice", "Nothing"), std::nullopt);
+    // Sections are separate.
+    EXPECT_EQ(store.ReadNumber("Palm - Bob", "Sleep Minutes"), std::nullopt);
+
+    // Another type than the stored one reads as nothing.
+    EXPECT_EQ(store.ReadNumber("Palm - Alice", "Font"), std::nullopt);
+    EXPECT_EQ(store.ReadText("Palm - Alice", "Font"), std::nullopt);
+    EXPECT_EQ(store.ReadBytes("Palm - Alice", "Winpos"), std::nullopt);
+    EXPECT_EQ(store.ReadBytes("Palm - Alice", "Sleep Minutes"), std::nullopt);
+    EXPECT_EQ(store.ReadNumber("Palm - Alice", "Winpos"), std::nullopt);
+}
+
+TEST_F(SettingsStore, AdministratorValuesComeFromTheSystemWideFile) {
+    WriteSystemFile(
+        "[Preferences]\n"
+        "Max%20Sleep%20Minutes=30\n"
+        "Password%20requirements%20error=Use 8 characters, one of them a digit.\n"
+        "Promo%20Text=\"Licensed to Example, Inc.\"\n"
+        "NoPrint=1\n"
+        "Password%20requirements=@ByteArray("
+        "\\b\\xff\\0\\x1\\0\\0\\0\\0\\0\\0\\0\\0\\0\\0\\0\\0acme\\0\\0\\0\\0\\0\\0\\0\\0\\0\\0\\0\\"
+        "0)\n");
+    CSettingsStore store;
+    CPreferences prefs(store);
+    prefs.SetPlatformName("Palm");
+    prefs.SetUserName("Alice");
+    EXPECT_EQ(prefs.ReadNumber(Pref::MaxSleepMinutes), 30u);
+    EXPECT_TRUE(prefs.EffectiveAutoLock());
+    prefs.WriteNumber(Pref::SleepMinutes, 45);
+    EXPECT_EQ(prefs.EffectiveSleepMinutes(), 30u);
+    // An unquoted comma splits an INI value into a list; it reads as the text it was.
+    EXPECT_EQ(prefs.ReadText(Pref::PasswordRequirementsError),
+              "Use 8 characters, one of them a digit.");
+    EXPECT_EQ(prefs.ReadText(Pref::PromoText), "Licensed to Example, Inc.");
+    EXPECT_TRUE(prefs.PrintingDisabled());
+    const CPrefBytes requirements = prefs.ReadBytes(Pref::PasswordRequirements);
+    ASSERT_TRUE(requirements.found);
+    EXPECT_EQ(requirements.bytes[0], 8);
+    EXPECT_EQ(requirements.bytes[1], 0xFF);
+    EXPECT_EQ(requirements.bytes[3], 1);
+    EXPECT_EQ(requirements.bytes[16], 'a');
+
+    // The user's own file wins where it has the value.
+    store.WriteNumber("Preferences", "Max Sleep Minutes", 90);
+    EXPECT_EQ(prefs.ReadNumber(Pref::MaxSleepMinutes), 90u);
+}
+
+TEST_F(SettingsStore, HandWrittenValuesOfAnyShapeAreReadOrIgnored) {
+    WriteSystemFile(
+        "[Preferences]\n"
+        "Max%20Sleep%20Minutes=soon\n"
+        "NoPrint=disabled\n"
+        "Promo%20Text=@ByteArray(abc)\n"
+        "[Palm%20-%20Alice]\n"
+        "Sleep%20Minutes=-1\n"
+        "Auto%20Lock= 1 \n"
+        "Details%20Pane%20Width=99999999999\n"
+        "Sort%20Info=@ByteArray(\\x2)\n"
+        "Winpos=\\x4e2d\n"
+        "Case%20Sensitive=1, 2\n");
+    CSettingsStore store;
+    CPreferences prefs(store);
+    prefs.SetPlatformName("Palm");
+    prefs.SetUserName("Alice");
+    EXPECT_EQ(prefs.ReadNumber(Pref::MaxSleepMinutes), 60u);
+    EXPECT_FALSE(prefs.PrintingDisabled());  // "disabled" takes more than 4 bytes
+    EXPECT_EQ(prefs.ReadText(Pref::PromoText), "");
+    EXPECT_EQ(prefs.ReadNumber(Pref::SleepMinutes), 0xFFFFFFFFu);
+    EXPECT_EQ(prefs.ReadNumber(Pref::AutoLock), 1u);
+    EXPECT_EQ(prefs.ReadNumber(Pref::DetailsPaneWidth), 250u);
+    EXPECT_EQ(prefs.ReadWord(Pref::SortInfo), 65537u);  // fewer than four bytes
+    EXPECT_EQ(prefs.ReadText(Pref::Winpos), "");        // not Windows-1252
+    EXPECT_EQ(prefs.ReadNumber(Pref::CaseSensitive), 0u);
+}
+
+}  // namespace
+}  // namespace tessarin
