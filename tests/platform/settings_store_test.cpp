@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "store/preferences.h"
 #include "support/temp_dir.h"
@@ -149,6 +150,71 @@ TEST_F(SettingsStore, HandWrittenValuesOfAnyShapeAreReadOrIgnored) {
     EXPECT_EQ(prefs.ReadWord(Pref::SortInfo), 65537u);  // fewer than four bytes
     EXPECT_EQ(prefs.ReadText(Pref::Winpos), "");        // not Windows-1252
     EXPECT_EQ(prefs.ReadNumber(Pref::CaseSensitive), 0u);
+}
+
+// Whatever QSettings holds under a value's name, in whichever section, reading never fails and a
+// bytes value that is found has its length.
+TEST_F(SettingsStore, ReadersSurviveAnyStoredValue) {
+    std::mt19937 random(11);
+    const QString sections[] = {"Preferences", "Preferences Palm", "Palm - Alice"};
+    CSettingsStore store;
+    CPreferences prefs(store);
+    prefs.SetPlatformName("Palm");
+    prefs.SetUserName("Alice");
+    for (int round = 0; round < 40; ++round) {
+        {
+            QSettings raw(QSettings::NativeFormat, QSettings::UserScope, "Marrowgate",
+                          "Tessarin Desktop");
+            for (const CPreferenceInfo& info : PreferenceTable()) {
+                const QString key = sections[random() % 3] + '/' +
+                                    QString::fromLatin1(info.name.data(), info.name.size());
+                QByteArray bytes(static_cast<qsizetype>(random() % 100), '\0');
+                for (char& b : bytes)
+                    b = static_cast<char>(random());
+                switch (random() % 7) {
+                    case 0:
+                        raw.setValue(key, bytes);
+                        break;
+                    case 1:
+                        raw.setValue(key, QString::fromLatin1(bytes));
+                        break;
+                    case 2:
+                        raw.setValue(key, QStringList{"1", QString::fromLatin1(bytes)});
+                        break;
+                    case 3:
+                        raw.setValue(key, static_cast<int>(random()));
+                        break;
+                    case 4:
+                        raw.setValue(key, random() % 2 == 0);
+                        break;
+                    case 5:
+                        raw.setValue(key, QString(QChar(0xD83D)));  // half a surrogate pair
+                        break;
+                    default:
+                        raw.remove(key);
+                }
+            }
+            raw.sync();
+        }
+        CSettingsStore fresh;  // reads the file as written
+        CPreferences read(fresh);
+        read.SetPlatformName("Palm");
+        read.SetUserName("Alice");
+        for (CPreferences* p : {&prefs, &read}) {
+            for (const CPreferenceInfo& info : PreferenceTable()) {
+                p->ReadNumber(info.id);
+                p->ReadText(info.id);
+                const CPrefBytes bytes = p->ReadBytes(info.id);
+                if (info.type == PrefType::Bytes && bytes.found) {
+                    EXPECT_EQ(bytes.bytes.size(), info.size) << info.name;
+                }
+                p->Holds(info.id);
+            }
+            p->ReadColumns();
+            p->ReadFont();
+            p->EffectiveSleepMinutes();
+        }
+    }
 }
 
 }  // namespace
