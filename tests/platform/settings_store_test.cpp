@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QSettings>
 #include <cstdlib>
 #include <filesystem>
@@ -10,36 +9,23 @@
 #include <random>
 
 #include "store/preferences.h"
-#include "support/temp_dir.h"
+#include "support/settings_sandbox.h"
 
 namespace tessarin {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Every test starts from an empty user file, and with its own folder standing in for /etc/xdg.
 class SettingsStore : public ::testing::Test {
 protected:
-    SettingsStore() {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
-                           QString::fromStdString(system.Path().string()));
-        Clear();
-    }
-    ~SettingsStore() override { Clear(); }
-
-    static void Clear() {
-        QSettings user(QSettings::NativeFormat, QSettings::UserScope, "Marrowgate",
-                       "Tessarin Desktop");
-        user.clear();
-        user.sync();
-    }
     // Writes the administrator's file by hand, as an administrator would.
     void WriteSystemFile(const std::string& text) {
-        fs::create_directories(system / "Marrowgate");
-        std::ofstream(system / "Marrowgate" / "Tessarin Desktop.conf") << text;
+        const fs::path folder = settings.System() / "Marrowgate";
+        fs::create_directories(folder);
+        std::ofstream(folder / "Tessarin Desktop.conf") << text;
     }
 
-    test::CTempDir system;
+    test::CSettingsSandbox settings;
 };
 
 TEST_F(SettingsStore, LivesInTheUsersConfigurationFolder) {
