@@ -7,8 +7,10 @@
 #include <iostream>
 
 #include "base/codepage.h"
+#include "platform/settings_store.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
+#include "security/password_rules.h"
 #include "store/database_lifecycle.h"
 
 namespace tessarin::cli {
@@ -112,6 +114,28 @@ int CCliSession::SaveDatabase(CDatabaseObj& database) {
     if (result == -1 && m_messages.Shown() == shown)
         return Fail(str::kCliLockTimeout, {m_databasePath});
     return result == 0 ? kExitOk : kExitFailure;
+}
+
+CPreferences& CCliSession::Preferences() {
+    if (!m_preferences) {
+        m_store = std::make_unique<CSettingsStore>();
+        m_preferences = std::make_unique<CPreferences>(*m_store);
+        m_preferences->SetPlatformName(m_context.Manager().GetPlatformName());
+        m_preferences->SetUserName(m_preferences->ReadText(Pref::CurrentUser));
+    }
+    return *m_preferences;
+}
+
+int CCliSession::CheckNewDatabasePassword(const CSecret& fresh, const CSecret& confirm,
+                                          std::optional<bool> oldIsRight) {
+    const auto requirements = ReadRequirements(Preferences());
+    const CPasswordVerdict verdict =
+        oldIsRight ? CheckChangePassword(fresh, confirm, *oldIsRight, requirements)
+                   : CheckFirstPassword(fresh, confirm, requirements);
+    if (verdict.Accepted())
+        return kExitOk;
+    WriteLine(m_io.err, VerdictText(verdict, Strings(), Preferences()));
+    return kExitFailure;
 }
 
 }  // namespace tessarin::cli

@@ -3,6 +3,7 @@
 // What every command works with: the streams, the core's context, the database file named, and the
 // shared steps of asking for passwords and opening and saving the database.
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "platform/notice_socket.h"
 #include "store/core_context.h"
 #include "store/database.h"
+#include "store/preferences.h"
 
 namespace tessarin::cli {
 
@@ -62,6 +64,16 @@ public:
     // Saves; 0, or the exit code after the save's message.
     int SaveDatabase(CDatabaseObj& database);
 
+    // The program's preferences (the user's settings file, and the system-wide one behind it),
+    // read as the user who last logged in to the program ("Current User").
+    CPreferences& Preferences();
+
+    // Checks a new database password as the "Set Password" dialogs do (173 with the old password's
+    // verdict, else 176), the administrator's requirements included. 0, or the exit code after the
+    // message.
+    int CheckNewDatabasePassword(const CSecret& fresh, const CSecret& confirm,
+                                 std::optional<bool> oldIsRight);
+
 private:
     CCliIo& m_io;
     CCoreContext m_context;
@@ -69,6 +81,8 @@ private:
     CCliMessages m_messages;
     CFileLock m_lock;
     CSocketPoster m_poster;
+    std::unique_ptr<IPreferenceStore> m_store;
+    std::unique_ptr<CPreferences> m_preferences;
 };
 
 // How long loads and saves wait for the lock: 10 s, or what the test-only variable

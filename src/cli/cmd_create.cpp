@@ -5,7 +5,6 @@
 #include "cli/command.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
-#include "security/password_rules.h"
 #include "store/builtins.h"
 #include "store/core_context.h"
 
@@ -38,8 +37,8 @@ public:
             auto confirm = session.AskSecret(str::kCliConfirmPasswordPrompt);
             if (!confirm)
                 return kExitFailure;
-            if (int message = CheckNewPassword(*first, *confirm))
-                return session.Fail(message);
+            if (int code = session.CheckNewDatabasePassword(*first, *confirm, std::nullopt))
+                return code;
             password = *first;
         }
 

@@ -5,7 +5,6 @@
 #include "cli/command.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
-#include "security/password_rules.h"
 #include "store/database_lifecycle.h"
 
 namespace tessarin::cli {
@@ -40,9 +39,11 @@ public:
         auto confirm = session.AskSecret(str::kCliConfirmPasswordPrompt);
         if (!confirm)
             return kExitFailure;
-        const bool oldIsRight = !hasPassword || CheckPassword(path, old);
-        if (int message = CheckNewPassword(*fresh, *confirm, oldIsRight))
-            return session.Fail(message);
+        std::optional<bool> oldIsRight;
+        if (hasPassword)
+            oldIsRight = CheckPassword(path, old);
+        if (int code = session.CheckNewDatabasePassword(*fresh, *confirm, oldIsRight))
+            return code;
 
         CDatabaseObj database(session.Context());
         SetDatabaseKey(session.Context(), old);

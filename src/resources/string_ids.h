@@ -197,5 +197,15 @@ inline constexpr int kCliOptionNoDefaults = 20050;
 inline constexpr int kCliOptionSetPassword = 20051;
 inline constexpr int kCliOptionHelp = 20052;
 inline constexpr int kCliOptionDb = 20053;
+// generate
+inline constexpr int kCliSummaryGenerate = 20100;
+inline constexpr int kCliOptionLength = 20101;
+inline constexpr int kCliOptionSets = 20102;
+inline constexpr int kCliOptionPronounceable = 20103;
+inline constexpr int kCliOptionCount = 20104;
+inline constexpr int kCliUnknownSet = 20105;
+
+// Texts of the application framework, under the framework's own numbers.
+inline constexpr int kParseIntRange = 61714;
 
 }  // namespace tessarin::str

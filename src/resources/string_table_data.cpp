@@ -180,12 +180,19 @@ constexpr StringTableEntry kBuiltInStrings[] = {
     {20051, "ask for a password for the new database (twice)"},
     {20052, "show this help"},
     {20053, "the database file to work on"},
+    {20100, "generate passwords, one a line"},
+    {20101, "the length of each password, from 4 to 20 (8 when not given)"},
+    {20102, "the character sets, any of: a A 0 ! \xE4" " (lower case, capitals, digits, symbols, accented letters); the program's last choice when not given"},
+    {20103, "make them of pronounceable syllables"},
+    {20104, "how many passwords to make (1 when not given)"},
+    {20105, "Unknown character set: %s. Choose any of: a A 0 ! \xE4" "."},
     {32790, "Import a file that was created with Cryptinfo's export feature."},
     {32791, "Import a file that was created with TopSecret's export feature."},
     {32792, "Import a file that was created with MobileSafe's export feature."},
     {32793, "Import a file that was created with Yap's export feature."},
     {32794, "Import a file that was created with eWallet's export feature."},
     {32795, "Open the Auto-Lock preference dialog. Only available if there is a password currently set."},
+    {61714, "Please enter an integer between %1 and %2."},
 };
 // clang-format on
 

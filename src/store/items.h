@@ -44,11 +44,18 @@ struct CColumnLayout {
     std::array<CColumnEntry, kEntries> entries{};
     std::array<uint8_t, 2> tail{};
 
+    static constexpr size_t kBytes = 96;
+
     // A layout without the default table: every entry (index, 50, visible, 0).
     CColumnLayout();
     // The layout a new type gets: ten default columns.
     static CColumnLayout Default();
     friend bool operator==(const CColumnLayout&, const CColumnLayout&) = default;
+
+    // The 96-byte image, little-endian, as the database file and the "Show Columns2" preference
+    // store it.
+    std::array<uint8_t, kBytes> ToBytes() const;
+    static CColumnLayout FromBytes(const uint8_t* bytes);
 };
 
 class CBaseItem {
