@@ -13,6 +13,7 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeInfoCommand());
     commands.push_back(MakeDumpCommand());
     commands.push_back(MakePasswdCommand());
+    commands.push_back(MakeIconsCommand());
     return commands;
 }
 

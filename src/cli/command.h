@@ -48,5 +48,6 @@ std::unique_ptr<ICommand> MakeCreateCommand();
 std::unique_ptr<ICommand> MakeInfoCommand();
 std::unique_ptr<ICommand> MakeDumpCommand();
 std::unique_ptr<ICommand> MakePasswdCommand();
+std::unique_ptr<ICommand> MakeIconsCommand();
 
 }  // namespace tessarin::cli
