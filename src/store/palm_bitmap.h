@@ -20,8 +20,8 @@ inline constexpr uint8_t kCompressionPackBits = 2;
 
 // Larger bitmaps are refused rather than decoded: no icon comes near this, and a damaged header
 // must not make the program allocate gigabytes.
-inline constexpr size_t kMaxBitmapPixels = size_t(1) << 22;
-inline constexpr size_t kMaxBitmapDataBytes = size_t(1) << 24;
+inline constexpr size_t kMaxBitmapPixels = size_t(1) << 20;
+inline constexpr size_t kMaxBitmapDataBytes = size_t(1) << 22;
 
 // A colour as 0x00RRGGBB: in memory on this machine blue, green, red and a zero byte.
 inline constexpr uint32_t Rgb(uint8_t red, uint8_t green, uint8_t blue) {

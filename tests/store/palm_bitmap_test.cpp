@@ -305,6 +305,14 @@ TEST(PalmBitmap, UndecodableBitmapsFail) {
     };
     for (const auto& c : cases)
         EXPECT_FALSE(Decode(c.bytes)) << c.what;
+
+    // The limits leave room for any screen-sized bitmap: 1024x1024 at 32 bits decodes.
+    const Bytes largest = {4, 0, 4, 0,  16, 0, 0x04, 0, 32, 3, 24, 0,
+                           0, 0, 0, 72, 0,  0, 0,    0, 0,  0, 0,  0};
+    EXPECT_TRUE(Decode(largest));
+    Bytes taller = largest;
+    taller[3] = 1;
+    EXPECT_FALSE(Decode(taller));
 }
 
 TEST(PalmBitmap, TransparentColour) {
