@@ -15,6 +15,7 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakePasswdCommand());
     commands.push_back(MakeMoveCommand());
     commands.push_back(MakeGenerateCommand());
+    commands.push_back(MakeIconsCommand());
     return commands;
 }
 

@@ -50,5 +50,6 @@ std::unique_ptr<ICommand> MakeDumpCommand();
 std::unique_ptr<ICommand> MakePasswdCommand();
 std::unique_ptr<ICommand> MakeMoveCommand();
 std::unique_ptr<ICommand> MakeGenerateCommand();
+std::unique_ptr<ICommand> MakeIconsCommand();
 
 }  // namespace tessarin::cli

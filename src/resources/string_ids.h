@@ -205,6 +205,22 @@ inline constexpr int kCliOptionPronounceable = 20103;
 inline constexpr int kCliOptionCount = 20104;
 inline constexpr int kCliUnknownSet = 20105;
 
+// icons
+inline constexpr int kCliIconLine = 20200;
+inline constexpr int kCliIconBitmapLine = 20201;
+inline constexpr int kCliIconFileMissing = 20202;
+inline constexpr int kCliIconFileInvalid = 20203;
+inline constexpr int kCliIconFileUnreadable = 20204;
+inline constexpr int kCliNoCustomIcons = 20205;
+inline constexpr int kCliIconNotDecoded = 20206;
+inline constexpr int kCliPictureNotWritten = 20207;
+inline constexpr int kCliBadSize = 20208;
+inline constexpr int kCliFolderNotCreated = 20209;
+inline constexpr int kCliSummaryIcons = 20240;
+inline constexpr int kCliOptionSize = 20250;
+inline constexpr int kCliOptionJson = 20251;
+inline constexpr int kCliOptionExport = 20252;
+
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 
