@@ -14,6 +14,7 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeDumpCommand());
     commands.push_back(MakePasswdCommand());
     commands.push_back(MakeMoveCommand());
+    commands.push_back(MakeUsersCommand());
     commands.push_back(MakeGenerateCommand());
     commands.push_back(MakeIconsCommand());
     return commands;
@@ -23,6 +24,7 @@ namespace {
 
 const COptionSpec kHelpOption{"--help", "", str::kCliOptionHelp};
 const COptionSpec kDbOption{"--db", "FILE", str::kCliOptionDb};
+const COptionSpec kUserOption{"--user", "NAME", str::kCliOptionUser};
 
 void PrintOptions(const CStringTable& strings, std::ostream& out,
                   const std::vector<COptionSpec>& options) {
@@ -38,7 +40,7 @@ void PrintUsage(const CStringTable& strings, std::ostream& out,
                 const std::vector<std::unique_ptr<ICommand>>& commands) {
     WriteLine(out, strings.Get(str::kCliUsage));
     out << '\n';
-    PrintOptions(strings, out, {kDbOption, kHelpOption});
+    PrintOptions(strings, out, {kDbOption, kUserOption, kHelpOption});
     out << '\n';
     WriteLine(out, strings.Get(str::kCliCommandsHeading));
     for (const auto& command : commands) {
@@ -100,7 +102,8 @@ int RunCli(const std::vector<std::string>& args, CCliIo& io) {
     CCliSession parsing(io, "");
     CParsedArgs global;
     size_t commandAt = 0;
-    if (int code = ParseArgs(parsing, args, 0, {kDbOption, kHelpOption}, global, true, &commandAt))
+    if (int code = ParseArgs(parsing, args, 0, {kDbOption, kUserOption, kHelpOption}, global, true,
+                             &commandAt))
         return code;
     if (commandAt >= args.size()) {
         PrintUsage(parsing.Strings(), global.Has("--help") ? io.out : io.err, commands);
@@ -114,6 +117,7 @@ int RunCli(const std::vector<std::string>& args, CCliIo& io) {
 
     std::vector<COptionSpec> specs = (*command)->Options();
     specs.push_back(kDbOption);
+    specs.push_back(kUserOption);
     specs.push_back(kHelpOption);
     CParsedArgs parsed;
     if (int code = ParseArgs(parsing, args, commandAt + 1, specs, parsed, false))
@@ -137,7 +141,10 @@ int RunCli(const std::vector<std::string>& args, CCliIo& io) {
         return kExitUsage;
     }
     // --db may also follow the command.
-    CCliSession session(io, parsed.Has("--db") ? parsed.Value("--db") : global.Value("--db"));
+    auto option = [&](const std::string& name) {
+        return parsed.Has(name) ? parsed.Value(name) : global.Value(name);
+    };
+    CCliSession session(io, option("--db"), option("--user"));
     return (*command)->Run(session, parsed);
 }
 

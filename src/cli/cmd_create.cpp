@@ -22,8 +22,8 @@ public:
     }
 
     int Run(CCliSession& session, const CParsedArgs& args) override {
-        if (!session.RequireDatabasePath())
-            return kExitUsage;
+        if (int code = session.RequireDatabasePath())
+            return code;
         const std::string& path = session.DatabasePath();
         std::error_code error;
         if (std::filesystem::exists(path, error))

@@ -17,8 +17,8 @@ public:
     int Summary() const override { return str::kCliSummaryPasswd; }
 
     int Run(CCliSession& session, const CParsedArgs&) override {
-        if (!session.RequireDatabasePath())
-            return kExitUsage;
+        if (int code = session.RequireDatabasePath())
+            return code;
         const std::string& path = session.DatabasePath();
         std::error_code error;
         if (!std::filesystem::exists(path, error))

@@ -49,6 +49,7 @@ std::unique_ptr<ICommand> MakeInfoCommand();
 std::unique_ptr<ICommand> MakeDumpCommand();
 std::unique_ptr<ICommand> MakePasswdCommand();
 std::unique_ptr<ICommand> MakeMoveCommand();
+std::unique_ptr<ICommand> MakeUsersCommand();
 std::unique_ptr<ICommand> MakeGenerateCommand();
 std::unique_ptr<ICommand> MakeIconsCommand();
 

@@ -221,6 +221,15 @@ inline constexpr int kCliOptionSize = 20250;
 inline constexpr int kCliOptionJson = 20251;
 inline constexpr int kCliOptionExport = 20252;
 
+// users and the database folder
+inline constexpr int kCliDatabaseNotFoundAt = 20500;
+inline constexpr int kCliNoUsers = 20501;
+inline constexpr int kCliNoSuchUser = 20502;
+inline constexpr int kCliOptionUser = 20503;
+inline constexpr int kCliSummaryUsers = 20504;
+inline constexpr int kCliUsersHeading = 20505;
+inline constexpr int kCliUserLine = 20506;
+
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 

@@ -53,7 +53,7 @@ typedef int32_t (*TessarinEnumeratePlatformUsers)(int32_t index, const char* pro
                                                   uint8_t* record);
 /* Flag: the user syncs now (change notices are delivered). */
 typedef uint8_t (*TessarinIsPlatformUserActive)(const char* userName, const char* folderName,
-                                               uint32_t userNumber);
+                                                uint32_t userNumber);
 /* Fill the 261-byte buffer with the user's platform folder (GetPlatformRootDir) or default data
  * folder (GetPlatformRootDir2). */
 typedef void (*TessarinGetPlatformRootDir)(const char* program, const uint8_t* record,

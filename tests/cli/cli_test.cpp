@@ -170,8 +170,6 @@ TEST_F(Cli, DumpWritesEveryFieldAsJson) {
 }
 
 TEST_F(Cli, BadUsageAndBadFiles) {
-    EXPECT_EQ(Run({"info"}).code, 2);
-    EXPECT_EQ(Run({"info"}).err, "No database given: name one with --db FILE.\n");
     EXPECT_EQ(Run({"frobnicate"}).code, 2);
     EXPECT_EQ(Run(With({"create", "--bogus"})).err, "Unknown option: --bogus\n");
     EXPECT_EQ(Run({"--db"}).code, 2);
@@ -237,6 +235,41 @@ TEST_F(Cli, MoveCarriesTheIconFileAndRefusesAFolderWithADatabase) {
     EXPECT_FALSE(std::filesystem::exists(db));
     EXPECT_EQ(test::ReadFileBytes(target + "/Handheld.pdb"), (std::vector<unsigned char>{1, 2, 3}));
     EXPECT_EQ(Run({"--db", target + "/TessarinDatabase.tdb", "info"}).code, 0);
+}
+
+}  // namespace
+}  // namespace tessarin::cli
+
+namespace tessarin::cli {
+namespace {
+
+// Without --db the tool opens the current user's database the way the program does at start: with
+// no sync platform installed, the standalone user's, in the documents folder.
+TEST_F(Cli, WithoutADatabaseNamedTheStandaloneUsersDatabaseIsUsed) {
+    const std::string home = std::getenv("HOME");
+    const std::string folder = home + "/Documents/Marrowgate/Tessarin/_Standalone_";
+    std::filesystem::remove_all(home + "/Documents/Marrowgate");
+    CRun missing = Run({"info"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, "The database " + folder + "/TessarinDatabase.tdb does not exist.\n");
+
+    ASSERT_EQ(Run({"create"}).code, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/TessarinDatabase.tdb"));
+    CRun info = Run({"info"});
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_NE(info.out.find("Types: 18"), std::string::npos);
+
+    CRun users = Run({"users"});
+    EXPECT_EQ(users.code, 0);
+    EXPECT_EQ(users.out,
+              "User\tFolder name\tPlatform kind\tDatabase folder\tPassword\n"
+              "* <Standalone>\t_Standalone_\t3\t" +
+                  folder + "\tno\n");
+    EXPECT_EQ(Run({"--user", "<STANDALONE>", "info"}).code, 0);
+    CRun nobody = Run({"--user", "Carol", "info"});
+    EXPECT_EQ(nobody.code, 1);
+    EXPECT_EQ(nobody.err, "There is no user named Carol.\n");
+    std::filesystem::remove_all(home + "/Documents/Marrowgate");
 }
 
 }  // namespace
