@@ -383,3 +383,78 @@ TEST_F(FakePlatform, NoticesReachTheListenerOnlyForAnActiveUser) {
 
 }  // namespace
 }  // namespace tessarin
+
+namespace tessarin {
+namespace {
+
+class CRecordingSwitchUi : public IUserSwitchUi {
+public:
+    void SaveListSettings() override { calls.push_back("save settings"); }
+    bool LogIn(CPlatformUser& user) override {
+        calls.push_back("log in " + user.Name());
+        return acceptLogin;
+    }
+    void RebuildList() override { calls.push_back("rebuild"); }
+    std::vector<std::string> calls;
+    bool acceptLogin = true;
+};
+
+TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
+    const std::string data = (dir / "data").string();
+    Configure({"platform_kind=0", "platform_name=Palm", "user=Ann|ann|0|Palm|1",
+               "user=Bob|bob|0|Palm|2", "root_dir2=" + data + "/%s"});
+    CPlatformLibraries libraries;
+    ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+    CPreferences preferences(store);
+    CUserDirectory directory;
+    CScriptedPrompt prompt;
+    const CStartupChoice start = ChooseUserAndDatabase(context, libraries.Manager(), directory,
+                                                       preferences, store, prompt, Documents());
+    ASSERT_EQ(start.user->Name(), "Ann");
+    CDatabaseObj db(context);
+    ASSERT_EQ(Open(db, start.dataFolder), 0);
+    {
+        CDatabaseObj bobs(context);
+        ASSERT_EQ(Open(bobs, data + "/bob"), 0);
+        test::AddRecord(bobs, nullptr, nullptr, {"Bob's record"});
+        SetPassword(context, bobs, CSecret("bob's"));
+        ASSERT_EQ(Save(bobs), 0);
+        SetDatabaseKey(context, CSecret());
+    }
+    directory.FillUserMenu(start.user);
+    CRecordingSwitchUi ui;
+
+    // The current user's own item does nothing; a refused login keeps the current user.
+    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+                         start.user, 40000, db),
+              start.user);
+    ui.acceptLogin = false;
+    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+                         start.user, 40001, db),
+              start.user);
+    EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob"}));
+    EXPECT_EQ(db.m_records.Size(), 0u);
+
+    ui.calls.clear();
+    ui.acceptLogin = true;
+    SetDatabaseKey(context, CSecret("bob's"));  // what the login dialog does on OK
+    CPlatformUser* bob = SwitchUser(context, libraries.Manager(), directory, preferences, store,
+                                    prompt, ui, start.user, 40001, db);
+    ASSERT_EQ(bob->Name(), "Bob");
+    EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob", "rebuild"}));
+    ASSERT_EQ(db.m_records.Size(), 1u);
+    EXPECT_EQ(db.RecordAt(0)->GetValue(0), "Bob's record");
+    EXPECT_EQ(preferences.ReadText(Pref::CurrentUser), "Bob");
+    EXPECT_EQ(context.m_currentUser.Name(), "Bob");
+
+    // Back to Ann, whose database has no password: the held key is dropped.
+    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+                         bob, 40000, db)
+                  ->Name(),
+              "Ann");
+    EXPECT_EQ(context.DatabaseKey(), nullptr);
+    EXPECT_EQ(db.m_types.Size(), 18u);
+}
+
+}  // namespace
+}  // namespace tessarin
