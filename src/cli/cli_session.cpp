@@ -43,7 +43,7 @@ public:
     explicit CCliMissingFolder(CCliSession& session) : m_session(session) {}
     Choice Ask(const std::string& folder) override {
         WriteLine(m_session.Io().err, m_session.Strings().Get(str::kCliDatabaseNotFoundAt));
-        WriteLine(m_session.Io().err, folder);
+        WriteLine(m_session.Io().err, FromTerminal(folder));
         return Choice::Cancel;
     }
     std::optional<std::string> PickFolder() override { return std::nullopt; }
@@ -137,7 +137,7 @@ int CCliSession::OpenExisting(CDatabaseObj& database) {
         return code;
     std::error_code error;
     if (!std::filesystem::exists(m_databasePath, error))
-        return Fail(str::kCliDatabaseMissing, {m_databasePath});
+        return Fail(str::kCliDatabaseMissing, {FromTerminal(m_databasePath)});
     if (IsPasswordSet(m_databasePath)) {
         std::optional<CSecret> password = AskSecret(str::kCliPasswordPrompt);
         if (!password)
@@ -151,9 +151,9 @@ int CCliSession::OpenExisting(CDatabaseObj& database) {
     std::string detail;
     const int result = Load(database, m_databasePath, &detail);
     if (result == -1)
-        return Fail(str::kCliLockTimeout, {m_databasePath});
+        return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
     if (result != 0 && database.m_loadState != LoadState::Loaded)
-        return Fail(str::kCliDatabaseUnreadable, {m_databasePath, detail});
+        return Fail(str::kCliDatabaseUnreadable, {FromTerminal(m_databasePath), detail});
     // A failed upgrade save has shown its message already.
     return result == 0 ? kExitOk : kExitFailure;
 }
@@ -163,7 +163,7 @@ int CCliSession::SaveDatabase(CDatabaseObj& database) {
     const int result = Save(database, false);
     // A save that could not get the lock says nothing itself; every other failure has spoken.
     if (result == -1 && m_messages.Shown() == shown)
-        return Fail(str::kCliLockTimeout, {m_databasePath});
+        return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
     return result == 0 ? kExitOk : kExitFailure;
 }
 

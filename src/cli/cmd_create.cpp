@@ -27,7 +27,7 @@ public:
         const std::string& path = session.DatabasePath();
         std::error_code error;
         if (std::filesystem::exists(path, error))
-            return session.Fail(str::kCliDatabaseExists, {path});
+            return session.Fail(str::kCliDatabaseExists, {FromTerminal(path)});
 
         CSecret password;
         if (args.Has("--set-password")) {
@@ -55,12 +55,12 @@ public:
         // Nobody else may make the file between the look and the save.
         CLockHold hold(session.Context().Lock(), session.Context().m_lockTimeout);
         if (!hold.Held())
-            return session.Fail(str::kCliLockTimeout, {path});
+            return session.Fail(str::kCliLockTimeout, {FromTerminal(path)});
         if (std::filesystem::exists(path, error))
-            return session.Fail(str::kCliDatabaseExists, {path});
+            return session.Fail(str::kCliDatabaseExists, {FromTerminal(path)});
         if (int code = session.SaveDatabase(database))
             return code;
-        session.Say(str::kCliCreated, {path});
+        session.Say(str::kCliCreated, {FromTerminal(path)});
         return kExitOk;
     }
 };

@@ -104,7 +104,7 @@ bool ExportIcon(CCliSession& session, const CIconEntry& icon, CSize size,
                     size_t(image->width) * sizeof(uint32_t));
     const std::string path = (folder / (id + ".png")).string();
     if (!picture.save(QString::fromStdString(path), "PNG")) {
-        session.Fail(str::kCliPictureNotWritten, {path});
+        session.Fail(str::kCliPictureNotWritten, {FromTerminal(path)});
         return false;
     }
     return true;

@@ -22,7 +22,7 @@ public:
         const std::string& path = session.DatabasePath();
         std::error_code error;
         if (!std::filesystem::exists(path, error))
-            return session.Fail(str::kCliDatabaseMissing, {path});
+            return session.Fail(str::kCliDatabaseMissing, {FromTerminal(path)});
 
         // The same questions and checks, in the same order, as the "Set Password" dialogs.
         const bool hasPassword = IsPasswordSet(path);
@@ -50,9 +50,9 @@ public:
         std::string detail;
         const int loaded = Load(database, path, &detail);
         if (loaded == -1)
-            return session.Fail(str::kCliLockTimeout, {path});
+            return session.Fail(str::kCliLockTimeout, {FromTerminal(path)});
         if (loaded != 0)
-            return session.Fail(str::kCliDatabaseUnreadable, {path, detail});
+            return session.Fail(str::kCliDatabaseUnreadable, {FromTerminal(path), detail});
         SetPassword(session.Context(), database, *fresh);
         if (int code = session.SaveDatabase(database))
             return code;

@@ -29,7 +29,7 @@ public:
             const bool password = IsPasswordSet(DatabasePathIn(folder));
             session.Say(str::kCliUserLine,
                         {user.get() == current ? "* " : "  ", user->Name(), user->FolderName(),
-                         std::to_string(user->record.PlatformKind()), folder,
+                         std::to_string(user->record.PlatformKind()), FromTerminal(folder),
                          strings.Get(password ? str::kCliYes : str::kCliNo)});
         }
         return kExitOk;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/codepage.h"
 #include "base/text_case.h"
 #include "store/preference_store.h"
 
@@ -96,9 +97,13 @@ std::string CUserDirectory::GetUserDataFolder(CPlatformUser& user, IPlatformMana
 
 bool CUserDirectory::SetUserDataFolder(CPlatformUser& user, const std::string& folder,
                                        IPreferenceStore& store) const {
-    store.WriteText(user.registryKey, kUserDirectoryValue, folder);
+    // Stored text is Windows-1252: a folder whose name it cannot hold is not stored.
+    std::string text;
+    if (!Utf8ToCp1252(folder, text))
+        return false;
+    store.WriteText(user.registryKey, kUserDirectoryValue, text);
     const auto stored = store.ReadText(user.registryKey, kUserDirectoryValue);
-    if (!stored || *stored != folder)
+    if (!stored || *stored != text)
         return false;
     user.folderFromRegistry = true;
     return true;

@@ -61,9 +61,12 @@ public:
     CPlatformUser* FindUserByCommand(uint32_t command) const;
 
     // The user's data folder: the stored "User Directory" when not empty, else the manager's
-    // default data folder for the user's cleaned folder name.
+    // default data folder for the user's cleaned folder name. Folders are file-system paths
+    // (UTF-8); the stored value is Windows-1252 text, converted on the way in and out.
     std::string GetUserDataFolder(CPlatformUser& user, IPlatformManager& manager,
                                   const IPreferenceStore& store) const;
+    // False when the folder could not be stored (or its name holds a character Windows-1252
+    // cannot hold).
     bool SetUserDataFolder(CPlatformUser& user, const std::string& folder,
                            IPreferenceStore& store) const;
     // Empty for the standalone user; else the manager's platform folder for the user.

@@ -458,3 +458,25 @@ TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
 
 }  // namespace
 }  // namespace tessarin
+
+namespace tessarin {
+namespace {
+
+TEST(UserDataFolder, AFolderNameBeyondAsciiRoundTripsThroughTheStoredText) {
+    CMemoryPreferenceStore store;
+    CStandaloneManager manager("/home/someone/Documents");
+    CUserDirectory directory;
+    directory.Build(manager, "", "");
+    CPlatformUser& user = *directory.Users()[0];
+    const std::string folder = "/home/someone/Caf\xC3\xA9 \xE2\x82\xAC";  // UTF-8, as on disk
+    ASSERT_TRUE(directory.SetUserDataFolder(user, folder, store));
+    EXPECT_EQ(store.ReadText(" - _Standalone_", "User Directory"), "/home/someone/Caf\xE9 \x80");
+    EXPECT_EQ(directory.GetUserDataFolder(user, manager, store), folder);
+    EXPECT_TRUE(user.folderFromRegistry);
+    EXPECT_FALSE(
+        directory.SetUserDataFolder(user, "/home/\xE6\x97\xA5", store));  // no Windows-1252 form
+    EXPECT_EQ(directory.GetUserDataFolder(user, manager, store), folder);
+}
+
+}  // namespace
+}  // namespace tessarin
