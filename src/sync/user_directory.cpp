@@ -90,7 +90,7 @@ std::string CUserDirectory::GetUserDataFolder(CPlatformUser& user, IPlatformMana
     if (auto stored = store.ReadText(user.registryKey, kUserDirectoryValue);
         stored && !stored->empty()) {
         user.folderFromRegistry = true;
-        return *stored;
+        return Cp1252ToUtf8(*stored);  // a folder's name as the file system spells it
     }
     return manager.GetPlatformRootDir2(user.record, folderName);
 }
