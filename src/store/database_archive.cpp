@@ -52,22 +52,12 @@ const CClassInfo& ClassNamed(std::string_view name) {
 // An object of a class the file names, with a record number drawn as for any new item.
 std::unique_ptr<CBaseItem> Create(const CClassInfo& info, CCoreContext& context) {
     std::unique_ptr<CBaseItem> item;
-    switch (info.kind) {
-        case kKindRecord:
-            item = std::make_unique<CRecord>();
-            break;
-        case kKindType:
-            item = std::make_unique<CTypeItem>();
-            break;
-        case kKindCategory:
-            item = std::make_unique<CCategoryItem>();
-            break;
-        default:
-            if (info.name == "CCategory")
-                item = std::make_unique<CCategory>();
-            else
-                item = std::make_unique<CBaseItem>();
-    }
+    if (info.kind >= kKindRecord)
+        item = NewItemOfKind(info.kind);
+    else if (info.name == "CCategory")
+        item = std::make_unique<CCategory>();
+    else
+        item = std::make_unique<CBaseItem>();
     item->m_recordNumber = context.NewRecordNumber();
     return item;
 }

@@ -89,6 +89,17 @@ CColumnLayout CColumnLayout::FromBytes(const uint8_t* bytes) {
     return layout;
 }
 
+std::unique_ptr<CBaseItem> NewItemOfKind(int kind) {
+    switch (kind) {
+        case kKindRecord:
+            return std::make_unique<CRecord>();
+        case kKindType:
+            return std::make_unique<CTypeItem>();
+        default:
+            return std::make_unique<CCategoryItem>();
+    }
+}
+
 // --- packed-form helpers ------------------------------------------------------------------------
 
 std::string_view ReadPackedString(const uint8_t* buffer, size_t size, size_t& pos) {

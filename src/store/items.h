@@ -234,6 +234,9 @@ protected:
     void SetNoteFromPacked(std::string_view note) override;
 };
 
+// A new, empty item of a kind: CRecord, CTypeItem or CCategoryItem (any other kind).
+std::unique_ptr<CBaseItem> NewItemOfKind(int kind);
+
 // The texts between the header and the filler of a packed form: a NUL-terminated string at `pos`
 // that ends at the buffer's end when its NUL is missing.
 std::string_view ReadPackedString(const uint8_t* buffer, size_t size, size_t& pos);
