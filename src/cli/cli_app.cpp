@@ -73,11 +73,11 @@ int ParseArgs(CCliSession& session, const std::vector<std::string>& args, size_t
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(specs.begin(), specs.end(),
+        const auto option = std::find_if(specs.begin(), specs.end(),
                                        [&](const COptionSpec& s) { return s.name == name; });
-        if (spec == specs.end())
+        if (option == specs.end())
             return session.UsageError(str::kCliUnknownOption, {name});
-        if (spec->valueName.empty()) {
+        if (option->valueName.empty()) {
             if (equals != std::string::npos)
                 return session.UsageError(str::kCliUnexpectedArgument, {arg});
             parsed.options[name] = "";
