@@ -16,10 +16,10 @@ std::optional<CSecret> AskNewFilePassword(CCliSession& session) {
         std::optional<CSecret> confirm = session.AskSecret(str::kCliConfirmFilePasswordPrompt);
         if (!confirm)
             return std::nullopt;
-        const int message = CheckNewPassword(*password, *confirm);
-        if (message == 0)
+        const CPasswordVerdict verdict = CheckExportPassword(*password, *confirm);
+        if (verdict.Accepted())
             return password;
-        session.Context().ShowMessage(message, {}, MessageIcon::Exclamation);
+        session.Context().ShowMessage(verdict.message, {}, MessageIcon::Exclamation);
         if (!session.Io().terminal)
             return std::nullopt;
     }
@@ -58,7 +58,7 @@ int ExportAllRecords(CCliSession& session, ExportFormat format, bool protect,
         return code;
     // Written safely, the export would replace the database by a text file.
     if (SameFile(out, session.DatabasePath()))
-        return session.Fail(str::kCliExportIsDatabase, {out});
+        return session.Fail(str::kCliExportIsDatabase, {FromTerminal(out)});
     std::unique_ptr<CKeySchedule> key;
     if (protect) {
         std::optional<CSecret> password = AskNewFilePassword(session);

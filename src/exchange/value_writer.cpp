@@ -103,7 +103,7 @@ void CRowWriter::Value(std::string_view text) {
         std::memcpy(m_plain.data() + at, text.data(), text.size());
     m_plain[at + text.size()] = 0;
     for (size_t i = at + text.size() + 1; i < at + padded; i += 4) {
-        const uint32_t filler = m_random.Next();
+        const uint32_t filler = m_random.RandomWord();
         std::memcpy(&m_plain[i], &filler, std::min<size_t>(4, at + padded - i));
     }
     m_items.push_back({CItem::Value, text, 0, padded});

@@ -14,8 +14,8 @@ class CItemText {
 public:
     static constexpr size_t kMaxSlots = 16;
 
-    explicit CItemText(size_t slots)
-        : m_slots(static_cast<uint8_t>(slots < kMaxSlots ? slots : kMaxSlots)) {}
+    explicit CItemText(size_t count)
+        : m_slots(static_cast<uint8_t>(count < kMaxSlots ? count : kMaxSlots)) {}
     CItemText(const CItemText& other);
     CItemText& operator=(const CItemText& other);
     CItemText(CItemText&&) noexcept = default;
