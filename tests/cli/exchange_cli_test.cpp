@@ -1,32 +1,15 @@
 // The exchange commands: export, import, backup and restore.
-#include <gtest/gtest.h>
+#include <filesystem>
 
-#include <sstream>
-
-#include "cli/cli_session.h"
+#include "cli/cli_fixture.h"
 #include "security/password.h"
 #include "store/database_lifecycle.h"
-#include "support/temp_dir.h"
 
 namespace tessarin::cli {
 namespace {
 
-struct CRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-class ExchangeCli : public ::testing::Test {
+class ExchangeCli : public Cli {
 protected:
-    CRun Run(std::vector<std::string> args, const std::string& input = "") {
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        CCliIo io{in, out, err, false};
-        const int code = RunCli(args, io);
-        return {code, out.str(), err.str()};
-    }
-
     // A database with a password, a type, a category and records with awkward texts.
     void MakeSource(const std::string& password) {
         CCoreContext context;
@@ -83,7 +66,6 @@ protected:
         ASSERT_EQ(Run({"--db", target, "create", "--no-defaults"}).code, 0);
     }
 
-    test::CTempDir dir;
     std::string source = (dir / "source.tdb").string();
     std::string target = (dir / "target.tdb").string();
     std::string file = (dir / "out.vex").string();
