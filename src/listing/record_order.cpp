@@ -1,0 +1,286 @@
+#include "listing/record_order.h"
+
+#include <algorithm>
+#include <array>
+#include <numeric>
+#include <vector>
+
+#include "listing/cell_compare.h"
+#include "listing/list_columns.h"
+#include "resources/string_ids.h"
+#include "resources/string_table.h"
+
+namespace tessarin {
+
+namespace {
+
+// At most this many columns decide: the sort column and the three after it.
+constexpr int kDecidingColumns = 4;
+
+template <typename T>
+int Sign(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+int NextColumn(int column) {
+    return (column + 1) % kColumnCount;
+}
+
+int64_t NumberOf(const CRecord& record, int column) {
+    return column == kIconColumn ? record.m_icon : !record.GetNote().empty();
+}
+
+int CompareColumn(const CRecord& a, const CRecord& b, int column, const CDatabaseObj& database,
+                  const ILocale& locale) {
+    if (!IsTextColumn(column))
+        return Sign(NumberOf(a, column), NumberOf(b, column));
+    return CompareCellText(CellText(database, a, column, false),
+                           CellText(database, b, column, false), locale);
+}
+
+// The names of one list's items by key, looked up once for a whole sort; the last is "Unfiled".
+class CNameTable {
+public:
+    explicit CNameTable(const CItemList& list) {
+        for (const auto& item : list.Items()) {
+            // Of items sharing a key, the first is the one a lookup finds.
+            if (std::find(m_keys.begin(), m_keys.end(), item->m_key) == m_keys.end()) {
+                m_keys.push_back(item->m_key);
+                m_names.push_back(item->GetName());
+            }
+        }
+        m_names.push_back(list.Strings().Get(str::kUnfiled));
+    }
+    uint32_t IndexOf(const ItemKey& key) const {
+        if (m_last < m_keys.size() && m_keys[m_last] == key)
+            return static_cast<uint32_t>(m_last);
+        m_last = static_cast<size_t>(std::find(m_keys.begin(), m_keys.end(), key) - m_keys.begin());
+        return static_cast<uint32_t>(m_last);
+    }
+    std::span<const std::string_view> Names() const { return m_names; }
+
+private:
+    std::vector<ItemKey> m_keys;
+    std::vector<std::string_view> m_names;
+    mutable size_t m_last = 0;
+};
+
+// Sorts indices into the rows column by column: a range is ordered by one column, and each run of
+// rows equal in it is then ordered by the next. Keys are made for a range at a time, so the later
+// columns cost nothing where the first one decides.
+class CRecordSorter {
+public:
+    CRecordSorter(std::span<CRecord* const> rows, CSortSetting sort, const CDatabaseObj& database,
+                  const ILocale& locale)
+        : m_rows(rows),
+          m_direction(sort.ascending ? 1 : -1),
+          m_types(database.m_types),
+          m_categories(database.m_categories),
+          m_locale(locale),
+          m_format(CCellFormat::Of(locale)) {}
+
+    void Sort(std::span<uint32_t> range, int column, int depth) {
+        if (range.size() < 2 || depth == kDecidingColumns)
+            return;
+        if (IsTextColumn(column))
+            SortByText(range, column, depth);
+        else
+            SortByNumber(range, column, depth);
+    }
+
+private:
+    const CRecord& Row(uint32_t index) const { return *m_rows[index]; }
+
+    // Orders `range` by `order` (positions within it), then sorts each run of positions that
+    // `equal` finds alike by the next column.
+    template <typename Equal>
+    void Apply(std::span<uint32_t> range, const std::vector<uint32_t>& order, int column, int depth,
+               Equal equal) {
+        const std::vector<uint32_t> rows(range.begin(), range.end());
+        for (size_t k = 0; k < order.size(); ++k)
+            range[k] = rows[order[k]];
+        size_t start = 0;
+        for (size_t k = 1; k <= order.size(); ++k) {
+            if (k < order.size() && equal(order[k - 1], order[k]))
+                continue;
+            if (k - start > 1)
+                Sort(range.subspan(start, k - start), NextColumn(column), depth + 1);
+            start = k;
+        }
+    }
+
+    void SortByNumber(std::span<uint32_t> range, int column, int depth) {
+        std::vector<int64_t> keys(range.size());
+        for (size_t p = 0; p < range.size(); ++p)
+            keys[p] = NumberOf(Row(range[p]), column) * m_direction;
+        std::vector<uint32_t> order(range.size());
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
+            return keys[x] != keys[y] ? keys[x] < keys[y] : x < y;
+        });
+        Apply(range, order, column, depth,
+              [&](uint32_t x, uint32_t y) { return keys[x] == keys[y]; });
+    }
+
+    void SortByText(std::span<uint32_t> range, int column, int depth) {
+        const size_t n = range.size();
+        std::vector<std::string_view> texts(n);
+        std::vector<CCellKey> keys(n);
+        std::vector<uint32_t> nameOf;  // for names: which name each position shows
+        const CNameTable* names = column == kTypeColumn       ? &m_types
+                                  : column == kCategoryColumn ? &m_categories
+                                                              : nullptr;
+        if (names) {
+            // Few distinct names: each is parsed once.
+            const auto all = names->Names();
+            std::vector<CCellKey> parsed(all.size());
+            std::vector<bool> done(all.size());
+            nameOf.resize(n);
+            for (size_t p = 0; p < n; ++p) {
+                const CRecord& record = Row(range[p]);
+                const uint32_t name = names->IndexOf(column == kTypeColumn ? record.GetTypeKey()
+                                                                           : record.m_categoryKey);
+                if (!done[name]) {
+                    parsed[name] = ParseCellText(all[name], m_format);
+                    done[name] = true;
+                }
+                nameOf[p] = name;
+                texts[p] = all[name];
+                keys[p] = parsed[name];
+            }
+        } else {
+            for (size_t p = 0; p < n; ++p) {
+                texts[p] = Row(range[p]).GetValue(column - kFirstFieldColumn);
+                keys[p] = ParseCellText(texts[p], m_format);
+            }
+        }
+
+        // Texts of one kind compare by one rule, a consistent order; kinds are merged after.
+        std::array<std::vector<uint32_t>, 8> kinds;
+        for (uint32_t p = 0; p < n; ++p)
+            kinds[keys[p].kinds & 7].push_back(p);
+        const size_t kindCount =
+            std::count_if(kinds.begin(), kinds.end(), [](const auto& k) { return !k.empty(); });
+        std::vector<uint32_t> ranks;
+        if (!kinds[0].empty() || kindCount > 1)
+            ranks =
+                names ? NameRanks(names->Names(), nameOf) : m_locale.CollationRanks(texts, false);
+
+        auto compare = [&](uint32_t x, uint32_t y) {
+            const CellRule rule = RuleFor(keys[x].kinds, keys[y].kinds);
+            if (rule == CellRule::Collation)
+                return Sign(ranks[x], ranks[y]);
+            return CompareByRule(rule, keys[x], keys[y]);
+        };
+        auto before = [&](uint32_t x, uint32_t y) {
+            const int order = compare(x, y) * m_direction;
+            return order != 0 ? order < 0 : x < y;
+        };
+
+        std::vector<uint32_t> order;
+        if (kindCount == 1 && !kinds[0].empty()) {
+            order = ByRank(ranks);
+        } else {
+            for (auto& kind : kinds)
+                std::sort(kind.begin(), kind.end(), before);
+            order = kindCount == 1
+                        ? std::move(*std::find_if(kinds.begin(), kinds.end(),
+                                                  [](const auto& k) { return !k.empty(); }))
+                        : Merge(kinds, n, before);
+        }
+        Apply(range, order, column, depth,
+              [&](uint32_t x, uint32_t y) { return compare(x, y) == 0; });
+    }
+
+    // Ranks of the positions' names, ranking each distinct name once.
+    std::vector<uint32_t> NameRanks(std::span<const std::string_view> names,
+                                    const std::vector<uint32_t>& nameOf) const {
+        const std::vector<uint32_t> nameRanks = m_locale.CollationRanks(names, false);
+        std::vector<uint32_t> ranks(nameOf.size());
+        for (size_t p = 0; p < nameOf.size(); ++p)
+            ranks[p] = nameRanks[nameOf[p]];
+        return ranks;
+    }
+
+    // Positions in the order of their ranks in the sort's direction, equal ranks by position: a
+    // counting sort, since ranks are small numbers.
+    std::vector<uint32_t> ByRank(const std::vector<uint32_t>& ranks) const {
+        const uint32_t top = *std::max_element(ranks.begin(), ranks.end());
+        auto bucket = [&](uint32_t rank) { return m_direction > 0 ? rank : top - rank; };
+        std::vector<uint32_t> starts(size_t{top} + 2);
+        for (uint32_t r : ranks)
+            ++starts[bucket(r) + 1];
+        std::partial_sum(starts.begin(), starts.end(), starts.begin());
+        std::vector<uint32_t> order(ranks.size());
+        for (uint32_t p = 0; p < ranks.size(); ++p)
+            order[starts[bucket(ranks[p])]++] = p;
+        return order;
+    }
+
+    // Merges the sorted kinds: each step takes the first of their heads, as `before` finds it
+    // scanning the kinds in turn.
+    template <typename Before>
+    static std::vector<uint32_t> Merge(const std::array<std::vector<uint32_t>, 8>& kinds, size_t n,
+                                       Before before) {
+        std::vector<uint32_t> order;
+        order.reserve(n);
+        std::array<size_t, 8> at{};
+        while (order.size() < n) {
+            int best = -1;
+            for (int k = 0; k < 8; ++k) {
+                if (at[k] == kinds[k].size())
+                    continue;
+                if (best < 0 || before(kinds[k][at[k]], kinds[best][at[best]]))
+                    best = k;
+            }
+            order.push_back(kinds[best][at[best]++]);
+        }
+        return order;
+    }
+
+    std::span<CRecord* const> m_rows;
+    int m_direction;
+    CNameTable m_types;
+    CNameTable m_categories;
+    const ILocale& m_locale;
+    CCellFormat m_format;
+};
+
+}  // namespace
+
+CSortSetting CSortSetting::FromInfo(uint32_t info) {
+    const int column = static_cast<int>(info & 0xFFFF);
+    if (column >= kColumnCount)
+        return {};
+    return {column, (info >> 16) != 0};
+}
+
+CSortSetting CSortSetting::AfterClick(int clickedColumn) const {
+    if (clickedColumn == column)
+        return {column, !ascending};
+    return {clickedColumn, true};
+}
+
+int CompareRecords(const CRecord& a, const CRecord& b, CSortSetting sort,
+                   const CDatabaseObj& database, const ILocale& locale) {
+    const CRecord& first = sort.ascending ? a : b;
+    const CRecord& second = sort.ascending ? b : a;
+    int column = sort.column;
+    for (int i = 0; i < kDecidingColumns; ++i, column = NextColumn(column))
+        if (int order = CompareColumn(first, second, column, database, locale))
+            return order;
+    return 0;
+}
+
+void SortRecords(std::span<CRecord*> rows, CSortSetting sort, const CDatabaseObj& database,
+                 const ILocale& locale) {
+    std::vector<uint32_t> order(rows.size());
+    std::iota(order.begin(), order.end(), 0u);
+    CRecordSorter(rows, sort, database, locale).Sort(order, sort.column, 0);
+    std::vector<CRecord*> sorted(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        sorted[i] = rows[order[i]];
+    std::copy(sorted.begin(), sorted.end(), rows.begin());
+}
+
+}  // namespace tessarin
