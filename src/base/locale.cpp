@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
+#include "base/radix_sort.h"
+#include "base/text_case.h"
+
 namespace tessarin {
 
 namespace {
@@ -27,10 +30,23 @@ std::vector<uint32_t> ILocale::CollationRanks(std::span<const std::string_view> 
 
 std::vector<uint32_t> CFixedLocale::CollationRanks(std::span<const std::string_view> texts,
                                                    bool caseSensitive) const {
-    // The same as the pairwise ranking, without a virtual call per comparison.
-    return RankBy(texts.size(), [&](uint32_t a, uint32_t b) {
-        return m_collation.CFixedCollation::Compare(texts[a], texts[b], caseSensitive);
-    });
+    if (caseSensitive) {
+        return RankBy(texts.size(), [&](uint32_t a, uint32_t b) {
+            return m_collation.CFixedCollation::Compare(texts[a], texts[b], true);
+        });
+    }
+    // Without case the order is that of the lowered bytes, shorter first among equal starts.
+    static const CByteMap lower = [] {
+        CByteMap table{};
+        for (int b = 0; b < 256; ++b)
+            table[b] = LowerCp1252(static_cast<uint8_t>(b));
+        return table;
+    }();
+    CPackedTexts lowered;
+    lowered.Reserve(texts.size());
+    for (std::string_view text : texts)
+        lowered.Add(text, lower);
+    return lowered.Ranks();
 }
 
 }  // namespace tessarin

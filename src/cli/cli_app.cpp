@@ -14,6 +14,8 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeDumpCommand());
     commands.push_back(MakePasswdCommand());
     commands.push_back(MakeMoveCommand());
+    commands.push_back(MakeLsCommand());
+    commands.push_back(MakeShowCommand());
     return commands;
 }
 

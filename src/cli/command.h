@@ -49,5 +49,7 @@ std::unique_ptr<ICommand> MakeInfoCommand();
 std::unique_ptr<ICommand> MakeDumpCommand();
 std::unique_ptr<ICommand> MakePasswdCommand();
 std::unique_ptr<ICommand> MakeMoveCommand();
+std::unique_ptr<ICommand> MakeLsCommand();
+std::unique_ptr<ICommand> MakeShowCommand();
 
 }  // namespace tessarin::cli

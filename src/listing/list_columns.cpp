@@ -1,16 +1,50 @@
 #include "listing/list_columns.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 
 namespace tessarin {
 
+namespace {
+
+uint64_t KeyBits(const ItemKey& key) {
+    uint64_t bits;
+    std::memcpy(&bits, key.bytes.data(), sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
 std::string_view ShownName(const CItemList& list, const ItemKey& key) {
-    if (const CBaseItem* item = list.FindByKey(key))
-        return item->GetName();
+    // FindByKey, with the keys compared as numbers: every painted cell of two columns asks.
+    const uint64_t wanted = KeyBits(key);
+    for (const auto& item : list.Items())
+        if (KeyBits(item->m_key) == wanted)
+            return item->GetName();
     return list.Strings().Get(str::kUnfiled);
+}
+
+CShownNames::CShownNames(const CItemList& list) {
+    for (const auto& item : list.Items()) {
+        // Of items sharing a key, the first is the one a lookup finds.
+        const uint64_t key = KeyBits(item->m_key);
+        if (std::find(m_keys.begin(), m_keys.end(), key) == m_keys.end()) {
+            m_keys.push_back(key);
+            m_names.push_back(item->GetName());
+        }
+    }
+    m_names.push_back(list.Strings().Get(str::kUnfiled));
+}
+
+uint32_t CShownNames::IndexOf(const ItemKey& key) const {
+    const uint64_t wanted = KeyBits(key);
+    if (m_last < m_keys.size() && m_keys[m_last] == wanted)
+        return static_cast<uint32_t>(m_last);
+    m_last = static_cast<size_t>(std::find(m_keys.begin(), m_keys.end(), wanted) - m_keys.begin());
+    return static_cast<uint32_t>(m_last);
 }
 
 std::string_view CellText(const CDatabaseObj& database, const CRecord& record, int column,

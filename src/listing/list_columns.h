@@ -2,6 +2,7 @@
 
 // The record list's ten columns: what each cell shows, the titles, which columns a layout shows and
 // how wide, and where the layout for a type filter is kept.
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -29,6 +30,22 @@ inline bool IsTextColumn(int column) {
 
 // The name shown for a type or category key: the item's name, or "Unfiled" when no item has it.
 std::string_view ShownName(const CItemList& list, const ItemKey& key);
+
+// The shown names of one list's keys, looked up once for many rows (a sort, a whole list
+// written out); valid while the list's items stay as they are.
+class CShownNames {
+public:
+    explicit CShownNames(const CItemList& list);
+    // The index of the key's name in Names(); the last name is "Unfiled".
+    uint32_t IndexOf(const ItemKey& key) const;
+    std::string_view NameOf(const ItemKey& key) const { return m_names[IndexOf(key)]; }
+    std::span<const std::string_view> Names() const { return m_names; }
+
+private:
+    std::vector<uint64_t> m_keys;
+    std::vector<std::string_view> m_names;
+    mutable size_t m_last = 0;
+};
 
 // What a cell shows: the name of the record's type or category, or the value of a field, "****" in
 // place of a non-empty masked value while `masking`; nothing in the icon and note columns. Valid

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/text_case.h"
-#include "listing/list_columns.h"
 #include "listing/text_find.h"
 
 namespace tessarin {
@@ -97,6 +96,19 @@ std::optional<size_t> CRecordListModel::FindTypedPrefix(std::string_view prefix)
             return row;
     }
     return std::nullopt;
+}
+
+std::string_view CListCells::Text(size_t row, int column) const {
+    const CRecord* record = m_list.RowAt(row);
+    return record ? Text(*record, column) : std::string_view();
+}
+
+std::string_view CListCells::Text(const CRecord& record, int column) const {
+    if (column == kTypeColumn)
+        return m_types.NameOf(record.GetTypeKey());
+    if (column == kCategoryColumn)
+        return m_categories.NameOf(record.m_categoryKey);
+    return CellText(m_list.Database(), record, column, !m_list.Unmasked());
 }
 
 const std::string& CTypeAhead::Add(char c, int64_t nowMs, int64_t doubleClickMs) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/locale.h"
+#include "listing/list_columns.h"
 #include "listing/record_order.h"
 #include "store/database.h"
 
@@ -79,6 +80,29 @@ private:
     CSortSetting m_sort;
     bool m_unmasked = false;
     std::vector<CRecord*> m_rows;
+};
+
+// The cells of a whole list, with the type and category names looked up once: for writing every
+// row out. Valid while the list and the database stay as they are.
+class CListCells {
+public:
+    explicit CListCells(const CRecordListModel& list)
+        : m_list(list),
+          m_types(list.Database().m_types),
+          m_categories(list.Database().m_categories) {}
+
+    std::string_view Text(size_t row, int column) const;
+    std::string_view Text(const CRecord& record, int column) const;
+    // Asks for the record of a later row in advance, for writing rows one after another.
+    void Prefetch(size_t row) const {
+        if (row < m_list.RowCount())
+            __builtin_prefetch(m_list.RowAt(row));
+    }
+
+private:
+    const CRecordListModel& m_list;
+    CShownNames m_types;
+    CShownNames m_categories;
 };
 
 // The search prefix of typing in the list: each character is added to it, after clearing it when

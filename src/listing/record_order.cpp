@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <numeric>
+#include <optional>
 #include <vector>
 
+#include "base/radix_sort.h"
 #include "listing/cell_compare.h"
 #include "listing/list_columns.h"
 #include "resources/string_ids.h"
@@ -38,33 +41,6 @@ int CompareColumn(const CRecord& a, const CRecord& b, int column, const CDatabas
                            CellText(database, b, column, false), locale);
 }
 
-// The names of one list's items by key, looked up once for a whole sort; the last is "Unfiled".
-class CNameTable {
-public:
-    explicit CNameTable(const CItemList& list) {
-        for (const auto& item : list.Items()) {
-            // Of items sharing a key, the first is the one a lookup finds.
-            if (std::find(m_keys.begin(), m_keys.end(), item->m_key) == m_keys.end()) {
-                m_keys.push_back(item->m_key);
-                m_names.push_back(item->GetName());
-            }
-        }
-        m_names.push_back(list.Strings().Get(str::kUnfiled));
-    }
-    uint32_t IndexOf(const ItemKey& key) const {
-        if (m_last < m_keys.size() && m_keys[m_last] == key)
-            return static_cast<uint32_t>(m_last);
-        m_last = static_cast<size_t>(std::find(m_keys.begin(), m_keys.end(), key) - m_keys.begin());
-        return static_cast<uint32_t>(m_last);
-    }
-    std::span<const std::string_view> Names() const { return m_names; }
-
-private:
-    std::vector<ItemKey> m_keys;
-    std::vector<std::string_view> m_names;
-    mutable size_t m_last = 0;
-};
-
 // Sorts indices into the rows column by column: a range is ordered by one column, and each run of
 // rows equal in it is then ordered by the next. Keys are made for a range at a time, so the later
 // columns cost nothing where the first one decides.
@@ -90,6 +66,14 @@ public:
 
 private:
     const CRecord& Row(uint32_t index) const { return *m_rows[index]; }
+    // The record at position `p` of a range, asking for the one a little further on in advance:
+    // after the first column the rows come in sorted order, scattered over memory.
+    const CRecord& At(std::span<const uint32_t> range, size_t p) const {
+        if (p + kPrefetchAhead < range.size())
+            __builtin_prefetch(m_rows[range[p + kPrefetchAhead]]);
+        return *m_rows[range[p]];
+    }
+    static constexpr size_t kPrefetchAhead = 16;
 
     // Orders `range` by `order` (positions within it), then sorts each run of positions that
     // `equal` finds alike by the next column.
@@ -110,14 +94,17 @@ private:
     }
 
     void SortByNumber(std::span<uint32_t> range, int column, int depth) {
-        std::vector<int64_t> keys(range.size());
-        for (size_t p = 0; p < range.size(); ++p)
-            keys[p] = NumberOf(Row(range[p]), column) * m_direction;
+        const uint64_t flip = m_direction > 0 ? 0 : ~uint64_t{0};
+        std::vector<uint64_t> keys(range.size());
+        std::vector<CKeyedIndex> items(range.size());
+        for (uint32_t p = 0; p < range.size(); ++p) {
+            keys[p] = static_cast<uint64_t>(NumberOf(At(range, p), column));
+            items[p] = {keys[p] ^ flip, p};
+        }
+        RadixSort(items, m_scratch);
         std::vector<uint32_t> order(range.size());
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
-            return keys[x] != keys[y] ? keys[x] < keys[y] : x < y;
-        });
+        for (size_t k = 0; k < order.size(); ++k)
+            order[k] = items[k].index;
         Apply(range, order, column, depth,
               [&](uint32_t x, uint32_t y) { return keys[x] == keys[y]; });
     }
@@ -127,9 +114,9 @@ private:
         std::vector<std::string_view> texts(n);
         std::vector<CCellKey> keys(n);
         std::vector<uint32_t> nameOf;  // for names: which name each position shows
-        const CNameTable* names = column == kTypeColumn       ? &m_types
-                                  : column == kCategoryColumn ? &m_categories
-                                                              : nullptr;
+        const CShownNames* names = column == kTypeColumn       ? &m_types
+                                   : column == kCategoryColumn ? &m_categories
+                                                               : nullptr;
         if (names) {
             // Few distinct names: each is parsed once.
             const auto all = names->Names();
@@ -137,7 +124,7 @@ private:
             std::vector<bool> done(all.size());
             nameOf.resize(n);
             for (size_t p = 0; p < n; ++p) {
-                const CRecord& record = Row(range[p]);
+                const CRecord& record = At(range, p);
                 const uint32_t name = names->IndexOf(column == kTypeColumn ? record.GetTypeKey()
                                                                            : record.m_categoryKey);
                 if (!done[name]) {
@@ -150,7 +137,7 @@ private:
             }
         } else {
             for (size_t p = 0; p < n; ++p) {
-                texts[p] = Row(range[p]).GetValue(column - kFirstFieldColumn);
+                texts[p] = At(range, p).GetValue(column - kFirstFieldColumn);
                 keys[p] = ParseCellText(texts[p], m_format);
             }
         }
@@ -176,20 +163,59 @@ private:
             const int order = compare(x, y) * m_direction;
             return order != 0 ? order < 0 : x < y;
         };
-
+        for (uint8_t k = 0; k < kinds.size(); ++k)
+            SortKind(kinds[k], RuleFor(k, k), keys, ranks, before);
         std::vector<uint32_t> order;
-        if (kindCount == 1 && !kinds[0].empty()) {
-            order = ByRank(ranks);
-        } else {
-            for (auto& kind : kinds)
-                std::sort(kind.begin(), kind.end(), before);
-            order = kindCount == 1
-                        ? std::move(*std::find_if(kinds.begin(), kinds.end(),
-                                                  [](const auto& k) { return !k.empty(); }))
-                        : Merge(kinds, n, before);
-        }
+        if (kindCount == 1)
+            order = std::move(*std::find_if(kinds.begin(), kinds.end(),
+                                            [](const auto& k) { return !k.empty(); }));
+        else
+            order = Merge(kinds, n, before);
         Apply(range, order, column, depth,
               [&](uint32_t x, uint32_t y) { return compare(x, y) == 0; });
+    }
+
+    // Orders the positions of one kind (given in increasing order) by the kind's rule in the
+    // sort's direction, equal ones by position. Their keys as numbers go through a radix sort;
+    // only dates of years too long for a number need comparisons.
+    template <typename Before>
+    void SortKind(std::vector<uint32_t>& kind, CellRule rule, const std::vector<CCellKey>& keys,
+                  const std::vector<uint32_t>& ranks, Before before) {
+        if (kind.size() < 2)
+            return;
+        std::vector<CKeyedIndex> items(kind.size());
+        const uint64_t flip = m_direction > 0 ? 0 : ~uint64_t{0};
+        for (size_t i = 0; i < kind.size(); ++i) {
+            const std::optional<uint64_t> key = OrderKey(rule, keys[kind[i]], ranks, kind[i]);
+            if (!key) {
+                std::sort(kind.begin(), kind.end(), before);
+                return;
+            }
+            items[i] = {*key ^ flip, kind[i]};
+        }
+        RadixSort(items, m_scratch);
+        for (size_t i = 0; i < kind.size(); ++i)
+            kind[i] = items[i].index;
+    }
+
+    // A text's place under a rule as a number that orders the same way.
+    static std::optional<uint64_t> OrderKey(CellRule rule, const CCellKey& key,
+                                            const std::vector<uint32_t>& ranks, uint32_t position) {
+        switch (rule) {
+            case CellRule::Collation:
+                return ranks[position];
+            case CellRule::Dotted:
+                return key.dotted;
+            case CellRule::Number: {
+                // IEEE order as unsigned order: negatives flipped whole, positives above them.
+                const uint64_t bits = std::bit_cast<uint64_t>(key.number == 0 ? 0.0 : key.number);
+                return bits >> 63 ? ~bits : bits | uint64_t{1} << 63;
+            }
+            default:
+                if (key.yearDigits > 14)
+                    return std::nullopt;
+                return key.year * 10000 + key.month * 100u + key.day;
+        }
     }
 
     // Ranks of the positions' names, ranking each distinct name once.
@@ -200,21 +226,6 @@ private:
         for (size_t p = 0; p < nameOf.size(); ++p)
             ranks[p] = nameRanks[nameOf[p]];
         return ranks;
-    }
-
-    // Positions in the order of their ranks in the sort's direction, equal ranks by position: a
-    // counting sort, since ranks are small numbers.
-    std::vector<uint32_t> ByRank(const std::vector<uint32_t>& ranks) const {
-        const uint32_t top = *std::max_element(ranks.begin(), ranks.end());
-        auto bucket = [&](uint32_t rank) { return m_direction > 0 ? rank : top - rank; };
-        std::vector<uint32_t> starts(size_t{top} + 2);
-        for (uint32_t r : ranks)
-            ++starts[bucket(r) + 1];
-        std::partial_sum(starts.begin(), starts.end(), starts.begin());
-        std::vector<uint32_t> order(ranks.size());
-        for (uint32_t p = 0; p < ranks.size(); ++p)
-            order[starts[bucket(ranks[p])]++] = p;
-        return order;
     }
 
     // Merges the sorted kinds: each step takes the first of their heads, as `before` finds it
@@ -240,10 +251,11 @@ private:
 
     std::span<CRecord* const> m_rows;
     int m_direction;
-    CNameTable m_types;
-    CNameTable m_categories;
+    CShownNames m_types;
+    CShownNames m_categories;
     const ILocale& m_locale;
     CCellFormat m_format;
+    std::vector<CKeyedIndex> m_scratch;
 };
 
 }  // namespace

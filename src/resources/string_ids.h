@@ -197,5 +197,22 @@ inline constexpr int kCliOptionNoDefaults = 20050;
 inline constexpr int kCliOptionSetPassword = 20051;
 inline constexpr int kCliOptionHelp = 20052;
 inline constexpr int kCliOptionDb = 20053;
+inline constexpr int kCliSummaryLs = 20400;
+inline constexpr int kCliSummaryShow = 20401;
+inline constexpr int kCliOptionType = 20402;
+inline constexpr int kCliOptionCategory = 20403;
+inline constexpr int kCliOptionSort = 20404;
+inline constexpr int kCliOptionFind = 20405;
+inline constexpr int kCliOptionCase = 20406;
+inline constexpr int kCliOptionWord = 20407;
+inline constexpr int kCliOptionUnmask = 20408;
+inline constexpr int kCliOptionJson = 20409;
+inline constexpr int kCliNoSuchType = 20410;
+inline constexpr int kCliNoSuchCategory = 20411;
+inline constexpr int kCliBadSortColumn = 20412;
+inline constexpr int kCliBadRowNumber = 20413;
+inline constexpr int kCliNoSuchRow = 20414;
+inline constexpr int kCliRowNumberHeading = 20415;
+inline constexpr int kCliNoteHeading = 20416;
 
 }  // namespace tessarin::str

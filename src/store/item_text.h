@@ -14,8 +14,9 @@ class CItemText {
 public:
     static constexpr size_t kMaxSlots = 16;
 
-    explicit CItemText(size_t slots)
-        : m_slots(static_cast<uint8_t>(slots < kMaxSlots ? slots : kMaxSlots)) {}
+    // Not named "slots": Qt defines that word as a macro.
+    explicit CItemText(size_t count)
+        : m_slots(static_cast<uint8_t>(count < kMaxSlots ? count : kMaxSlots)) {}
     CItemText(const CItemText& other);
     CItemText& operator=(const CItemText& other);
     CItemText(CItemText&&) noexcept = default;

@@ -72,7 +72,7 @@ TEST_F(RecordOrder, SortingAllAtOnceGivesTheOrderOfInsertingOneByOne) {
                            "Zeta",
                            "zeta"};
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 600; ++i) {
         CRecord* record = AddRecord(
             db, types[pick(4)], categories[pick(3)],
             {words[pick(8)], std::to_string(pick(6)),
