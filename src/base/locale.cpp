@@ -43,7 +43,10 @@ std::vector<uint32_t> CFixedLocale::CollationRanks(std::span<const std::string_v
         return table;
     }();
     CPackedTexts lowered;
-    lowered.Reserve(texts.size());
+    size_t bytes = 0;
+    for (std::string_view text : texts)
+        bytes += text.size();
+    lowered.Reserve(texts.size(), bytes);
     for (std::string_view text : texts)
         lowered.Add(text, lower);
     return lowered.Ranks();

@@ -57,11 +57,14 @@ uint64_t CPackedTexts::Chunk(uint32_t i, size_t from) const {
     return chunk;
 }
 
-std::vector<uint32_t> CPackedTexts::Order() const {
+std::vector<uint32_t> CPackedTexts::Order(std::vector<bool>* same) const {
     const size_t n = Size();
     std::vector<CKeyedIndex> items(n), scratch;
     for (uint32_t i = 0; i < n; ++i)
-        items[i].index = i;
+        items[i] = {0, i, static_cast<uint32_t>(m_starts[i + 1] - m_starts[i])};
+    // Whether each place holds the same text as the one before: only texts that stay together
+    // to the end of a run are.
+    std::vector<bool> equal(n);
     struct CRun {
         size_t begin, end, depth;
     };
@@ -74,6 +77,8 @@ std::vector<uint32_t> CPackedTexts::Order() const {
             std::sort(part.begin(), part.end(), [&](const CKeyedIndex& a, const CKeyedIndex& b) {
                 return Text(a.index, run.depth) < Text(b.index, run.depth);
             });
+            for (size_t k = 1; k < part.size(); ++k)
+                equal[run.begin + k] = Text(part[k - 1].index) == Text(part[k].index);
             continue;
         }
         for (CKeyedIndex& item : part)
@@ -86,13 +91,15 @@ std::vector<uint32_t> CPackedTexts::Order() const {
             b = a + 1;
             while (b < part.size() && part[b].key == part[a].key)
                 ++b;
-            const auto ended = [&](const CKeyedIndex& item) {
-                return Text(item.index).size() <= next;
-            };
+            // (Lengths travel with the items: looking them up in sorted order would be a
+            // scattered read for every text.)
+            const auto ended = [&](const CKeyedIndex& item) { return item.extra <= next; };
             const auto goOn = std::stable_partition(part.begin() + a, part.begin() + b, ended);
-            std::stable_sort(part.begin() + a, goOn, [&](const auto& x, const auto& y) {
-                return Text(x.index).size() < Text(y.index).size();
-            });
+            std::stable_sort(part.begin() + a, goOn,
+                             [](const auto& x, const auto& y) { return x.extra < y.extra; });
+            // Texts that end here alike in length are alike throughout.
+            for (auto k = part.begin() + a + 1; k < goOn; ++k)
+                equal[run.begin + static_cast<size_t>(k - part.begin())] = k[-1].extra == k->extra;
             const size_t from = run.begin + static_cast<size_t>(goOn - part.begin());
             if (run.begin + b - from > 1)
                 runs.push_back({from, run.begin + b, next});
@@ -101,16 +108,18 @@ std::vector<uint32_t> CPackedTexts::Order() const {
     std::vector<uint32_t> order(n);
     for (size_t i = 0; i < n; ++i)
         order[i] = items[i].index;
+    if (same)
+        *same = std::move(equal);
     return order;
 }
 
 std::vector<uint32_t> CPackedTexts::Ranks() const {
-    const std::vector<uint32_t> order = Order();
+    std::vector<bool> same;
+    const std::vector<uint32_t> order = Order(&same);
     std::vector<uint32_t> ranks(order.size());
     uint32_t rank = 0;
     for (size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && Text(order[i - 1]) != Text(order[i]))
-            ++rank;
+        rank += i > 0 && !same[i];
         ranks[order[i]] = rank;
     }
     return ranks;

@@ -44,14 +44,15 @@ uint32_t DigitCount(uint64_t value) {
 
 void SetYear(CCellKey& key, const CDigits& year) {
     key.yearDigits = static_cast<uint32_t>(year.significant.size());
-    key.year = year.value;
-    key.yearText = year.significant.data();
+    if (key.yearDigits <= 19)
+        key.year = year.value;
+    else
+        key.yearText = year.significant.data();
 }
 
 void SetYear(CCellKey& key, uint64_t year) {
     key.yearDigits = DigitCount(year);
     key.year = year;
-    key.yearText = nullptr;
 }
 
 void ParseDate(std::string_view text, char separator, DateOrder order, CCellKey& key) {

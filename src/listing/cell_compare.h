@@ -33,12 +33,17 @@ struct CCellKey {
     uint8_t day = 0;
     uint32_t dotted = 0;
     // The year's digits without leading zeros: how many, and their value when they fit (at most
-    // 19); longer years are compared as digit strings, so no year is too large.
+    // 19); longer years are compared as digit strings, so no year is too large. A sort holds a
+    // key per row, so the two share their room.
     uint32_t yearDigits = 0;
-    uint64_t year = 0;
-    const char* yearText = nullptr;
+    union {
+        uint64_t year = 0;     // yearDigits <= 19
+        const char* yearText;  // yearDigits > 19
+    };
     double number = 0;
 };
+
+static_assert(sizeof(CCellKey) <= 32, "a sort holds one key per row");
 
 CCellKey ParseCellText(std::string_view text, const CCellFormat& format);
 

@@ -33,6 +33,8 @@ std::optional<size_t> CRecordListModel::RowOf(const CRecord& record) const {
 
 void CRecordListModel::Fill(const CTextFinder* finder) {
     m_rows.clear();
+    if (!finder)
+        m_rows.reserve(m_database->m_records.Size());
     for (const auto& item : m_database->m_records.Items()) {
         auto& record = static_cast<CRecord&>(*item);
         if (MatchesFilter(record, m_typeFilter, m_categoryFilter) &&

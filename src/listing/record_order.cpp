@@ -74,18 +74,20 @@ private:
         return *m_rows[range[p]];
     }
     static constexpr size_t kPrefetchAhead = 16;
+    static constexpr size_t kSample = 1000;
 
-    // Orders `range` by `order` (positions within it), then sorts each run of positions that
-    // `equal` finds alike by the next column.
-    template <typename Equal>
+    // Orders `range` by `order` (positions within it), then sorts each run of rows that are
+    // alike in this column by the next one; `sameAsBefore(k)` tells whether the k-th row of the
+    // order is alike to the one before it.
+    template <typename SameAsBefore>
     void Apply(std::span<uint32_t> range, const std::vector<uint32_t>& order, int column, int depth,
-               Equal equal) {
+               SameAsBefore sameAsBefore) {
         const std::vector<uint32_t> rows(range.begin(), range.end());
         for (size_t k = 0; k < order.size(); ++k)
             range[k] = rows[order[k]];
         size_t start = 0;
         for (size_t k = 1; k <= order.size(); ++k) {
-            if (k < order.size() && equal(order[k - 1], order[k]))
+            if (k < order.size() && sameAsBefore(k))
                 continue;
             if (k - start > 1)
                 Sort(range.subspan(start, k - start), NextColumn(column), depth + 1);
@@ -95,24 +97,26 @@ private:
 
     void SortByNumber(std::span<uint32_t> range, int column, int depth) {
         const uint64_t flip = m_direction > 0 ? 0 : ~uint64_t{0};
-        std::vector<uint64_t> keys(range.size());
         std::vector<CKeyedIndex> items(range.size());
-        for (uint32_t p = 0; p < range.size(); ++p) {
-            keys[p] = static_cast<uint64_t>(NumberOf(At(range, p), column));
-            items[p] = {keys[p] ^ flip, p};
-        }
+        for (uint32_t p = 0; p < range.size(); ++p)
+            items[p] = {static_cast<uint64_t>(NumberOf(At(range, p), column)) ^ flip, p};
         RadixSort(items, m_scratch);
         std::vector<uint32_t> order(range.size());
         for (size_t k = 0; k < order.size(); ++k)
             order[k] = items[k].index;
         Apply(range, order, column, depth,
-              [&](uint32_t x, uint32_t y) { return keys[x] == keys[y]; });
+              [&](size_t k) { return items[k].key == items[k - 1].key; });
     }
 
     void SortByText(std::span<uint32_t> range, int column, int depth) {
+        // At a million rows these arrays are tens of megabytes: each is written once, in
+        // place, never first filled with zeros or grown by copying.
         const size_t n = range.size();
-        std::vector<std::string_view> texts(n);
-        std::vector<CCellKey> keys(n);
+        std::vector<std::string_view> texts;
+        std::vector<CCellKey> keys;
+        texts.reserve(n);
+        keys.reserve(n);
+        std::string buffer;            // the texts of a field, back to back
         std::vector<uint32_t> nameOf;  // for names: which name each position shows
         const CShownNames* names = column == kTypeColumn       ? &m_types
                                    : column == kCategoryColumn ? &m_categories
@@ -132,18 +136,33 @@ private:
                     done[name] = true;
                 }
                 nameOf[p] = name;
-                texts[p] = all[name];
-                keys[p] = parsed[name];
+                texts.push_back(all[name]);
+                keys.push_back(parsed[name]);
             }
         } else {
+            // The texts are read from the records once, into one buffer that the collation
+            // then reads in order.
+            std::vector<size_t> ends(n);
             for (size_t p = 0; p < n; ++p) {
-                texts[p] = At(range, p).GetValue(column - kFirstFieldColumn);
-                keys[p] = ParseCellText(texts[p], m_format);
+                const std::string_view text = At(range, p).GetValue(column - kFirstFieldColumn);
+                if (p == kSample && n > 2 * kSample)  // room for all, judged from the first few
+                    buffer.reserve(buffer.size() / kSample * n * 5 / 4);
+                buffer += text;
+                ends[p] = buffer.size();
+            }
+            for (size_t p = 0, start = 0; p < n; start = ends[p++]) {
+                texts.push_back(std::string_view(buffer).substr(start, ends[p] - start));
+                keys.push_back(ParseCellText(texts.back(), m_format));
             }
         }
 
         // Texts of one kind compare by one rule, a consistent order; kinds are merged after.
         std::array<std::vector<uint32_t>, 8> kinds;
+        std::array<size_t, 8> kindSizes{};
+        for (const CCellKey& key : keys)
+            ++kindSizes[key.kinds & 7];
+        for (size_t k = 0; k < kinds.size(); ++k)
+            kinds[k].reserve(kindSizes[k]);
         for (uint32_t p = 0; p < n; ++p)
             kinds[keys[p].kinds & 7].push_back(p);
         const size_t kindCount =
@@ -163,39 +182,50 @@ private:
             const int order = compare(x, y) * m_direction;
             return order != 0 ? order < 0 : x < y;
         };
+        std::array<std::vector<bool>, 8> same;
         for (uint8_t k = 0; k < kinds.size(); ++k)
-            SortKind(kinds[k], RuleFor(k, k), keys, ranks, before);
-        std::vector<uint32_t> order;
-        if (kindCount == 1)
-            order = std::move(*std::find_if(kinds.begin(), kinds.end(),
-                                            [](const auto& k) { return !k.empty(); }));
-        else
-            order = Merge(kinds, n, before);
+            same[k] = SortKind(kinds[k], RuleFor(k, k), keys, ranks, compare, before);
+        if (kindCount == 1) {
+            // Alike rows are known from the sort, without reading the keys again in their new
+            // order.
+            const size_t k = static_cast<size_t>(
+                std::find_if(kinds.begin(), kinds.end(), [](const auto& k) { return !k.empty(); }) -
+                kinds.begin());
+            Apply(range, kinds[k], column, depth, [&](size_t i) { return bool(same[k][i]); });
+            return;
+        }
+        const std::vector<uint32_t> order = Merge(kinds, n, before);
         Apply(range, order, column, depth,
-              [&](uint32_t x, uint32_t y) { return compare(x, y) == 0; });
+              [&](size_t i) { return compare(order[i - 1], order[i]) == 0; });
     }
 
     // Orders the positions of one kind (given in increasing order) by the kind's rule in the
-    // sort's direction, equal ones by position. Their keys as numbers go through a radix sort;
-    // only dates of years too long for a number need comparisons.
-    template <typename Before>
-    void SortKind(std::vector<uint32_t>& kind, CellRule rule, const std::vector<CCellKey>& keys,
-                  const std::vector<uint32_t>& ranks, Before before) {
-        if (kind.size() < 2)
-            return;
+    // sort's direction, equal ones by position, and tells which are alike to the one before.
+    // Their keys as numbers go through a radix sort; only dates of years too long for a number
+    // need comparisons.
+    template <typename Compare, typename Before>
+    std::vector<bool> SortKind(std::vector<uint32_t>& kind, CellRule rule,
+                               const std::vector<CCellKey>& keys,
+                               const std::vector<uint32_t>& ranks, Compare compare, Before before) {
+        std::vector<bool> same(kind.size());
         std::vector<CKeyedIndex> items(kind.size());
         const uint64_t flip = m_direction > 0 ? 0 : ~uint64_t{0};
         for (size_t i = 0; i < kind.size(); ++i) {
             const std::optional<uint64_t> key = OrderKey(rule, keys[kind[i]], ranks, kind[i]);
             if (!key) {
                 std::sort(kind.begin(), kind.end(), before);
-                return;
+                for (size_t k = 1; k < kind.size(); ++k)
+                    same[k] = compare(kind[k - 1], kind[k]) == 0;
+                return same;
             }
             items[i] = {*key ^ flip, kind[i]};
         }
         RadixSort(items, m_scratch);
-        for (size_t i = 0; i < kind.size(); ++i)
+        for (size_t i = 0; i < kind.size(); ++i) {
             kind[i] = items[i].index;
+            same[i] = i > 0 && items[i].key == items[i - 1].key;
+        }
+        return same;
     }
 
     // A text's place under a rule as a number that orders the same way.

@@ -200,7 +200,12 @@ std::vector<uint32_t> CQtLocale::RanksByWeights(std::span<const std::string_view
     // Printable-ASCII texts are ordered by their weights without the collator; the others by the
     // collator; the two orders are then merged by the collator.
     std::vector<uint32_t> plain, other;
+    size_t bytes = 0;
+    for (std::string_view text : texts)
+        bytes += text.size();
     CPackedTexts weighed;
+    weighed.Reserve(texts.size(), bytes);
+    plain.reserve(texts.size());
     std::vector<std::string_view> otherTexts;
     for (uint32_t i = 0; i < texts.size(); ++i) {
         if (IsPlain(texts[i])) {
@@ -211,7 +216,8 @@ std::vector<uint32_t> CQtLocale::RanksByWeights(std::span<const std::string_view
             otherTexts.push_back(texts[i]);
         }
     }
-    const std::vector<uint32_t> plainOrder = weighed.Order();
+    std::vector<bool> plainSame;
+    const std::vector<uint32_t> plainOrder = weighed.Order(&plainSame);
     const std::vector<uint32_t> otherRanks = RanksByKeys(otherTexts, false);
     std::vector<uint32_t> otherOrder(other.size());
     std::iota(otherOrder.begin(), otherOrder.end(), 0u);
@@ -240,16 +246,19 @@ std::vector<uint32_t> CQtLocale::RanksByWeights(std::span<const std::string_view
     uint32_t rank = 0;
     std::optional<CAt> last;
     for (size_t p = 0, o = 0; p < plainOrder.size() || o < otherOrder.size();) {
-        CAt next{true, p < plainOrder.size() ? plainOrder[p] : 0};
-        if (p == plainOrder.size() ||
-            (o < otherOrder.size() && compare({false, otherOrder[o]}, next) < 0))
-            next = {false, otherOrder[o++]};
-        else
-            ++p;
-        if (last && compare(*last, next) != 0)
+        const bool takeOther =
+            p == plainOrder.size() ||
+            (o < otherOrder.size() && compare({false, otherOrder[o]}, {true, plainOrder[p]}) < 0);
+        const CAt next = takeOther ? CAt{false, otherOrder[o]} : CAt{true, plainOrder[p]};
+        // Two plain texts in a row are neighbours in their own order, which knows if they are
+        // alike.
+        const bool same =
+            last && (last->plain && next.plain ? bool(plainSame[p]) : compare(*last, next) == 0);
+        if (last && !same)
             ++rank;
         ranks[next.plain ? plain[next.index] : other[next.index]] = rank;
         last = next;
+        takeOther ? ++o : ++p;
     }
     return ranks;
 }
