@@ -24,13 +24,14 @@ public:
     virtual MessageAnswer Show(const CMessage& message) = 0;
 };
 
-// Shows nothing and answers as a user who accepts the default would.
+// Shows nothing and answers as a user who confirms nothing: Cancel or No wherever they are offered.
 class CSilentMessages : public IMessageSink {
 public:
     MessageAnswer Show(const CMessage& message) override {
         switch (message.buttons) {
+            case MessageButtons::OkCancel:
+                return MessageAnswer::Cancel;
             case MessageButtons::YesNo:
-                return MessageAnswer::Yes;
             case MessageButtons::YesNoDefaultNo:
                 return MessageAnswer::No;
             default:

@@ -2,20 +2,40 @@
 
 // The process-wide random source: the published Mersenne Twister (MT19937). Its whole state is
 // seeded from the system's cryptographic random source, so nothing drawn from it can be guessed
-// from a clock reading; a fixed seed can still be set for tests.
+// from a clock reading; a fixed 32-bit seed can still be set (tests, reproducible runs).
 #include <cstdint>
 #include <random>
 
 namespace tessarin {
+
+// A number from 0 to n - 1 (n at least 1) out of 32-bit draws, each result equally likely: a draw
+// modulo n, except that draws below 2^32 mod n are thrown away, since keeping them would favour the
+// small results. For n below 65536 fewer than 1 draw in 65,000 is thrown away, so the results are
+// those of a plain modulo for almost every draw.
+template <typename Draw>
+uint32_t UniformBelow(uint32_t n, Draw&& draw) {
+    const uint32_t rejected = (0u - n) % n;  // 2^32 mod n, in 32 bits
+    uint32_t word;
+    do
+        word = draw();
+    while (word < rejected);
+    return word % n;
+}
 
 class CRandomSource {
 public:
     CRandomSource();  // seeded from the system's random device
     explicit CRandomSource(uint32_t seed) : m_engine(seed) {}
 
-    void Seed(uint32_t seed) { m_engine.seed(seed); }
+    // The published 32-bit seeding: word 0 is the seed, each next word derived from the last.
+    void SeedRandom(uint32_t seed) { m_engine.seed(seed); }
     void SeedFromSystem();
-    uint32_t Next() { return static_cast<uint32_t>(m_engine()); }
+    // One tempered 32-bit draw.
+    uint32_t RandomWord() { return static_cast<uint32_t>(m_engine()); }
+    // A number from 0 to n - 1 (n from 1 to 65535), each equally likely; see UniformBelow.
+    uint32_t Random(uint32_t n) {
+        return UniformBelow(n, [this] { return RandomWord(); });
+    }
     std::mt19937& Engine() { return m_engine; }
 
 private:

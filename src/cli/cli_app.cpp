@@ -14,6 +14,9 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeDumpCommand());
     commands.push_back(MakePasswdCommand());
     commands.push_back(MakeMoveCommand());
+    commands.push_back(MakeUsersCommand());
+    commands.push_back(MakeGenerateCommand());
+    commands.push_back(MakeIconsCommand());
     commands.push_back(MakeLsCommand());
     commands.push_back(MakeShowCommand());
     return commands;
@@ -23,6 +26,7 @@ namespace {
 
 const COptionSpec kHelpOption{"--help", "", str::kCliOptionHelp};
 const COptionSpec kDbOption{"--db", "FILE", str::kCliOptionDb};
+const COptionSpec kUserOption{"--user", "NAME", str::kCliOptionUser};
 
 void PrintOptions(const CStringTable& strings, std::ostream& out,
                   const std::vector<COptionSpec>& options) {
@@ -38,7 +42,7 @@ void PrintUsage(const CStringTable& strings, std::ostream& out,
                 const std::vector<std::unique_ptr<ICommand>>& commands) {
     WriteLine(out, strings.Get(str::kCliUsage));
     out << '\n';
-    PrintOptions(strings, out, {kDbOption, kHelpOption});
+    PrintOptions(strings, out, {kDbOption, kUserOption, kHelpOption});
     out << '\n';
     WriteLine(out, strings.Get(str::kCliCommandsHeading));
     for (const auto& command : commands) {
@@ -71,11 +75,11 @@ int ParseArgs(CCliSession& session, const std::vector<std::string>& args, size_t
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(specs.begin(), specs.end(),
+        const auto option = std::find_if(specs.begin(), specs.end(),
                                        [&](const COptionSpec& s) { return s.name == name; });
-        if (spec == specs.end())
+        if (option == specs.end())
             return session.UsageError(str::kCliUnknownOption, {name});
-        if (spec->valueName.empty()) {
+        if (option->valueName.empty()) {
             if (equals != std::string::npos)
                 return session.UsageError(str::kCliUnexpectedArgument, {arg});
             parsed.options[name] = "";
@@ -100,7 +104,8 @@ int RunCli(const std::vector<std::string>& args, CCliIo& io) {
     CCliSession parsing(io, "");
     CParsedArgs global;
     size_t commandAt = 0;
-    if (int code = ParseArgs(parsing, args, 0, {kDbOption, kHelpOption}, global, true, &commandAt))
+    if (int code = ParseArgs(parsing, args, 0, {kDbOption, kUserOption, kHelpOption}, global, true,
+                             &commandAt))
         return code;
     if (commandAt >= args.size()) {
         PrintUsage(parsing.Strings(), global.Has("--help") ? io.out : io.err, commands);
@@ -114,6 +119,7 @@ int RunCli(const std::vector<std::string>& args, CCliIo& io) {
 
     std::vector<COptionSpec> specs = (*command)->Options();
     specs.push_back(kDbOption);
+    specs.push_back(kUserOption);
     specs.push_back(kHelpOption);
     CParsedArgs parsed;
     if (int code = ParseArgs(parsing, args, commandAt + 1, specs, parsed, false))
@@ -137,7 +143,10 @@ int RunCli(const std::vector<std::string>& args, CCliIo& io) {
         return kExitUsage;
     }
     // --db may also follow the command.
-    CCliSession session(io, parsed.Has("--db") ? parsed.Value("--db") : global.Value("--db"));
+    auto option = [&](const std::string& name) {
+        return parsed.Has(name) ? parsed.Value(name) : global.Value(name);
+    };
+    CCliSession session(io, option("--db"), option("--user"));
     return (*command)->Run(session, parsed);
 }
 

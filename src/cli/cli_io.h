@@ -18,6 +18,10 @@ struct CCliIo {
     bool terminal = false;
 };
 
+// Text from the command line or the file system (UTF-8) for a message (Windows-1252): a character
+// Windows-1252 cannot hold shows as '?'.
+std::string FromTerminal(std::string_view utf8);
+
 // Writes Windows-1252 text to a stream as UTF-8.
 void WriteText(std::ostream& stream, std::string_view cp1252);
 void WriteLine(std::ostream& stream, std::string_view cp1252);

@@ -7,8 +7,11 @@
 #include <iostream>
 
 #include "base/codepage.h"
+#include "platform/paths.h"
+#include "platform/settings_store.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
+#include "security/password_rules.h"
 #include "store/database_lifecycle.h"
 
 namespace tessarin::cli {
@@ -32,8 +35,30 @@ std::chrono::milliseconds LockTimeout() {
     return std::chrono::milliseconds(10000);
 }
 
-CCliSession::CCliSession(CCliIo& io, std::string databasePath)
-    : m_io(io), m_databasePath(std::move(databasePath)), m_messages(io, m_context.Strings()) {
+namespace {
+
+// The tool cannot show dialog 217: it says where the database was looked for, and gives up.
+class CCliMissingFolder : public IMissingFolderPrompt {
+public:
+    explicit CCliMissingFolder(CCliSession& session) : m_session(session) {}
+    Choice Ask(const std::string& folder) override {
+        WriteLine(m_session.Io().err, m_session.Strings().Get(str::kCliDatabaseNotFoundAt));
+        WriteLine(m_session.Io().err, FromTerminal(folder));
+        return Choice::Cancel;
+    }
+    std::optional<std::string> PickFolder() override { return std::nullopt; }
+
+private:
+    CCliSession& m_session;
+};
+
+}  // namespace
+
+CCliSession::CCliSession(CCliIo& io, std::string databasePath, std::string userName)
+    : m_io(io),
+      m_databasePath(std::move(databasePath)),
+      m_messages(io, m_context.Strings()),
+      m_userName(std::move(userName)) {
     m_context.SetMessages(&m_messages);
     m_context.SetLock(&m_lock);
     m_context.SetPoster(&m_poster);
@@ -54,11 +79,39 @@ void CCliSession::Say(int id, std::initializer_list<std::string_view> args) {
     WriteLine(m_io.out, Strings().Format(id, args));
 }
 
-bool CCliSession::RequireDatabasePath() {
+int CCliSession::StartPlatform() {
+    if (m_platformStarted)
+        return kExitOk;
+    m_platformStarted = true;
+    const int result = m_libraries.Load(PlatformLibraryFolder(ProgramFolder()), DocumentsFolder());
+    m_context.SetManager(&m_libraries.Manager());
+    if (result != 0)
+        return Fail(str::kErrorInitializingPlatform, {HexCode(result)});
+    m_context.m_hardDelete = m_libraries.Manager().GetDeleteRecordMethod();
+    return kExitOk;
+}
+
+IPreferenceStore& CCliSession::Store() {
+    Preferences();
+    return *m_store;
+}
+
+int CCliSession::RequireDatabasePath() {
+    if (int code = StartPlatform())
+        return code;
     if (!m_databasePath.empty())
-        return true;
-    UsageError(str::kCliNoDatabase);
-    return false;
+        return kExitOk;
+    CCliMissingFolder prompt(*this);
+    const CStartupChoice choice = ChooseUserAndDatabase(
+        m_context, m_libraries.Manager(), m_directory, Preferences(), Store(), prompt,
+        DocumentsFolder(), m_userName.empty() ? nullptr : &m_userName);
+    if (choice.result == CStartupChoice::NoUser)
+        return Fail(m_userName.empty() ? str::kCliNoUsers : str::kCliNoSuchUser, {m_userName});
+    if (choice.result != CStartupChoice::Ready)
+        return kExitFailure;
+    m_user = choice.user;
+    m_databasePath = choice.databasePath;
+    return kExitOk;
 }
 
 std::optional<CSecret> CCliSession::AskSecret(int promptId) {
@@ -80,11 +133,11 @@ std::optional<CSecret> CCliSession::AskSecret(int promptId) {
 }
 
 int CCliSession::OpenExisting(CDatabaseObj& database) {
-    if (!RequireDatabasePath())
-        return kExitUsage;
+    if (int code = RequireDatabasePath())
+        return code;
     std::error_code error;
     if (!std::filesystem::exists(m_databasePath, error))
-        return Fail(str::kCliDatabaseMissing, {m_databasePath});
+        return Fail(str::kCliDatabaseMissing, {FromTerminal(m_databasePath)});
     if (IsPasswordSet(m_databasePath)) {
         std::optional<CSecret> password = AskSecret(str::kCliPasswordPrompt);
         if (!password)
@@ -98,9 +151,9 @@ int CCliSession::OpenExisting(CDatabaseObj& database) {
     std::string detail;
     const int result = Load(database, m_databasePath, &detail);
     if (result == -1)
-        return Fail(str::kCliLockTimeout, {m_databasePath});
+        return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
     if (result != 0 && database.m_loadState != LoadState::Loaded)
-        return Fail(str::kCliDatabaseUnreadable, {m_databasePath, detail});
+        return Fail(str::kCliDatabaseUnreadable, {FromTerminal(m_databasePath), detail});
     // A failed upgrade save has shown its message already.
     return result == 0 ? kExitOk : kExitFailure;
 }
@@ -110,8 +163,31 @@ int CCliSession::SaveDatabase(CDatabaseObj& database) {
     const int result = Save(database, false);
     // A save that could not get the lock says nothing itself; every other failure has spoken.
     if (result == -1 && m_messages.Shown() == shown)
-        return Fail(str::kCliLockTimeout, {m_databasePath});
+        return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
     return result == 0 ? kExitOk : kExitFailure;
+}
+
+CPreferences& CCliSession::Preferences() {
+    if (!m_preferences) {
+        StartPlatform();
+        m_store = std::make_unique<CSettingsStore>();
+        m_preferences = std::make_unique<CPreferences>(*m_store);
+        m_preferences->SetPlatformName(m_context.Manager().GetPlatformName());
+        m_preferences->SetUserName(m_preferences->ReadText(Pref::CurrentUser));
+    }
+    return *m_preferences;
+}
+
+int CCliSession::CheckNewDatabasePassword(const CSecret& fresh, const CSecret& confirm,
+                                          std::optional<bool> oldIsRight) {
+    const auto requirements = ReadRequirements(Preferences());
+    const CPasswordVerdict verdict =
+        oldIsRight ? CheckChangePassword(fresh, confirm, *oldIsRight, requirements)
+                   : CheckFirstPassword(fresh, confirm, requirements);
+    if (verdict.Accepted())
+        return kExitOk;
+    WriteLine(m_io.err, VerdictText(verdict, Strings(), Preferences()));
+    return kExitFailure;
 }
 
 }  // namespace tessarin::cli

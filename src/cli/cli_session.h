@@ -3,6 +3,7 @@
 // What every command works with: the streams, the core's context, the database file named, and the
 // shared steps of asking for passwords and opening and saving the database.
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@
 #include "platform/notice_socket.h"
 #include "store/core_context.h"
 #include "store/database.h"
+#include "store/preferences.h"
+#include "sync/platform_loader.h"
+#include "sync/startup.h"
+#include "sync/user_directory.h"
 
 namespace tessarin::cli {
 
@@ -36,7 +41,9 @@ private:
 
 class CCliSession {
 public:
-    CCliSession(CCliIo& io, std::string databasePath);
+    // Without a database path, the current user's database is found the way start-up finds it;
+    // `userName` picks another user than the current one.
+    CCliSession(CCliIo& io, std::string databasePath, std::string userName = {});
 
     CCliIo& Io() { return m_io; }
     CCoreContext& Context() { return m_context; }
@@ -48,8 +55,15 @@ public:
     int UsageError(int id, std::initializer_list<std::string_view> args = {});
     void Say(int id, std::initializer_list<std::string_view> args = {});
 
-    // Fails with a message unless a database file was named.
-    bool RequireDatabasePath();
+    // Starts the sync platform (its libraries, or the standalone manager) once. 0, or the exit code
+    // after message 191.
+    int StartPlatform();
+    // Makes sure there is a database path: the one named, else the chosen user's. 0, or the exit
+    // code after a message.
+    int RequireDatabasePath();
+    CUserDirectory& Directory() { return m_directory; }
+    CPlatformUser* CurrentUser() { return m_user; }
+    IPreferenceStore& Store();
 
     // Asks for one password. None (after a message) when the input has ended or holds a character
     // that Windows-1252 cannot hold.
@@ -62,6 +76,16 @@ public:
     // Saves; 0, or the exit code after the save's message.
     int SaveDatabase(CDatabaseObj& database);
 
+    // The program's preferences (the user's settings file, and the system-wide one behind it),
+    // read as the user who last logged in to the program ("Current User").
+    CPreferences& Preferences();
+
+    // Checks a new database password as the "Set Password" dialogs do (173 with the old password's
+    // verdict, else 176), the administrator's requirements included. 0, or the exit code after the
+    // message.
+    int CheckNewDatabasePassword(const CSecret& fresh, const CSecret& confirm,
+                                 std::optional<bool> oldIsRight);
+
 private:
     CCliIo& m_io;
     CCoreContext m_context;
@@ -69,6 +93,13 @@ private:
     CCliMessages m_messages;
     CFileLock m_lock;
     CSocketPoster m_poster;
+    std::unique_ptr<IPreferenceStore> m_store;
+    std::unique_ptr<CPreferences> m_preferences;
+    std::string m_userName;
+    CPlatformLibraries m_libraries;
+    bool m_platformStarted = false;
+    CUserDirectory m_directory;
+    CPlatformUser* m_user = nullptr;
 };
 
 // How long loads and saves wait for the lock: 10 s, or what the test-only variable

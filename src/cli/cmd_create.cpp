@@ -5,7 +5,6 @@
 #include "cli/command.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
-#include "security/password_rules.h"
 #include "store/builtins.h"
 #include "store/core_context.h"
 
@@ -23,12 +22,12 @@ public:
     }
 
     int Run(CCliSession& session, const CParsedArgs& args) override {
-        if (!session.RequireDatabasePath())
-            return kExitUsage;
+        if (int code = session.RequireDatabasePath())
+            return code;
         const std::string& path = session.DatabasePath();
         std::error_code error;
         if (std::filesystem::exists(path, error))
-            return session.Fail(str::kCliDatabaseExists, {path});
+            return session.Fail(str::kCliDatabaseExists, {FromTerminal(path)});
 
         CSecret password;
         if (args.Has("--set-password")) {
@@ -38,8 +37,8 @@ public:
             auto confirm = session.AskSecret(str::kCliConfirmPasswordPrompt);
             if (!confirm)
                 return kExitFailure;
-            if (int message = CheckNewPassword(*first, *confirm))
-                return session.Fail(message);
+            if (int code = session.CheckNewDatabasePassword(*first, *confirm, std::nullopt))
+                return code;
             password = *first;
         }
 
@@ -56,12 +55,12 @@ public:
         // Nobody else may make the file between the look and the save.
         CLockHold hold(session.Context().Lock(), session.Context().m_lockTimeout);
         if (!hold.Held())
-            return session.Fail(str::kCliLockTimeout, {path});
+            return session.Fail(str::kCliLockTimeout, {FromTerminal(path)});
         if (std::filesystem::exists(path, error))
-            return session.Fail(str::kCliDatabaseExists, {path});
+            return session.Fail(str::kCliDatabaseExists, {FromTerminal(path)});
         if (int code = session.SaveDatabase(database))
             return code;
-        session.Say(str::kCliCreated, {path});
+        session.Say(str::kCliCreated, {FromTerminal(path)});
         return kExitOk;
     }
 };

@@ -24,7 +24,7 @@ public:
         const int result = ChangeDatabaseLocation(database, folder, nullptr);
         if (result != 0)
             return kExitFailure;  // the move's message has been shown
-        session.Say(str::kCliMoved, {folder});
+        session.Say(str::kCliMoved, {FromTerminal(folder)});
         return kExitOk;
     }
 };

@@ -5,7 +5,6 @@
 #include "cli/command.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
-#include "security/password_rules.h"
 #include "store/database_lifecycle.h"
 
 namespace tessarin::cli {
@@ -18,12 +17,12 @@ public:
     int Summary() const override { return str::kCliSummaryPasswd; }
 
     int Run(CCliSession& session, const CParsedArgs&) override {
-        if (!session.RequireDatabasePath())
-            return kExitUsage;
+        if (int code = session.RequireDatabasePath())
+            return code;
         const std::string& path = session.DatabasePath();
         std::error_code error;
         if (!std::filesystem::exists(path, error))
-            return session.Fail(str::kCliDatabaseMissing, {path});
+            return session.Fail(str::kCliDatabaseMissing, {FromTerminal(path)});
 
         // The same questions and checks, in the same order, as the "Set Password" dialogs.
         const bool hasPassword = IsPasswordSet(path);
@@ -40,18 +39,20 @@ public:
         auto confirm = session.AskSecret(str::kCliConfirmPasswordPrompt);
         if (!confirm)
             return kExitFailure;
-        const bool oldIsRight = !hasPassword || CheckPassword(path, old);
-        if (int message = CheckNewPassword(*fresh, *confirm, oldIsRight))
-            return session.Fail(message);
+        std::optional<bool> oldIsRight;
+        if (hasPassword)
+            oldIsRight = CheckPassword(path, old);
+        if (int code = session.CheckNewDatabasePassword(*fresh, *confirm, oldIsRight))
+            return code;
 
         CDatabaseObj database(session.Context());
         SetDatabaseKey(session.Context(), old);
         std::string detail;
         const int loaded = Load(database, path, &detail);
         if (loaded == -1)
-            return session.Fail(str::kCliLockTimeout, {path});
+            return session.Fail(str::kCliLockTimeout, {FromTerminal(path)});
         if (loaded != 0)
-            return session.Fail(str::kCliDatabaseUnreadable, {path, detail});
+            return session.Fail(str::kCliDatabaseUnreadable, {FromTerminal(path), detail});
         SetPassword(session.Context(), database, *fresh);
         if (int code = session.SaveDatabase(database))
             return code;

@@ -45,14 +45,15 @@ public:
         const auto [end, error] =
             std::from_chars(given.data(), given.data() + given.size(), number);
         if (error != std::errc() || end != given.data() + given.size() || number == 0)
-            return session.UsageError(str::kCliBadRowNumber, {given});
+            return session.UsageError(str::kCliBadRowNumber, {FromTerminal(given)});
 
         CListQuery query(session);
         if (int code = query.Run(args))
             return code;
         const CRecordListModel& list = query.List();
         if (number > list.RowCount())
-            return session.Fail(str::kCliNoSuchRow, {given, std::to_string(list.RowCount())});
+            return session.Fail(str::kCliNoSuchRow,
+                                {FromTerminal(given), std::to_string(list.RowCount())});
         const size_t row = number - 1;
         const CRecord& record = *list.RowAt(row);
         const CDatabaseObj& database = query.Database();

@@ -49,6 +49,9 @@ std::unique_ptr<ICommand> MakeInfoCommand();
 std::unique_ptr<ICommand> MakeDumpCommand();
 std::unique_ptr<ICommand> MakePasswdCommand();
 std::unique_ptr<ICommand> MakeMoveCommand();
+std::unique_ptr<ICommand> MakeUsersCommand();
+std::unique_ptr<ICommand> MakeGenerateCommand();
+std::unique_ptr<ICommand> MakeIconsCommand();
 std::unique_ptr<ICommand> MakeLsCommand();
 std::unique_ptr<ICommand> MakeShowCommand();
 

@@ -50,12 +50,12 @@ std::vector<COptionSpec> ListOptions() {
         {"--case", "", str::kCliOptionCase},
         {"--word", "", str::kCliOptionWord},
         {"--unmask", "", str::kCliOptionUnmask},
-        {"--json", "", str::kCliOptionJson},
+        {"--json", "", str::kCliOptionRowsJson},
     };
 }
 
-uint32_t StoredSortInfo(CCliSession&) {
-    return CSortSetting::kDefaultInfo;
+uint32_t StoredSortInfo(CCliSession& session) {
+    return session.Preferences().ReadWord(Pref::SortInfo);
 }
 
 CListQuery::CListQuery(CCliSession& session)
@@ -75,7 +75,8 @@ int CListQuery::Run(const CParsedArgs& args) {
     if (args.Has("--sort")) {
         const std::optional<CSortSetting> given = ParseSort(args.Value("--sort"));
         if (!given)
-            return m_session.UsageError(str::kCliBadSortColumn, {args.Value("--sort")});
+            return m_session.UsageError(str::kCliBadSortColumn,
+                                        {FromTerminal(args.Value("--sort"))});
         sort = *given;
     }
     std::string find;

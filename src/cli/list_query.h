@@ -19,8 +19,8 @@ class CCliSession;
 
 std::vector<COptionSpec> ListOptions();
 
-// The sort the list starts with: the user's "Sort Info" preference. The tool reads no
-// preferences yet, so this is the preference's default, column 1 ascending.
+// The sort the list starts with: the user's "Sort Info" preference (column 1 ascending when it
+// is not set).
 uint32_t StoredSortInfo(CCliSession& session);
 
 class CListQuery {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -15,6 +16,11 @@ namespace tessarin {
 
 namespace {
 
+// More connections than this waiting to be taken are refused, and their notices dropped.
+constexpr int kBacklog = 4096;
+// A line longer than this is not a notice; a connection that sends one is closed.
+constexpr size_t kMaxLine = 256;
+
 bool MakeAddress(const std::string& path, sockaddr_un& address) {
     address = {};
     address.sun_family = AF_UNIX;
@@ -22,6 +28,36 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
         return false;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return true;
+}
+
+// A connection to the endpoint made without waiting, or -1.
+int Connect(const std::string& endpoint) {
+    sockaddr_un address;
+    if (!MakeAddress(EndpointPath(endpoint), address))
+        return -1;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Writes as much of the text as the connection takes without waiting; how much that was.
+size_t SendNow(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t sent =
+            ::send(fd, text.data() + done, text.size() - done, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent <= 0)
+            break;
+        done += static_cast<size_t>(sent);
+    }
+    return done;
 }
 
 }  // namespace
@@ -50,72 +86,121 @@ std::optional<CChangeNotice> ParseNoticeLine(const std::string& line) {
 }
 
 bool CSocketPoster::Post(const std::string& endpoint, const CChangeNotice& notice) {
-    sockaddr_un address;
-    if (!MakeAddress(EndpointPath(endpoint), address))
-        return false;
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    return PostAll(endpoint, {notice}) == 1;
+}
+
+size_t CSocketPoster::PostAll(const std::string& endpoint, const CNoticeList& notices) {
+    if (notices.empty())
+        return 0;
+    const int fd = Connect(endpoint);
     if (fd < 0)
-        return false;
-    const std::string line = NoticeLine(notice);
-    const ssize_t sent = ::sendto(fd, line.data(), line.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
-                                  reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        return 0;
+    // The lines go out in order in one piece; what the receiver's buffer cannot take now is
+    // dropped (a line cut short is ignored by the receiver).
+    std::string text;
+    std::vector<size_t> ends;
+    for (const CChangeNotice& notice : notices) {
+        text += NoticeLine(notice);
+        ends.push_back(text.size());
+    }
+    const size_t sent = SendNow(fd, text);
     ::close(fd);
-    return sent == static_cast<ssize_t>(line.size());
+    size_t posted = 0;
+    while (posted < ends.size() && ends[posted] <= sent)
+        ++posted;
+    return posted;
 }
 
 CNoticeReceiver::CNoticeReceiver(const std::string& endpoint) : m_path(EndpointPath(endpoint)) {
     sockaddr_un address;
     if (!MakeAddress(m_path, address))
         return;
-    m_fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (m_fd < 0)
-        return;
     // A socket file whose holder died refuses connections and is replaced; a live holder keeps it.
-    const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const bool held = probe >= 0 && ::connect(probe, reinterpret_cast<const sockaddr*>(&address),
                                               sizeof address) == 0;
     if (probe >= 0)
         ::close(probe);
-    if (held) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (held)
         return;
-    }
+    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_listener < 0)
+        return;
     ::unlink(m_path.c_str());
-    if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listener, kBacklog) != 0) {
+        ::close(m_listener);
+        m_listener = -1;
     }
 }
 
 CNoticeReceiver::~CNoticeReceiver() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
+    for (const CConnection& c : m_connections)
+        ::close(c.fd);
+    if (m_listener >= 0) {
+        ::close(m_listener);
         ::unlink(m_path.c_str());
     }
 }
 
+void CNoticeReceiver::Drop(size_t index) {
+    ::close(m_connections[index].fd);
+    m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+bool CNoticeReceiver::Gather() {
+    bool any = false;
+    for (int fd; (fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;)
+        m_connections.push_back({fd, {}});
+    for (size_t i = 0; i < m_connections.size();) {
+        CConnection& c = m_connections[i];
+        char buffer[4096];
+        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            any = true;
+            c.pending.append(buffer, static_cast<size_t>(n));
+            size_t start = 0;
+            for (size_t end; (end = c.pending.find('\n', start)) != std::string::npos;
+                 start = end + 1) {
+                if (auto notice = ParseNoticeLine(c.pending.substr(start, end - start + 1)))
+                    m_ready.push_back(*notice);
+            }
+            c.pending.erase(0, start);
+            if (c.pending.size() > kMaxLine) {
+                Drop(i);
+                continue;
+            }
+            continue;  // read this connection again until it has nothing more
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            ++i;
+            continue;
+        }
+        Drop(i);  // the poster is done (or gone)
+    }
+    return any || !m_ready.empty();
+}
+
 std::optional<CChangeNotice> CNoticeReceiver::Receive(std::chrono::milliseconds timeout) {
-    if (m_fd < 0)
+    if (m_listener < 0)
         return std::nullopt;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        char buffer[256];
-        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer - 1, 0);
-        if (n >= 0) {
-            buffer[n] = 0;
-            if (auto notice = ParseNoticeLine(buffer))
-                return notice;
-            continue;
+        if (m_ready.empty())
+            Gather();
+        if (!m_ready.empty()) {
+            const CChangeNotice notice = m_ready.front();
+            m_ready.pop_front();
+            return notice;
         }
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            return std::nullopt;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return std::nullopt;
-        pollfd watch{m_fd, POLLIN, 0};
-        ::poll(&watch, 1, static_cast<int>(left.count()));
+        std::vector<pollfd> watch{{m_listener, POLLIN, 0}};
+        for (const CConnection& c : m_connections)
+            watch.push_back({c.fd, POLLIN, 0});
+        ::poll(watch.data(), watch.size(), static_cast<int>(left.count()));
     }
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
-// Change notices between processes over Unix datagram sockets in the user's runtime folder, one
-// socket per endpoint, named after it. Each notice is one line: the message's name, then the
-// first parameter (kind in the high 16 bits, action in the low 16 bits) and the second (the record
-// number), in decimal. See docs/ipc.md.
+// Change notices between processes over Unix stream sockets in the user's runtime folder, one
+// listening socket per endpoint, named after it. A poster connects, writes its notices as lines and
+// closes; each line is the message's name, then the first parameter (kind in the high 16 bits,
+// action in the low 16 bits) and the second (the record number), in decimal. See docs/ipc.md.
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "store/notice_channel.h"
 
@@ -18,11 +20,12 @@ std::string EndpointPath(const std::string& endpoint);
 std::string NoticeLine(const CChangeNotice& notice);
 std::optional<CChangeNotice> ParseNoticeLine(const std::string& line);
 
-// Posts without waiting; a notice for an endpoint that nobody holds, or whose queue is full, is
-// dropped.
+// Posts without waiting: a notice for an endpoint that nobody holds, or that cannot take more just
+// now, is dropped.
 class CSocketPoster : public INoticePoster {
 public:
     bool Post(const std::string& endpoint, const CChangeNotice& notice) override;
+    size_t PostAll(const std::string& endpoint, const CNoticeList& notices) override;
 };
 
 // Holds an endpoint and receives the notices posted to it.
@@ -33,15 +36,26 @@ public:
     CNoticeReceiver(const CNoticeReceiver&) = delete;
     CNoticeReceiver& operator=(const CNoticeReceiver&) = delete;
 
-    bool IsOpen() const { return m_fd >= 0; }
-    // For an event loop to watch.
-    int Descriptor() const { return m_fd; }
-    // The next notice, waiting at most `timeout` for one; malformed datagrams are skipped.
+    bool IsOpen() const { return m_listener >= 0; }
+    // For an event loop to watch; when it becomes readable, call Receive with no wait until it
+    // gives nothing.
+    int Descriptor() const { return m_listener; }
+    // The next notice, waiting at most `timeout` for one; lines that are not notices are skipped.
     std::optional<CChangeNotice> Receive(std::chrono::milliseconds timeout);
 
 private:
+    struct CConnection {
+        int fd;
+        std::string pending;  // an incomplete last line
+    };
+    // Takes what has arrived without waiting; false when nothing did.
+    bool Gather();
+    void Drop(size_t index);
+
     std::string m_path;
-    int m_fd = -1;
+    int m_listener = -1;
+    std::vector<CConnection> m_connections;
+    std::deque<CChangeNotice> m_ready;
 };
 
 }  // namespace tessarin

@@ -197,6 +197,31 @@ inline constexpr int kCliOptionNoDefaults = 20050;
 inline constexpr int kCliOptionSetPassword = 20051;
 inline constexpr int kCliOptionHelp = 20052;
 inline constexpr int kCliOptionDb = 20053;
+// generate
+inline constexpr int kCliSummaryGenerate = 20100;
+inline constexpr int kCliOptionLength = 20101;
+inline constexpr int kCliOptionSets = 20102;
+inline constexpr int kCliOptionPronounceable = 20103;
+inline constexpr int kCliOptionCount = 20104;
+inline constexpr int kCliUnknownSet = 20105;
+
+// icons
+inline constexpr int kCliIconLine = 20200;
+inline constexpr int kCliIconBitmapLine = 20201;
+inline constexpr int kCliIconFileMissing = 20202;
+inline constexpr int kCliIconFileInvalid = 20203;
+inline constexpr int kCliIconFileUnreadable = 20204;
+inline constexpr int kCliNoCustomIcons = 20205;
+inline constexpr int kCliIconNotDecoded = 20206;
+inline constexpr int kCliPictureNotWritten = 20207;
+inline constexpr int kCliBadSize = 20208;
+inline constexpr int kCliFolderNotCreated = 20209;
+inline constexpr int kCliSummaryIcons = 20240;
+inline constexpr int kCliOptionSize = 20250;
+inline constexpr int kCliOptionJson = 20251;
+inline constexpr int kCliOptionExport = 20252;
+
+// ls and show
 inline constexpr int kCliSummaryLs = 20400;
 inline constexpr int kCliSummaryShow = 20401;
 inline constexpr int kCliOptionType = 20402;
@@ -206,7 +231,7 @@ inline constexpr int kCliOptionFind = 20405;
 inline constexpr int kCliOptionCase = 20406;
 inline constexpr int kCliOptionWord = 20407;
 inline constexpr int kCliOptionUnmask = 20408;
-inline constexpr int kCliOptionJson = 20409;
+inline constexpr int kCliOptionRowsJson = 20409;
 inline constexpr int kCliNoSuchType = 20410;
 inline constexpr int kCliNoSuchCategory = 20411;
 inline constexpr int kCliBadSortColumn = 20412;
@@ -214,5 +239,17 @@ inline constexpr int kCliBadRowNumber = 20413;
 inline constexpr int kCliNoSuchRow = 20414;
 inline constexpr int kCliRowNumberHeading = 20415;
 inline constexpr int kCliNoteHeading = 20416;
+
+// users and the database folder
+inline constexpr int kCliDatabaseNotFoundAt = 20500;
+inline constexpr int kCliNoUsers = 20501;
+inline constexpr int kCliNoSuchUser = 20502;
+inline constexpr int kCliOptionUser = 20503;
+inline constexpr int kCliSummaryUsers = 20504;
+inline constexpr int kCliUsersHeading = 20505;
+inline constexpr int kCliUserLine = 20506;
+
+// Texts of the application framework, under the framework's own numbers.
+inline constexpr int kParseIntRange = 61714;
 
 }  // namespace tessarin::str

@@ -79,6 +79,15 @@ std::string FormatText(std::string_view pattern, std::span<const std::string_vie
         }
         const size_t length = DirectiveLength(pattern, percent);
         if (length == 0) {
+            // The framework's texts insert arguments by position: "%1" is the first.
+            const char digit = percent + 1 < pattern.size() ? pattern[percent + 1] : '\0';
+            if (digit >= '1' && digit <= '9') {
+                const size_t n = static_cast<size_t>(digit - '1');
+                if (n < args.size())
+                    out.append(args.begin()[n]);
+                pos = percent + 2;
+                continue;
+            }
             out += '%';
             pos = percent + 1;
             continue;

@@ -1,9 +1,10 @@
 #pragma once
 
 // The process-wide things the core works with, in one object passed to whoever needs them: the
-// random source, the key and filler generators, the held key schedule of the open database, the
-// delete method and record numbers of the sync platform manager, the texts, the locale and the
-// collation.
+// random source, the key, filler and password generators, the held key schedule of the open
+// database, the delete method and record numbers of the sync platform manager, the texts, the
+// locale and the collation, and the services that reach other processes (lock, notices) and the
+// user (messages).
 #include <chrono>
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "resources/string_table.h"
 #include "security/blowfish.h"
 #include "store/database_lock.h"
+#include "security/password_generator.h"
 #include "store/key_generator.h"
 #include "store/notice_channel.h"
 #include "sync/platform_manager.h"
@@ -31,6 +33,8 @@ public:
     CFillerSource& Filler() { return m_filler; }
     ItemKey NewKey() { return m_keys.Generate(m_random); }
     void SetKeyGenerator(CKeyGenerator generator) { m_keys = std::move(generator); }
+    // Draws from Random(); keeps the syllables one password hands on to the next.
+    CPasswordGenerator& PasswordGenerator() { return m_passwords; }
 
     // The sync platform manager; the built-in standalone manager unless another is set. The
     // context does not own what is set.
@@ -84,6 +88,7 @@ private:
     CRandomSource m_random;
     CFillerSource m_filler;
     CKeyGenerator m_keys;
+    CPasswordGenerator m_passwords{m_random};
     CStandaloneManager m_standalone;
     IPlatformManager* m_manager = &m_standalone;
     CStringTable m_strings;

@@ -13,32 +13,16 @@ namespace tessarin {
 namespace {
 
 constexpr uint16_t kSchema = 5;
-constexpr size_t kColumnBytes = 96;
 
 void ReadColumns(CArchiveReader& in, CColumnLayout& layout) {
-    uint8_t bytes[kColumnBytes];
+    uint8_t bytes[CColumnLayout::kBytes];
     in.ReadBytes(bytes, sizeof bytes);
-    layout.count = ReadLE32(bytes);
-    for (int i = 0; i < CColumnLayout::kEntries; ++i) {
-        const uint8_t* e = bytes + 4 + 6 * i;
-        layout.entries[i] = {ReadLE16(e), ReadLE16(e + 2), e[4], e[5]};
-    }
-    layout.tail = {bytes[94], bytes[95]};
+    layout = CColumnLayout::FromBytes(bytes);
 }
 
 void WriteColumns(CArchiveWriter& out, const CColumnLayout& layout) {
-    uint8_t bytes[kColumnBytes];
-    WriteLE32(bytes, layout.count);
-    for (int i = 0; i < CColumnLayout::kEntries; ++i) {
-        uint8_t* e = bytes + 4 + 6 * i;
-        WriteLE16(e, layout.entries[i].column);
-        WriteLE16(e + 2, layout.entries[i].width);
-        e[4] = layout.entries[i].visible;
-        e[5] = layout.entries[i].flag;
-    }
-    bytes[94] = layout.tail[0];
-    bytes[95] = layout.tail[1];
-    out.WriteBytes(bytes, sizeof bytes);
+    const auto bytes = layout.ToBytes();
+    out.WriteBytes(bytes.data(), bytes.size());
 }
 
 // The item classes a file may name, and what each is.
@@ -68,22 +52,12 @@ const CClassInfo& ClassNamed(std::string_view name) {
 // An object of a class the file names, with a record number drawn as for any new item.
 std::unique_ptr<CBaseItem> Create(const CClassInfo& info, CCoreContext& context) {
     std::unique_ptr<CBaseItem> item;
-    switch (info.kind) {
-        case kKindRecord:
-            item = std::make_unique<CRecord>();
-            break;
-        case kKindType:
-            item = std::make_unique<CTypeItem>();
-            break;
-        case kKindCategory:
-            item = std::make_unique<CCategoryItem>();
-            break;
-        default:
-            if (info.name == "CCategory")
-                item = std::make_unique<CCategory>();
-            else
-                item = std::make_unique<CBaseItem>();
-    }
+    if (info.kind >= kKindRecord)
+        item = NewItemOfKind(info.kind);
+    else if (info.name == "CCategory")
+        item = std::make_unique<CCategory>();
+    else
+        item = std::make_unique<CBaseItem>();
     item->m_recordNumber = context.NewRecordNumber();
     return item;
 }
@@ -133,7 +107,7 @@ struct CLoader {
         if (wanted && (recordNumber == 0 || recordNumber != wanted->recordNumber ||
                        (wanted->kind != -1 && wanted->kind != listKind))) {
             if (info.columns) {
-                uint8_t skipped[kColumnBytes];
+                uint8_t skipped[CColumnLayout::kBytes];
                 in.ReadBytes(skipped, sizeof skipped);
             }
             return nullptr;

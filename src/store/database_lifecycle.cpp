@@ -276,8 +276,11 @@ void PostNotice(CCoreContext& context, const CChangeNotice& notice) {
 }
 
 void PostNotices(CCoreContext& context, const CNoticeList& notices) {
-    for (const CChangeNotice& notice : notices)
-        PostNotice(context, notice);
+    if (notices.empty())
+        return;
+    const CPlatformUserRecord& user = context.m_currentUser;
+    if (context.Manager().IsPlatformUserActive(user.Name(), user.FolderName(), user.UserNumber()))
+        context.Poster().PostAll(kListenerEndpoint, notices);
 }
 
 void NotifyAll(CDatabaseObj& database) {

@@ -13,18 +13,7 @@ const CStringTable& CItemList::Strings() const {
 }
 
 std::unique_ptr<CBaseItem> CItemList::CreateItem() const {
-    std::unique_ptr<CBaseItem> item;
-    switch (m_kind) {
-        case kKindRecord:
-            item = std::make_unique<CRecord>();
-            break;
-        case kKindType:
-            item = std::make_unique<CTypeItem>();
-            break;
-        default:
-            item = std::make_unique<CCategoryItem>();
-            break;
-    }
+    std::unique_ptr<CBaseItem> item = NewItemOfKind(m_kind);
     item->m_recordNumber = m_context->NewRecordNumber();
     return item;
 }

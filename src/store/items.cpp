@@ -63,6 +63,43 @@ CColumnLayout CColumnLayout::Default() {
     return layout;
 }
 
+std::array<uint8_t, CColumnLayout::kBytes> CColumnLayout::ToBytes() const {
+    std::array<uint8_t, kBytes> bytes{};
+    WriteLE32(bytes.data(), count);
+    for (int i = 0; i < kEntries; ++i) {
+        uint8_t* e = bytes.data() + 4 + 6 * i;
+        WriteLE16(e, entries[i].column);
+        WriteLE16(e + 2, entries[i].width);
+        e[4] = entries[i].visible;
+        e[5] = entries[i].flag;
+    }
+    bytes[94] = tail[0];
+    bytes[95] = tail[1];
+    return bytes;
+}
+
+CColumnLayout CColumnLayout::FromBytes(const uint8_t* bytes) {
+    CColumnLayout layout;
+    layout.count = ReadLE32(bytes);
+    for (int i = 0; i < kEntries; ++i) {
+        const uint8_t* e = bytes + 4 + 6 * i;
+        layout.entries[i] = {ReadLE16(e), ReadLE16(e + 2), e[4], e[5]};
+    }
+    layout.tail = {bytes[94], bytes[95]};
+    return layout;
+}
+
+std::unique_ptr<CBaseItem> NewItemOfKind(int kind) {
+    switch (kind) {
+        case kKindRecord:
+            return std::make_unique<CRecord>();
+        case kKindType:
+            return std::make_unique<CTypeItem>();
+        default:
+            return std::make_unique<CCategoryItem>();
+    }
+}
+
 // --- packed-form helpers ------------------------------------------------------------------------
 
 std::string_view ReadPackedString(const uint8_t* buffer, size_t size, size_t& pos) {

@@ -44,11 +44,18 @@ struct CColumnLayout {
     std::array<CColumnEntry, kEntries> entries{};
     std::array<uint8_t, 2> tail{};
 
+    static constexpr size_t kBytes = 96;
+
     // A layout without the default table: every entry (index, 50, visible, 0).
     CColumnLayout();
     // The layout a new type gets: ten default columns.
     static CColumnLayout Default();
     friend bool operator==(const CColumnLayout&, const CColumnLayout&) = default;
+
+    // The 96-byte image, little-endian, as the database file and the "Show Columns2" preference
+    // store it.
+    std::array<uint8_t, kBytes> ToBytes() const;
+    static CColumnLayout FromBytes(const uint8_t* bytes);
 };
 
 class CBaseItem {
@@ -226,6 +233,9 @@ protected:
     bool HasNoteInPacked() const override { return true; }
     void SetNoteFromPacked(std::string_view note) override;
 };
+
+// A new, empty item of a kind: CRecord, CTypeItem or CCategoryItem (any other kind).
+std::unique_ptr<CBaseItem> NewItemOfKind(int kind);
 
 // The texts between the header and the filler of a packed form: a NUL-terminated string at `pos`
 // that ends at the buffer's end when its NUL is missing.

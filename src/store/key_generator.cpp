@@ -28,9 +28,10 @@ ItemKey CKeyGenerator::Generate(CRandomSource& random) {
     if (!m_started) {
         // The random source was seeded from the system at start; drawing the first sequence number
         // from it (rather than reseeding from the clock) keeps later draws unguessable.
-        m_sequence = static_cast<uint16_t>(random.Next() % 65535);
+        m_sequence = static_cast<uint16_t>(random.RandomWord() % 65535);
         const auto machine = m_machineSource ? m_machineSource() : std::nullopt;
-        m_machine = (machine && *machine) ? *machine : static_cast<uint16_t>(random.Next() % 65535);
+        m_machine =
+            (machine && *machine) ? *machine : static_cast<uint16_t>(random.RandomWord() % 65535);
         m_started = true;
     }
     ++m_sequence;

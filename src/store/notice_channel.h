@@ -17,6 +17,13 @@ public:
     virtual ~INoticePoster() = default;
     // Posts the notice to the endpoint when something listens there; true when it was handed over.
     virtual bool Post(const std::string& endpoint, const CChangeNotice& notice) = 0;
+    // Posts several in order; how many were handed over.
+    virtual size_t PostAll(const std::string& endpoint, const CNoticeList& notices) {
+        size_t posted = 0;
+        for (const CChangeNotice& notice : notices)
+            posted += Post(endpoint, notice);
+        return posted;
+    }
 };
 
 class CNoPoster : public INoticePoster {

@@ -1,40 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
 
-#include "cli/cli_session.h"
+#include "cli/cli_fixture.h"
+#include "platform/settings_store.h"
 #include "security/password.h"
 #include "store/database_file.h"
 #include "store/database_lifecycle.h"
-#include "support/temp_dir.h"
 
 namespace tessarin::cli {
 namespace {
-
-struct CRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-class Cli : public ::testing::Test {
-protected:
-    CRun Run(std::vector<std::string> args, const std::string& input = "") {
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        CCliIo io{in, out, err, false};
-        const int code = RunCli(args, io);
-        return {code, out.str(), err.str()};
-    }
-    std::vector<std::string> With(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--db", db});
-        return args;
-    }
-
-    test::CTempDir dir;
-    std::string db = (dir / "TessarinDatabase.tdb").string();
-};
 
 TEST_F(Cli, CreateThenInfo) {
     CRun created = Run(With({"create"}));
@@ -111,6 +86,44 @@ TEST_F(Cli, PasswordsAreCheckedInTheDialogsOrder) {
     EXPECT_NE(Run(With({"info"})).out.find("Types: 18"), std::string::npos);
 }
 
+TEST_F(Cli, NewPasswordsMeetTheAdministratorsRequirements) {
+    // At least 8 characters with a digit; the message is the administrator's, as written.
+    {
+        std::vector<uint8_t> record(32, 0);
+        record[0] = 8;
+        record[1] = 0xFF;
+        record[3] = 1;
+        CSettingsStore store;
+        store.WriteBytes("Preferences", "Password requirements", record);
+        store.WriteText("Preferences", "Password requirements error", "Eight or more, one digit.");
+    }
+    const std::string unmet = "Eight or more, one digit.\n";
+    CRun weak = Run(With({"create", "--set-password"}), "abcdefgh\nabcdefgh\n");
+    EXPECT_EQ(weak.code, 1);
+    EXPECT_EQ(weak.err, unmet);
+    EXPECT_FALSE(std::filesystem::exists(db));
+    // The basic rule and the confirmation come first.
+    EXPECT_EQ(Run(With({"create", "--set-password"}), "aaaaaaaa\naaaaaaaa\n").err,
+              "Passwords must be at least 2 characters and have at least two unique characters.\n");
+    ASSERT_EQ(Run(With({"create", "--set-password"}), "abcdefg1\nabcdefg1\n").code, 0);
+
+    EXPECT_EQ(Run(With({"passwd"}), "abcdefg1\nshort1\nshort1\n").err, unmet);
+    EXPECT_EQ(Run(With({"passwd"}), "wrong\nshort1\nshort1\n").err,
+              "Your old password is incorrect. Passwords are case-sensitive.\n");
+    // Requirements that ask for characters also keep the password from being removed.
+    EXPECT_EQ(Run(With({"passwd"}), "abcdefg1\n\n\n").err, unmet);
+    EXPECT_TRUE(CheckPassword(db, CSecret("abcdefg1")));
+    CRun changed = Run(With({"passwd"}), "abcdefg1\nzyxwvut9\nzyxwvut9\n");
+    EXPECT_EQ(changed.code, 0) << changed.err;
+    EXPECT_TRUE(CheckPassword(db, CSecret("zyxwvut9")));
+
+    // Without a message of its own, the refusal is an empty line.
+    CSettingsStore().WriteText("Preferences", "Password requirements error", "");
+    CRun silent = Run(With({"passwd"}), "zyxwvut9\nabc\nabc\n");
+    EXPECT_EQ(silent.code, 1);
+    EXPECT_EQ(silent.err, "\n");
+}
+
 TEST_F(Cli, DumpWritesEveryFieldAsJson) {
     {
         CCoreContext context;
@@ -157,8 +170,6 @@ TEST_F(Cli, DumpWritesEveryFieldAsJson) {
 }
 
 TEST_F(Cli, BadUsageAndBadFiles) {
-    EXPECT_EQ(Run({"info"}).code, 2);
-    EXPECT_EQ(Run({"info"}).err, "No database given: name one with --db FILE.\n");
     EXPECT_EQ(Run({"frobnicate"}).code, 2);
     EXPECT_EQ(Run(With({"create", "--bogus"})).err, "Unknown option: --bogus\n");
     EXPECT_EQ(Run({"--db"}).code, 2);
@@ -224,6 +235,41 @@ TEST_F(Cli, MoveCarriesTheIconFileAndRefusesAFolderWithADatabase) {
     EXPECT_FALSE(std::filesystem::exists(db));
     EXPECT_EQ(test::ReadFileBytes(target + "/Handheld.pdb"), (std::vector<unsigned char>{1, 2, 3}));
     EXPECT_EQ(Run({"--db", target + "/TessarinDatabase.tdb", "info"}).code, 0);
+}
+
+}  // namespace
+}  // namespace tessarin::cli
+
+namespace tessarin::cli {
+namespace {
+
+// Without --db the tool opens the current user's database the way the program does at start: with
+// no sync platform installed, the standalone user's, in the documents folder.
+TEST_F(Cli, WithoutADatabaseNamedTheStandaloneUsersDatabaseIsUsed) {
+    const std::string home = std::getenv("HOME");
+    const std::string folder = home + "/Documents/Marrowgate/Tessarin/_Standalone_";
+    std::filesystem::remove_all(home + "/Documents/Marrowgate");
+    CRun missing = Run({"info"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, "The database " + folder + "/TessarinDatabase.tdb does not exist.\n");
+
+    ASSERT_EQ(Run({"create"}).code, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/TessarinDatabase.tdb"));
+    CRun info = Run({"info"});
+    EXPECT_EQ(info.code, 0) << info.err;
+    EXPECT_NE(info.out.find("Types: 18"), std::string::npos);
+
+    CRun users = Run({"users"});
+    EXPECT_EQ(users.code, 0);
+    EXPECT_EQ(users.out,
+              "User\tFolder name\tPlatform kind\tDatabase folder\tPassword\n"
+              "* <Standalone>\t_Standalone_\t3\t" +
+                  folder + "\tno\n");
+    EXPECT_EQ(Run({"--user", "<STANDALONE>", "info"}).code, 0);
+    CRun nobody = Run({"--user", "Carol", "info"});
+    EXPECT_EQ(nobody.code, 1);
+    EXPECT_EQ(nobody.err, "There is no user named Carol.\n");
+    std::filesystem::remove_all(home + "/Documents/Marrowgate");
 }
 
 }  // namespace

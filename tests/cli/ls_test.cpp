@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 
-#include "cli/cli_session.h"
+#include "cli_fixture.h"
+#include "platform/settings_store.h"
 #include "security/password.h"
 #include "store/database_lifecycle.h"
 #include "support/child_process.h"
 #include "support/fixtures.h"
-#include "support/temp_dir.h"
 
 namespace tessarin::cli {
 namespace {
@@ -28,21 +27,10 @@ std::string FirstFields(const std::string& json, const std::string& after) {
     return fields;
 }
 
-struct CRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-class Ls : public ::testing::Test {
+class Ls : public Cli {
 protected:
     CRun Run(std::vector<std::string> args, const std::string& input = "") {
-        args.insert(args.begin(), {"--db", db});
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        CCliIo io{in, out, err, false};
-        const int code = RunCli(args, io);
-        return {code, out.str(), err.str()};
+        return Cli::Run(With(std::move(args)), input);
     }
 
     // Writes the database that `fill` builds, protected when a password is given.
@@ -88,9 +76,6 @@ protected:
             },
             password);
     }
-
-    test::CTempDir dir;
-    std::string db = (dir / "TessarinDatabase.tdb").string();
 };
 
 TEST_F(Ls, TableOfTheListsRowsInItsOrder) {
@@ -109,6 +94,29 @@ TEST_F(Ls, TableOfTheListsRowsInItsOrder) {
               "#  Type   Category  L1    Password  L3  L4  L5  L6  Note\n"
               "1  Login  Work      mail  hunter2               x   yes\n"
               "2  Login  Home      bank            me\n");
+}
+
+TEST_F(Ls, WithoutSortTheListStartsAsThePreferenceSays) {
+    MakeSample();
+    auto firstFields = [&] { return FirstFields(Run({"ls", "--json"}).out, ";"); };
+    CSettingsStore store;
+    store.WriteText("Preferences", "Current User", "Alice");
+    // Field 1 descending; a damaged value (column 12) gives column 1 ascending.
+    const struct {
+        std::vector<uint8_t> info;
+        std::string rows;
+    } cases[] = {
+        {{3, 0, 0, 0}, "visa;mail;caf\xC3\xA9;bank;"},
+        {{3, 0, 1, 0}, "bank;caf\xC3\xA9;mail;visa;"},
+        {{12, 0, 1, 0}, "visa;bank;mail;caf\xC3\xA9;"},
+    };
+    for (const auto& c : cases) {
+        store.WriteBytes(" - Alice", "Sort Info", c.info);
+        EXPECT_EQ(firstFields(), c.rows) << int(c.info[0]);
+    }
+    // "--sort" wins over the preference.
+    EXPECT_EQ(FirstFields(Run({"ls", "--json", "--sort", "3"}).out, ";"),
+              "bank;caf\xC3\xA9;mail;visa;");
 }
 
 TEST_F(Ls, JsonRowsWithCellTextsAsShown) {

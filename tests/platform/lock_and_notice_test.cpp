@@ -82,33 +82,48 @@ TEST(Notices, PostingReachesAHolderAndIsDroppedWithoutOne) {
     CNoticeReceiver second(kMainWindowEndpoint);
     EXPECT_FALSE(second.IsOpen());  // a live holder keeps its endpoint
 
-    // Junk between notices is skipped.
-    const int junk = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    // Lines that are not notices are skipped; a line may arrive in pieces.
+    const int junk = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = EndpointPath(kMainWindowEndpoint);
     std::copy(path.begin(), path.end(), address.sun_path);
-    ::sendto(junk, "hello", 5, 0, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ASSERT_EQ(::connect(junk, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string text = "hello\nWM_Tessarin10_DatabaseNotify 2 7";
+    ::send(junk, text.data(), text.size(), 0);
+    EXPECT_FALSE(receiver.Receive(50ms));
+    ::send(junk, "\n", 1, 0);
     ::close(junk);
+    EXPECT_EQ(receiver.Receive(1s), (CChangeNotice{kActionAdded, kKindRecord, 7}));
     EXPECT_TRUE(poster.Post(kMainWindowEndpoint, {kActionDeleted, kKindCategory, 9}));
     EXPECT_EQ(receiver.Receive(1s), (CChangeNotice{kActionDeleted, kKindCategory, 9}));
     EXPECT_FALSE(receiver.Receive(20ms));
+
+    // A burst far beyond what a datagram queue holds arrives whole and in order.
+    CNoticeList burst;
+    for (uint32_t n = 1; n <= 2000; ++n)
+        burst.push_back({kActionChanged, kKindRecord, n});
+    EXPECT_EQ(poster.PostAll(kMainWindowEndpoint, burst), burst.size());
+    for (uint32_t n = 1; n <= 2000; ++n)
+        ASSERT_EQ(receiver.Receive(1s), (CChangeNotice{kActionChanged, kKindRecord, n}));
 }
 
 TEST(Notices, AnEndpointLeftBehindByADeadHolderIsTakenOver) {
     const std::string path = EndpointPath("Stale Endpoint");
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::copy(path.begin(), path.end(), address.sun_path);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(fd, 1), 0);
     ::close(fd);  // the file stays, nobody holds it
     CNoticeReceiver receiver("Stale Endpoint");
     EXPECT_TRUE(receiver.IsOpen());
 }
 
 TEST(Notices, TheToolsExchangeNoticesWithEachOther) {
-    CChild listener = CChild::Start({kTools + "/tessarin-notice-listener", "--count", "2"});
+    CChild listener =
+        CChild::Start({kTools + "/tessarin-notice-listener", "--count", "2", "--seconds", "30"});
     ASSERT_EQ(listener.ReadLine(), "listening");
     CChild first =
         CChild::Start({kTools + "/tessarin-notice-post", "TessarinListenerWindow", "2", "0", "5"});
@@ -172,7 +187,8 @@ TEST_F(LiveExchange, APasswordChangeAnnouncesEveryItemInOrder) {
     db.CategoryAt(0)->m_recordNumber = 50;
     db.CategoryAt(1)->m_recordNumber = 51;
     test::AddRecord(db, nullptr, nullptr, {"r"})->m_recordNumber = 60;
-    CChild listener = CChild::Start({kTools + "/tessarin-notice-listener", "--count", "21"});
+    CChild listener =
+        CChild::Start({kTools + "/tessarin-notice-listener", "--count", "21", "--seconds", "30"});
     ASSERT_EQ(listener.ReadLine(), "listening");
     EXPECT_EQ(ChangePassword(db, CSecret("pw")), 0);
     for (uint32_t i = 0; i < 18; ++i)

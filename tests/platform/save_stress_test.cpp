@@ -95,6 +95,7 @@ TEST_F(SaveStress, KillingTheSaverAtAnyMomentLeavesTheOldOrTheNewFile) {
             CDatabaseObj db(context);
             if (Load(db, path) != 0)
                 return 3;
+            CChild::Tell("loaded");
             for (long n = completed + 1;; ++n) {
                 const std::string note = "save " + std::to_string(n);
                 db.RecordAt(0)->SetNote(note);
@@ -104,9 +105,14 @@ TEST_F(SaveStress, KillingTheSaverAtAnyMomentLeavesTheOldOrTheNewFile) {
                 CChild::Tell(std::to_string(n));
             }
         });
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 60000));
-        saver.Kill(SIGKILL);
+        // Let it finish a few saves (none, at times), then kill it somewhere in the next one,
+        // however long a save takes on this machine.
+        ASSERT_EQ(saver.ReadLine(60000), "loaded");
         long told = completed;
+        for (int k = static_cast<int>(random() % 4); k > 0; --k)
+            told = std::stol(saver.ReadLine(60000));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        saver.Kill(SIGKILL);
         for (std::string line; !(line = saver.ReadLine(100)).empty();)
             told = std::stol(line);
         EXPECT_EQ(saver.Wait(), 128 + SIGKILL);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "security/password.h"
-#include "security/password_rules.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 
@@ -57,20 +56,6 @@ TEST(CheckBlock, ChecksReadTheFileOnDisk) {
     const CCheckBlock full = MakeCheckBlock(CSecret("old pw"));
     std::copy_n(full.begin(), 10, expected.begin());
     EXPECT_EQ(ReadCheckBlock(path), expected);
-}
-
-TEST(PasswordRules, BasicRule) {
-    const struct {
-        const char* password;
-        bool acceptable;
-    } cases[] = {{"", true},      {"a", false},   {"aa", false}, {"ab", true},
-                 {"aaaa", false}, {"aaab", true}, {"AaAa", true}};
-    for (const auto& c : cases)
-        EXPECT_EQ(IsAcceptable(CSecret(c.password)), c.acceptable) << c.password;
-    EXPECT_EQ(CheckNewPassword(CSecret("ab"), CSecret("ac"), false), 137);
-    EXPECT_EQ(CheckNewPassword(CSecret("aa"), CSecret("aa"), false), 138);
-    EXPECT_EQ(CheckNewPassword(CSecret("aa"), CSecret("aa"), true), 155);
-    EXPECT_EQ(CheckNewPassword(CSecret(""), CSecret(""), true), 0);
 }
 
 }  // namespace

@@ -91,6 +91,9 @@ TEST(StringTable, UnknownNumbersGiveEmptyTextAndReplacementsWin) {
               "There was an error saving the Tessarin database. (35)");
     EXPECT_EQ(table.Format(str::kPrintReportHeader, {"Tessarin Password Manager", "Ann"}),
               "Tessarin Password Manager Print Report for Ann");
+    EXPECT_EQ(table.Format(str::kParseIntRange, {"4", "20"}),
+              "Please enter an integer between 4 and 20.");
+    EXPECT_EQ(table.Get(str::kNoCharacterSet), "You need to include at least one character set.");
 }
 
 TEST(FormatText, ReplacesDirectivesInTurn) {
@@ -109,9 +112,13 @@ TEST(FormatText, ReplacesDirectivesInTurn) {
         {"%02d:%-5s|%X", {"07", "ab", "FF"}, "07:ab|FF"},
         {"%lu %ld %I64d %hhx %.3s", {"1", "2", "3", "4", "5"}, "1 2 3 4 5"},
         {"Copy %s...\tCtrl+%d", {"PIN", "3"}, "Copy PIN...\tCtrl+3"},
+        // The framework's texts insert by position.
+        {"between %1 and %2.", {"4", "20"}, "between 4 and 20."},
+        {"%2 before %1", {"a", "b"}, "b before a"},
+        {"%1 and %2", {"x"}, "x and "},
         // What is not a directive stays as written and takes no argument.
         {"50%", {"x"}, "50%"},
-        {"%1 and %2", {"x"}, "%1 and %2"},
+        {"%0! and %", {"x"}, "%0! and %"},
         {"%q%s", {"x"}, "%qx"},
         {"%s", {"a", "extra"}, "a"},
     };

@@ -12,7 +12,7 @@ namespace tessarin::test {
 class CTestContext : public CCoreContext {
 public:
     CTestContext() {
-        Random().Seed(1);
+        Random().SeedRandom(1);
         SetKeyGenerator(CKeyGenerator([] { return std::optional<uint16_t>(0x1234); },
                                       [] { return 0x0A0B0C0Du; }));
     }

@@ -1,0 +1,49 @@
+#pragma once
+
+// Loads the sync platform manager and the sync engine, the outside libraries beside the program,
+// and answers for each through the core's interfaces. Every function is looked up by name at each
+// call; a missing one gives its fixed answer. Without a manager library the built-in standalone
+// manager answers, and without an engine library nothing syncs.
+#include <memory>
+#include <string>
+
+#include "sync/platform_manager.h"
+
+namespace tessarin {
+
+inline constexpr const char* kManagerLibrary = "libMGPlatformMgr.so";
+inline constexpr const char* kEngineLibrary = "libPlatformSync.so";
+// Names the folder to find the libraries in, instead of the program's own.
+inline constexpr const char* kPlatformDirVariable = "TESSARIN_PLATFORM_DIR";
+
+class CPlatformLibraries {
+public:
+    CPlatformLibraries();
+    ~CPlatformLibraries();  // releases both (the engine first) and unloads them
+    CPlatformLibraries(const CPlatformLibraries&) = delete;
+    CPlatformLibraries& operator=(const CPlatformLibraries&) = delete;
+
+    // Loads the manager from `folder` and initialises it with 1 and "Tessarin"; when that
+    // succeeds, loads and initialises the engine. 0, or the error code to report (message 191):
+    // an initialisation's own result, or ELIBBAD when a library that is there cannot be loaded.
+    // `documentsFolder` places the standalone user's data when there is no manager library.
+    int Load(const std::string& folder, const std::string& documentsFolder);
+    void Release();
+
+    IPlatformManager& Manager() { return *m_manager; }
+    ISyncEngine& Engine() { return *m_engine; }
+    bool HasManagerLibrary() const { return m_managerHandle != nullptr; }
+    bool HasEngineLibrary() const { return m_engineHandle != nullptr; }
+
+private:
+    void* m_managerHandle = nullptr;
+    void* m_engineHandle = nullptr;
+    std::unique_ptr<IPlatformManager> m_manager;
+    std::unique_ptr<ISyncEngine> m_engine;
+};
+
+// The folder the libraries are looked for in: $TESSARIN_PLATFORM_DIR when set, else
+// `programFolder`.
+std::string PlatformLibraryFolder(const std::string& programFolder);
+
+}  // namespace tessarin

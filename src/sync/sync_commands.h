@@ -1,0 +1,69 @@
+#pragma once
+
+// The sync commands, the automatic sync and the switch between users, as far as they need no
+// window: the desktop program supplies what must be shown through small interfaces.
+#include <string>
+
+#include "sync/startup.h"
+#include "sync/user_directory.h"
+
+namespace tessarin {
+
+class CCoreContext;
+class CDatabaseObj;
+class CPreferences;
+class IPreferenceStore;
+
+// Which of the main menu's popups stay at start.
+struct CMenuVisibility {
+    bool userMenu = true;  // removed when the platform has no handheld
+    bool syncMenu = true;  // removed while the user has not activated sync
+};
+CMenuVisibility StartMenus(IPlatformManager& manager, ISyncEngine& engine,
+                           const CPlatformUser* user);
+
+enum class SyncOutcome {
+    Nothing,       // no current user
+    NotConnected,  // message 193 was shown (or the automatic sync was skipped)
+    NotRun,        // the engine did not sync
+    NeedPassword,  // the password changed in the sync: ask for it (anything but OK ends the
+                   // program)
+    Reloaded,      // the database was read again from its file
+};
+
+// "Sync": enabled while CanUserSyncNow is true for the current user.
+SyncOutcome RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
+                    CDatabaseObj& database, const std::string& folder, void* owner = nullptr);
+
+// The automatic sync: while the device is not connected, message 194 (OK tries again, Cancel
+// skips); then as "Sync".
+SyncOutcome RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
+                        CDatabaseObj& database, const std::string& folder, void* owner = nullptr);
+
+// "Sync Settings...": enabled while CanDisplaySyncSettings is true.
+void ShowSyncSettings(ISyncEngine& engine, const CPlatformUser* user, void* owner = nullptr);
+
+// After a new password is set: message 160 unless the platform has no handheld.
+void RemindOfHandheldPassword(CCoreContext& context, IPlatformManager& manager);
+
+// What switching users needs from the desktop program.
+class IUserSwitchUi {
+public:
+    virtual ~IUserSwitchUi() = default;
+    // Keeps the list's settings for the user who is current now.
+    virtual void SaveListSettings() = 0;
+    // The login dialog for `user` (its database has a password): true with the password's key
+    // held (SetDatabaseKey) on OK.
+    virtual bool LogIn(CPlatformUser& user) = 0;
+    // Rebuilds the list's settings, font, filters (all types, all categories) and contents.
+    virtual void RebuildList() = 0;
+};
+
+// Command 40000 + n: makes the user of that menu item current and opens their database. Returns
+// the new current user, or the one before when the switch did not happen.
+CPlatformUser* SwitchUser(CCoreContext& context, IPlatformManager& manager,
+                          CUserDirectory& directory, CPreferences& preferences,
+                          IPreferenceStore& store, IMissingFolderPrompt& prompt, IUserSwitchUi& ui,
+                          CPlatformUser* current, uint32_t command, CDatabaseObj& database);
+
+}  // namespace tessarin

@@ -1,0 +1,482 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "resources/string_ids.h"
+#include "security/password.h"
+#include "store/database_lifecycle.h"
+#include "store/preferences.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+#include "sync/platform_loader.h"
+#include "sync/startup.h"
+#include "sync/sync_commands.h"
+
+namespace tessarin {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kFakes = TESSARIN_FAKE_PLATFORM_DIR;
+
+// A fake platform's answers, written to the file the fake libraries read at every call.
+class FakePlatform : public ::testing::Test {
+protected:
+    FakePlatform() {
+        config = (dir / "platform.conf").string();
+        log = (dir / "calls.log").string();
+        ::setenv("TESSARIN_FAKE_PLATFORM", config.c_str(), 1);
+        Configure({});
+    }
+    ~FakePlatform() override { ::unsetenv("TESSARIN_FAKE_PLATFORM"); }
+
+    void Configure(const std::vector<std::string>& lines) {
+        std::ofstream out(config, std::ios::trunc);
+        out << "log=" << log << "\n";
+        for (const std::string& line : lines)
+            out << line << "\n";
+    }
+    std::vector<std::string> Calls() {
+        std::vector<std::string> calls;
+        std::ifstream in(log);
+        for (std::string line; std::getline(in, line);)
+            calls.push_back(line);
+        return calls;
+    }
+    std::string Documents() { return (dir / "Documents").string(); }
+
+    test::CTempDir dir;
+    std::string config;
+    std::string log;
+    test::CTestContext context;
+    test::CRecordingMessages messages;
+    CMemoryPreferenceStore store;
+};
+
+TEST_F(FakePlatform, WithoutAManagerLibraryTheStandaloneManagerAnswers) {
+    CPlatformLibraries libraries;
+    EXPECT_EQ(libraries.Load((dir / "nothing here").string(), Documents()), 0);
+    EXPECT_FALSE(libraries.HasManagerLibrary());
+    IPlatformManager& manager = libraries.Manager();
+    EXPECT_EQ(manager.GetPlatform(), 3);
+    EXPECT_EQ(manager.GetPlatformName(), "");
+    CUserDirectory directory;
+    directory.Build(manager, "", Documents());
+    ASSERT_EQ(directory.Users().size(), 1u);
+    CPlatformUser& user = *directory.Users()[0];
+    EXPECT_TRUE(user.standalone);
+    EXPECT_EQ(user.Name(), "<Standalone>");
+    EXPECT_EQ(directory.GetUserDataFolder(user, manager, store),
+              Documents() + "/Marrowgate/Tessarin/_Standalone_");
+    EXPECT_EQ(directory.GetUserPlatformFolder(user, manager), "");
+    EXPECT_FALSE(libraries.Engine().CanUserSyncNow(user.record));
+}
+
+TEST_F(FakePlatform, LibrariesAreInitialisedAndReleasedInOrder) {
+    {
+        CPlatformLibraries libraries;
+        ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+        EXPECT_TRUE(libraries.HasEngineLibrary());
+    }
+    EXPECT_EQ(Calls(),
+              (std::vector<std::string>{"manager InitializePlatform 1 Tessarin",
+                                        "engine InitializePlatform 1 Tessarin",
+                                        "engine ReleasePlatform", "manager ReleasePlatform"}));
+
+    // A manager that fails to start: its code, and no engine.
+    fs::remove(log);
+    Configure({"init_result=7"});
+    {
+        CPlatformLibraries libraries;
+        EXPECT_EQ(libraries.Load(kFakes + "/full", Documents()), 7);
+        EXPECT_FALSE(libraries.HasEngineLibrary());
+    }
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"manager InitializePlatform 1 Tessarin",
+                                                 "manager ReleasePlatform"}));
+    Configure({"engine_init_result=9"});
+    CPlatformLibraries engineFails;
+    EXPECT_EQ(engineFails.Load(kFakes + "/full", Documents()), 9);
+
+    // A library that is there but cannot be loaded.
+    fs::create_directory(dir / "broken");
+    test::WriteFileBytes(dir / "broken" / kManagerLibrary, {'n', 'o', 't'});
+    CPlatformLibraries broken;
+    EXPECT_EQ(broken.Load((dir / "broken").string(), Documents()), ELIBBAD);
+}
+
+TEST_F(FakePlatform, AMissingFunctionGivesItsFixedAnswer) {
+    Configure({"platform_kind=0", "platform_name=Palm", "delete_method=1", "wants_defaults=0",
+               "record_numbers=500", "user=Ann|ann|0|Palm|1", "active=Ann", "root_dir=/platform/%s",
+               "root_dir2=/data/%s"});
+    CPlatformUserRecord ann;
+    ann.SetName("Ann");
+    struct Case {
+        std::string variant;
+        int platform;
+        std::string name;
+        bool hardDelete, defaults;
+        uint32_t number;
+        bool enumerates, active;
+        std::string root, root2;
+    };
+    const Case cases[] = {
+        {"full", 0, "Palm", true, false, 500, true, true, "/platform/ann", "/data/ann"},
+        {"no-GetPlatform", -1, "Palm", true, false, 500, true, true, "/platform/ann", "/data/ann"},
+        {"no-GetPlatformName", 0, "", true, false, 500, true, true, "/platform/ann", "/data/ann"},
+        {"no-GetDeleteRecordMethod", 0, "Palm", false, false, 500, true, true, "/platform/ann",
+         "/data/ann"},
+        {"no-PlatformWantsDefaults", 0, "Palm", true, true, 500, true, true, "/platform/ann",
+         "/data/ann"},
+        {"no-GenerateRecordNumber", 0, "Palm", true, false, 0, true, true, "/platform/ann",
+         "/data/ann"},
+        {"no-EnumeratePlatformUsers", 0, "Palm", true, false, 500, false, true, "/platform/ann",
+         "/data/ann"},
+        {"no-IsPlatformUserActive", 0, "Palm", true, false, 500, true, false, "/platform/ann",
+         "/data/ann"},
+        {"no-GetPlatformRootDir", 0, "Palm", true, false, 500, true, true, "", "/data/ann"},
+        {"no-GetPlatformRootDir2", 0, "Palm", true, false, 500, true, true, "/platform/ann", ""},
+        {"bare", -1, "", false, true, 0, false, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        CPlatformLibraries libraries;
+        ASSERT_EQ(libraries.Load(kFakes + "/" + c.variant, Documents()), 0) << c.variant;
+        IPlatformManager& m = libraries.Manager();
+        EXPECT_EQ(m.GetPlatform(), c.platform) << c.variant;
+        EXPECT_EQ(m.GetPlatformName(), c.name) << c.variant;
+        EXPECT_EQ(m.GetDeleteRecordMethod(), c.hardDelete) << c.variant;
+        EXPECT_EQ(m.PlatformWantsDefaults(), c.defaults) << c.variant;
+        EXPECT_EQ(m.GenerateRecordNumber(), c.number) << c.variant;
+        CPlatformUserRecord record;
+        EXPECT_EQ(m.EnumeratePlatformUsers(0, record) == EnumerateResult::User, c.enumerates)
+            << c.variant;
+        EXPECT_EQ(m.IsPlatformUserActive("Ann", "ann", 1), c.active) << c.variant;
+        EXPECT_EQ(m.GetPlatformRootDir(ann, "ann"), c.root) << c.variant;
+        EXPECT_EQ(m.GetPlatformRootDir2(ann, "ann"), c.root2) << c.variant;
+    }
+    CPlatformLibraries bare;
+    ASSERT_EQ(bare.Load(kFakes + "/bare", Documents()), 0);
+    EXPECT_FALSE(bare.Engine().HasUserActivatedSync(ann));
+    EXPECT_FALSE(bare.Engine().PlatformSync(nullptr, ann));
+}
+
+TEST_F(FakePlatform, TheUserDirectoryFollowsTheManager) {
+    const std::string longName(230, 'L');
+    Configure({"platform_kind=0", "platform_name=Palm", "user=Ann|ann|0|Palm|1", "skip=1",
+               "user=" + longName + "|long|0|Palm|2", "user=Bob|B\\o/b:*?\"<>|2|0|Palm|3"});
+    CPlatformLibraries libraries;
+    ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+    CUserDirectory directory;
+    directory.Build(libraries.Manager(), "Palm", Documents());
+    ASSERT_EQ(directory.Users().size(), 3u);  // index 1 skipped; no standalone user on kind 0
+    EXPECT_EQ(directory.Users()[1]->Name(), std::string(200, 'L'));  // no zero: ends at its field
+    EXPECT_EQ(directory.Users()[0]->registryKey, "Palm - ann");
+
+    // A standalone folder in the documents folder brings the standalone user along.
+    fs::create_directories(Documents() + "/Marrowgate/Tessarin/_Standalone_");
+    directory.Build(libraries.Manager(), "Palm", Documents());
+    ASSERT_EQ(directory.Users().size(), 4u);
+    EXPECT_TRUE(directory.Users()[3]->standalone);
+
+    EXPECT_EQ(directory.FindUserByName("ANN"), directory.Users()[0].get());
+    EXPECT_EQ(directory.FindUserByName("nobody"), directory.Users()[0].get());
+    EXPECT_EQ(CleanFolderName("B\\o/b:*?\"<>|x \t "), "B_o_b_______x");
+}
+
+TEST_F(FakePlatform, TheUserMenuChoosesAmongTheFirstThirtyOneUsers) {
+    std::vector<std::string> lines = {"platform_kind=0"};
+    for (int i = 0; i < 33; ++i)
+        lines.push_back("user=U" + std::to_string(i) + "|u" + std::to_string(i) + "|0|P|" +
+                        std::to_string(i));
+    Configure(lines);
+    CPlatformLibraries libraries;
+    ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+    CUserDirectory directory;
+    directory.Build(libraries.Manager(), "", Documents());
+    const auto items = directory.FillUserMenu(directory.Users()[2].get());
+    ASSERT_EQ(items.size(), 33u);
+    EXPECT_EQ(items[0].command, 40000u);
+    EXPECT_TRUE(items[2].checked);
+    EXPECT_FALSE(items[0].checked);
+    EXPECT_EQ(directory.FindUserByCommand(40030), directory.Users()[30].get());
+    EXPECT_EQ(directory.FindUserByCommand(40031), nullptr);
+    EXPECT_EQ(directory.FindUserByCommand(39999), nullptr);
+    CPlatformUser stranger;
+    EXPECT_TRUE(directory.FillUserMenu(&stranger)[0].checked);
+}
+
+class CScriptedPrompt : public IMissingFolderPrompt {
+public:
+    Choice Ask(const std::string& folder) override {
+        asked.push_back(folder);
+        const Choice next = choices.empty() ? Choice::Cancel : choices.front();
+        if (!choices.empty())
+            choices.erase(choices.begin());
+        return next;
+    }
+    std::optional<std::string> PickFolder() override {
+        if (picks.empty())
+            return std::nullopt;
+        const std::string next = picks.front();
+        picks.erase(picks.begin());
+        return next;
+    }
+    std::vector<Choice> choices;
+    std::vector<std::string> picks;
+    std::vector<std::string> asked;
+};
+
+TEST_F(FakePlatform, StartUpChoosesTheUserAndFindsTheFolder) {
+    const std::string data = (dir / "data").string();
+    Configure({"platform_kind=0", "platform_name=Palm", "user=Ann|ann|0|Palm|1",
+               "user=Bob|bob|0|Palm|2", "root_dir=" + (dir / "platform").string() + "/%s",
+               "root_dir2=" + data + "/%s", "delete_method=1"});
+    CPlatformLibraries libraries;
+    ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+    CPreferences preferences(store);
+    CUserDirectory directory;
+    CScriptedPrompt prompt;
+
+    // "Current User" differs in case; Bob's database waits in his platform folder.
+    preferences.SetPlatformName("Palm");
+    preferences.WriteText(Pref::CurrentUser, "BOB");
+    {
+        CDatabaseObj db(context);
+        ASSERT_EQ(Open(db, (dir / "platform/bob").string()), 0);
+    }
+    CStartupChoice choice = ChooseUserAndDatabase(context, libraries.Manager(), directory,
+                                                  preferences, store, prompt, Documents());
+    ASSERT_EQ(choice.result, CStartupChoice::Ready);
+    EXPECT_EQ(choice.user->Name(), "Bob");
+    EXPECT_EQ(choice.dataFolder, data + "/bob");
+    EXPECT_TRUE(fs::exists(data + "/bob/TessarinDatabase.tdb"));  // moved from the platform folder
+    EXPECT_FALSE(fs::exists(dir / "platform/bob"));
+    EXPECT_FALSE(choice.firstRun);
+    EXPECT_TRUE(context.m_hardDelete);
+    EXPECT_EQ(context.m_currentUser.Name(), "Bob");
+    EXPECT_EQ(preferences.ReadText(Pref::CurrentUser), "Bob");
+    EXPECT_EQ(preferences.UserName(), "Bob");
+    EXPECT_EQ(store.ReadText("Preferences Palm", "Current User"), "Bob");
+
+    // An active user comes first, whatever "Current User" says.
+    Configure({"platform_kind=0", "platform_name=Palm", "user=Ann|ann|0|Palm|1",
+               "user=Bob|bob|0|Palm|2", "active=Ann", "root_dir2=" + data + "/%s"});
+    choice = ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+                                   prompt, Documents());
+    EXPECT_EQ(choice.user->Name(), "Ann");
+    EXPECT_TRUE(choice.firstRun);
+
+    // A registered folder that is missing: Retry, then a folder that has a database (171, asked
+    // again), then a new folder, which becomes the user's.
+    store.WriteText("Palm - ann", "User Directory", (dir / "gone").string());
+    prompt.choices = {IMissingFolderPrompt::Choice::Retry, IMissingFolderPrompt::Choice::Change,
+                      IMissingFolderPrompt::Choice::Change};
+    prompt.picks = {data + "/bob", (dir / "fresh").string()};
+    context.SetMessages(&messages);
+    choice = ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+                                   prompt, Documents());
+    ASSERT_EQ(choice.result, CStartupChoice::Ready);
+    EXPECT_EQ(prompt.asked.size(), 3u);
+    EXPECT_EQ(messages.Ids(), std::vector<int>{str::kDatabaseAlreadyExists});
+    EXPECT_EQ(choice.dataFolder, (dir / "fresh").string());
+    EXPECT_EQ(store.ReadText("Palm - ann", "User Directory"), (dir / "fresh").string());
+
+    // Cancel ends start-up.
+    store.WriteText("Palm - ann", "User Directory", (dir / "gone again").string());
+    prompt.choices = {IMissingFolderPrompt::Choice::Cancel};
+    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+                                    prompt, Documents())
+                  .result,
+              CStartupChoice::Cancelled);
+
+    // A user asked for by name, and one nobody has.
+    const std::string bob = "bob";
+    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+                                    prompt, Documents(), &bob)
+                  .user->Name(),
+              "Bob");
+    const std::string nobody = "Carol";
+    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+                                    prompt, Documents(), &nobody)
+                  .result,
+              CStartupChoice::NoUser);
+}
+
+TEST_F(FakePlatform, SyncCommandsFollowTheEngine) {
+    const std::string folder = (dir / "user").string();
+    Configure({"platform_kind=0", "user=Ann|ann|0|Palm|1"});
+    CPlatformLibraries libraries;
+    ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+    CUserDirectory directory;
+    directory.Build(libraries.Manager(), "", Documents());
+    const CPlatformUser* ann = directory.Users()[0].get();
+    context.SetMessages(&messages);
+    CDatabaseObj db(context);
+    ASSERT_EQ(Open(db, folder), 0);
+    ISyncEngine& engine = libraries.Engine();
+
+    EXPECT_EQ(RunSync(context, engine, nullptr, db, folder), SyncOutcome::Nothing);
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::NotConnected);
+    EXPECT_EQ(messages.Ids(), std::vector<int>{str::kDeviceNotConnected});
+
+    Configure({"platform_kind=0", "can_sync=1", "sync_result=0", "log=" + log});
+    db.TypeAt(0)->SetName("kept in memory");
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::NotRun);
+    EXPECT_EQ(db.TypeAt(0)->GetName(), "kept in memory");  // untouched when nothing synced
+
+    // A sync that rewrote the file: read again.
+    Configure({"platform_kind=0", "can_sync=1", "sync_result=1"});
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::Reloaded);
+    EXPECT_EQ(db.TypeAt(0)->GetName(), "Bank Accts");
+
+    // A sync that brought a new password along: it must be asked for.
+    {
+        CDatabaseObj other(context);
+        ASSERT_EQ(Load(other, db.m_path), 0);
+        other.m_checkBlock = MakeCheckBlock(CSecret("from the handheld"));
+        ASSERT_EQ(Save(other), 0);
+    }
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::NeedPassword);
+
+    // The automatic sync asks until the device is there, or skips on Cancel.
+    messages.shown.clear();
+    Configure({"platform_kind=0", "can_sync=after 2", "sync_result=0"});
+    test::CRecordingMessages okTwice;  // answers OK
+    context.SetMessages(&okTwice);
+    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder), SyncOutcome::NotRun);
+    EXPECT_EQ(okTwice.Ids(),
+              (std::vector<int>{str::kConnectHandheldToSync, str::kConnectHandheldToSync}));
+    Configure({"platform_kind=0", "can_sync=0"});
+    context.SetMessages(nullptr);  // the silent user cancels
+    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder), SyncOutcome::NotConnected);
+
+    Configure({"platform_kind=0", "activated=1", "can_settings=1", "log=" + log});
+    EXPECT_EQ(StartMenus(libraries.Manager(), engine, ann).syncMenu, true);
+    EXPECT_EQ(StartMenus(libraries.Manager(), engine, ann).userMenu, true);
+    ShowSyncSettings(engine, ann);
+    EXPECT_EQ(Calls().back(), "engine DisplaySyncSettings Ann");
+    CPlatformLibraries standalone;
+    ASSERT_EQ(standalone.Load((dir / "none").string(), Documents()), 0);
+    EXPECT_FALSE(StartMenus(standalone.Manager(), standalone.Engine(), ann).userMenu);
+    EXPECT_FALSE(StartMenus(standalone.Manager(), standalone.Engine(), ann).syncMenu);
+}
+
+TEST_F(FakePlatform, NoticesReachTheListenerOnlyForAnActiveUser) {
+    Configure({"platform_kind=0", "user=Ann|ann|0|Palm|1", "user=Bob|bob|0|Palm|2", "active=Ann"});
+    CPlatformLibraries libraries;
+    ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+    context.SetManager(&libraries.Manager());
+    test::CRecordingPoster poster;
+    context.SetPoster(&poster);
+    CUserDirectory directory;
+    directory.Build(libraries.Manager(), "", Documents());
+    context.m_currentUser = directory.Users()[1]->record;  // Bob does not sync
+    PostNotice(context, {kActionAdded, kKindRecord, 1});
+    EXPECT_TRUE(poster.posted.empty());
+    context.m_currentUser = directory.Users()[0]->record;
+    PostNotice(context, {kActionAdded, kKindRecord, 2});
+    EXPECT_EQ(poster.posted, (CNoticeList{{kActionAdded, kKindRecord, 2}}));
+    context.SetManager(nullptr);
+}
+
+}  // namespace
+}  // namespace tessarin
+
+namespace tessarin {
+namespace {
+
+class CRecordingSwitchUi : public IUserSwitchUi {
+public:
+    void SaveListSettings() override { calls.push_back("save settings"); }
+    bool LogIn(CPlatformUser& user) override {
+        calls.push_back("log in " + user.Name());
+        return acceptLogin;
+    }
+    void RebuildList() override { calls.push_back("rebuild"); }
+    std::vector<std::string> calls;
+    bool acceptLogin = true;
+};
+
+TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
+    const std::string data = (dir / "data").string();
+    Configure({"platform_kind=0", "platform_name=Palm", "user=Ann|ann|0|Palm|1",
+               "user=Bob|bob|0|Palm|2", "root_dir2=" + data + "/%s"});
+    CPlatformLibraries libraries;
+    ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
+    CPreferences preferences(store);
+    CUserDirectory directory;
+    CScriptedPrompt prompt;
+    const CStartupChoice start = ChooseUserAndDatabase(context, libraries.Manager(), directory,
+                                                       preferences, store, prompt, Documents());
+    ASSERT_EQ(start.user->Name(), "Ann");
+    CDatabaseObj db(context);
+    ASSERT_EQ(Open(db, start.dataFolder), 0);
+    {
+        CDatabaseObj bobs(context);
+        ASSERT_EQ(Open(bobs, data + "/bob"), 0);
+        test::AddRecord(bobs, nullptr, nullptr, {"Bob's record"});
+        SetPassword(context, bobs, CSecret("bob's"));
+        ASSERT_EQ(Save(bobs), 0);
+        SetDatabaseKey(context, CSecret());
+    }
+    directory.FillUserMenu(start.user);
+    CRecordingSwitchUi ui;
+
+    // The current user's own item does nothing; a refused login keeps the current user.
+    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+                         start.user, 40000, db),
+              start.user);
+    ui.acceptLogin = false;
+    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+                         start.user, 40001, db),
+              start.user);
+    EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob"}));
+    EXPECT_EQ(db.m_records.Size(), 0u);
+
+    ui.calls.clear();
+    ui.acceptLogin = true;
+    SetDatabaseKey(context, CSecret("bob's"));  // what the login dialog does on OK
+    CPlatformUser* bob = SwitchUser(context, libraries.Manager(), directory, preferences, store,
+                                    prompt, ui, start.user, 40001, db);
+    ASSERT_EQ(bob->Name(), "Bob");
+    EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob", "rebuild"}));
+    ASSERT_EQ(db.m_records.Size(), 1u);
+    EXPECT_EQ(db.RecordAt(0)->GetValue(0), "Bob's record");
+    EXPECT_EQ(preferences.ReadText(Pref::CurrentUser), "Bob");
+    EXPECT_EQ(context.m_currentUser.Name(), "Bob");
+
+    // Back to Ann, whose database has no password: the held key is dropped.
+    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+                         bob, 40000, db)
+                  ->Name(),
+              "Ann");
+    EXPECT_EQ(context.DatabaseKey(), nullptr);
+    EXPECT_EQ(db.m_types.Size(), 18u);
+}
+
+}  // namespace
+}  // namespace tessarin
+
+namespace tessarin {
+namespace {
+
+TEST(UserDataFolder, AFolderNameBeyondAsciiRoundTripsThroughTheStoredText) {
+    CMemoryPreferenceStore store;
+    CStandaloneManager manager("/home/someone/Documents");
+    CUserDirectory directory;
+    directory.Build(manager, "", "");
+    CPlatformUser& user = *directory.Users()[0];
+    const std::string folder = "/home/someone/Caf\xC3\xA9 \xE2\x82\xAC";  // UTF-8, as on disk
+    ASSERT_TRUE(directory.SetUserDataFolder(user, folder, store));
+    EXPECT_EQ(store.ReadText(" - _Standalone_", "User Directory"), "/home/someone/Caf\xE9 \x80");
+    EXPECT_EQ(directory.GetUserDataFolder(user, manager, store), folder);
+    EXPECT_TRUE(user.folderFromRegistry);
+    EXPECT_FALSE(
+        directory.SetUserDataFolder(user, "/home/\xE6\x97\xA5", store));  // no Windows-1252 form
+    EXPECT_EQ(directory.GetUserDataFolder(user, manager, store), folder);
+}
+
+}  // namespace
+}  // namespace tessarin
