@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "cli_fixture.h"
@@ -215,6 +216,61 @@ TEST_F(Ls, DatesAndNumbersFollowTheLocale) {
     // Day first with "." and a decimal comma: 1.25 before 1.5, 12 January 2003 before
     // 1 February 2004.
     EXPECT_EQ(order("de_DE.UTF-8"), "1,25 1,5 3/4/2004 4/3/2004 12.1.2003 1.2.2004 ");
+}
+
+// A file from the independent writer (tools/reference): every record's first field is its date,
+// different in each, so the dates name the rows.
+TEST_F(Ls, RowsOfAnIndependentlyWrittenFileInEachLocale) {
+    std::filesystem::copy_file(std::filesystem::path(TESSARIN_TEST_DATA) / "tdb/record_list.tdb",
+                               db);
+    const struct {
+        std::vector<std::string> args;
+        std::string us;  // month first
+        std::string gb;  // day first; empty: as in the US
+    } cases[] = {
+        // By type, ties by category (Home, Unfiled, Work); a type that no longer exists is
+        // Unfiled; the deleted record is never listed.
+        {{}, "12/1/2003 2004 5/1/2004 03/06 1/2/2004 06/2004 7/4/2004 ", ""},
+        // Dates: a two-part date without a year first, a year alone before its days.
+        {{"--sort", "3"},
+         "03/06 12/1/2003 2004 1/2/2004 5/1/2004 06/2004 7/4/2004 ",
+         "03/06 12/1/2003 2004 5/1/2004 1/2/2004 7/4/2004 06/2004 "},
+        // The masked column sorts by the real values: "", -5, -0.5, 1.5, 3, 9, 10.
+        {{"--sort", "4"}, "7/4/2004 1/2/2004 03/06 12/1/2003 06/2004 2004 5/1/2004 ", ""},
+        // Dotted numbers; equal ones by the next column, in the same direction.
+        {{"--sort", "5"}, "7/4/2004 2004 12/1/2003 5/1/2004 1/2/2004 03/06 06/2004 ", ""},
+        {{"--sort", "5:desc"}, "06/2004 03/06 1/2/2004 5/1/2004 12/1/2003 2004 7/4/2004 ", ""},
+        // Words without case; rows equal in all four columns, the later stored first.
+        {{"--sort", "6"}, "2004 06/2004 1/2/2004 03/06 5/1/2004 12/1/2003 7/4/2004 ", ""},
+        {{"--type", "Unfiled"}, "06/2004 ", ""},
+        {{"--category", "Unfiled"}, "03/06 06/2004 ", ""},
+        {{"--category", "work"}, "2004 1/2/2004 7/4/2004 ", ""},
+        {{"--type", "Login", "--category", "Unfiled"}, "03/06 ", ""},
+        // Finds look at the values and the note, not at masks or names.
+        {{"--find", "APPLE"}, "12/1/2003 2004 1/2/2004 06/2004 ", ""},
+        {{"--find", "Apple", "--case"}, "2004 ", ""},
+        {{"--find", "appl", "--word"}, "", ""},
+        {{"--find", "pie", "--word"}, "12/1/2003 ", ""},
+        {{"--find", "-0.5", "--type", "login"}, "03/06 ", ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"ls", "--json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(FirstFields(RunIn("en_US.UTF-8", args), " "), c.us) << args[2];
+        EXPECT_EQ(FirstFields(RunIn("en_GB.UTF-8", args), " "), c.gb.empty() ? c.us : c.gb)
+            << args[2];
+    }
+
+    const std::string masked = RunIn("en_US.UTF-8", {"ls", "--json", "--sort", "4"});
+    EXPECT_NE(masked.find("[\"7/4/2004\", \"\", \"\", \"date\", \"\", \"\"]"), std::string::npos);
+    EXPECT_NE(masked.find("[\"1/2/2004\", \"****\", \"10.0.0.2\", \"apple\", \"\", \"\"]"),
+              std::string::npos);
+    EXPECT_EQ(RunIn("en_US.UTF-8", {"show", "2", "--sort", "4"}),
+              "Type: Login\nCategory: Work\nDate: 1/2/2004\nPIN: ****\nAddress: 10.0.0.2\n"
+              "Word: apple\nField 5:\nField 6:\n");
+    EXPECT_EQ(RunIn("en_US.UTF-8", {"show", "1", "--sort", "4", "--unmask"}),
+              "Type: Unfiled\nCategory: Work\nField 1: 7/4/2004\nField 2:\nField 3:\n"
+              "Field 4: date\nField 5:\nField 6:\n");
 }
 
 }  // namespace
