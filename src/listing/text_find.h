@@ -30,6 +30,10 @@ private:
     bool m_caseSensitive;
     bool m_wholeWord;
     std::array<uint8_t, 256> m_lower{};
+    // The bytes that lower-case to the text's first byte (one or two in Windows-1252), looked for
+    // with memchr before anything else is compared.
+    std::array<uint8_t, 2> m_first{};
+    int m_firstCount = 0;
 };
 
 }  // namespace tessarin
