@@ -17,6 +17,10 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeUsersCommand());
     commands.push_back(MakeGenerateCommand());
     commands.push_back(MakeIconsCommand());
+    commands.push_back(MakeExportCommand());
+    commands.push_back(MakeImportCommand());
+    commands.push_back(MakeBackupCommand());
+    commands.push_back(MakeRestoreCommand());
     commands.push_back(MakeLsCommand());
     commands.push_back(MakeShowCommand());
     return commands;

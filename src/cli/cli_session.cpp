@@ -114,10 +114,13 @@ int CCliSession::RequireDatabasePath() {
     return kExitOk;
 }
 
-std::optional<CSecret> CCliSession::AskSecret(int promptId) {
+std::optional<CSecret> CCliSession::AskSecret(int promptId, bool* ended) {
     std::optional<std::string> line = ReadSecretLine(m_io, Strings().Get(promptId));
+    if (ended)
+        *ended = !line;
     if (!line) {
-        Fail(str::kCliNoPasswordInput);
+        if (!ended)
+            Fail(str::kCliNoPasswordInput);
         return std::nullopt;
     }
     std::string converted;
@@ -160,9 +163,12 @@ int CCliSession::OpenExisting(CDatabaseObj& database) {
 
 int CCliSession::SaveDatabase(CDatabaseObj& database) {
     const int shown = m_messages.Shown();
-    const int result = Save(database, false);
+    return SaveResult(Save(database, false), shown);
+}
+
+int CCliSession::SaveResult(int result, int shownBefore) {
     // A save that could not get the lock says nothing itself; every other failure has spoken.
-    if (result == -1 && m_messages.Shown() == shown)
+    if (result == -1 && m_messages.Shown() == shownBefore)
         return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
     return result == 0 ? kExitOk : kExitFailure;
 }

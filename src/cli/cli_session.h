@@ -66,8 +66,9 @@ public:
     IPreferenceStore& Store();
 
     // Asks for one password. None (after a message) when the input has ended or holds a character
-    // that Windows-1252 cannot hold.
-    std::optional<CSecret> AskSecret(int promptId);
+    // that Windows-1252 cannot hold. With `ended`, the end of the input is said there instead of
+    // in a message.
+    std::optional<CSecret> AskSecret(int promptId, bool* ended = nullptr);
 
     // Opens the database file that must exist: asks for its password when it has one, then loads
     // it. 0, or the exit code after a message.
@@ -75,6 +76,10 @@ public:
 
     // Saves; 0, or the exit code after the save's message.
     int SaveDatabase(CDatabaseObj& database);
+    // The exit code of a save the core made itself: 0 when `result` is 0; otherwise 1, after the
+    // lock's message when the save said nothing (`shownBefore`: messages shown before it).
+    int SaveResult(int result, int shownBefore);
+    int MessagesShown() const { return m_messages.Shown(); }
 
     // The program's preferences (the user's settings file, and the system-wide one behind it),
     // read as the user who last logged in to the program ("Current User").

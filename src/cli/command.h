@@ -52,6 +52,10 @@ std::unique_ptr<ICommand> MakeMoveCommand();
 std::unique_ptr<ICommand> MakeUsersCommand();
 std::unique_ptr<ICommand> MakeGenerateCommand();
 std::unique_ptr<ICommand> MakeIconsCommand();
+std::unique_ptr<ICommand> MakeExportCommand();
+std::unique_ptr<ICommand> MakeImportCommand();
+std::unique_ptr<ICommand> MakeBackupCommand();
+std::unique_ptr<ICommand> MakeRestoreCommand();
 std::unique_ptr<ICommand> MakeLsCommand();
 std::unique_ptr<ICommand> MakeShowCommand();
 

@@ -252,4 +252,29 @@ inline constexpr int kCliUserLine = 20506;
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 
+// The exchange commands of the command-line tool, and the exchange's own messages.
+inline constexpr int kCliSummaryExport = 20300;
+inline constexpr int kCliSummaryImport = 20301;
+inline constexpr int kCliSummaryBackup = 20302;
+inline constexpr int kCliSummaryRestore = 20303;
+inline constexpr int kCliOptionExportFormat = 20310;
+inline constexpr int kCliOptionProtect = 20311;
+inline constexpr int kCliOptionImportFormat = 20312;
+inline constexpr int kCliOptionYes = 20313;
+inline constexpr int kCliFilePasswordPrompt = 20320;
+inline constexpr int kCliConfirmFilePasswordPrompt = 20321;
+inline constexpr int kCliImportPasswordPrompt = 20322;
+inline constexpr int kCliUnknownFormat = 20323;
+inline constexpr int kCliCsvNotProtected = 20324;
+inline constexpr int kCliImported = 20325;
+inline constexpr int kCliRestored = 20326;
+inline constexpr int kCliRestoreQuestion = 20327;
+inline constexpr int kCliRestoreNeedsYes = 20328;
+inline constexpr int kCliNothingRestored = 20329;
+inline constexpr int kCliExportIsDatabase = 20330;
+inline constexpr int kImportRowsTooLarge = 20350;
+inline constexpr int kImportZeroByte = 20351;
+inline constexpr int kImportStoppedEarly = 20352;
+inline constexpr int kImportCheckBlockDamaged = 20353;
+
 }  // namespace tessarin::str

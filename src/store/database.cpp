@@ -3,6 +3,7 @@
 #include "base/text_case.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
+#include "store/name_index.h"
 
 namespace tessarin {
 
@@ -126,52 +127,21 @@ void CDatabaseObj::ApplyColumnsToAllTypes(const CColumnLayout& layout) {
 CRecord* CDatabaseObj::AddFromColumns(const std::vector<std::string>& columns,
                                       std::string_view categoryName, uint16_t icon, uint16_t mask,
                                       const std::array<std::string, kFieldCount>& customLabels,
-                                      CNoticeList& notices) {
+                                      CNoticeList& notices, CNameIndex* typeIndex,
+                                      CNameIndex* categoryIndex) {
     const CStringTable& strings = m_context->Strings();
     const std::string& unfiled = strings.Get(str::kUnfiled);
     const std::string_view typeName = columns.empty() ? std::string_view() : columns[0];
 
-    ItemKey typeKey = ZeroKey;
-    if (!EqualsNoCase(typeName, unfiled)) {
-        CTypeItem* type = FindTypeByName(typeName);
-        if (!type) {
-            auto created = m_types.CreateItem();
-            auto* newType = static_cast<CTypeItem*>(created.get());
-            newType->SetName(typeName);
-            for (int i = 0; i < kFieldCount; ++i)
-                newType->SetValue(i, strings.Get(str::kFieldLabel1 + i));
-            newType->m_modified = true;
-            type = static_cast<CTypeItem*>(m_types.AddSorted(std::move(created)));
-            notices.push_back({kActionAdded, kKindType, type->m_recordNumber});
-        }
-        typeKey = type->m_key;
-        if (icon == 255)
-            icon = type->m_icon;
-    }
-
-    ItemKey categoryKey = ZeroKey;
-    if (!categoryName.empty() && !EqualsNoCase(categoryName, unfiled)) {
-        CCategoryItem* category = FindCategoryByName(categoryName);
-        if (!category) {
-            auto created = m_categories.CreateItem();
-            static_cast<CCategoryItem*>(created.get())->SetName(categoryName);
-            created->m_modified = true;
-            category = static_cast<CCategoryItem*>(m_categories.AddSorted(std::move(created)));
-            notices.push_back({kActionAdded, kKindCategory, category->m_recordNumber});
-        }
-        categoryKey = category->m_key;
-    }
-
-    auto created = m_records.CreateItem();
-    auto* record = static_cast<CRecord*>(created.get());
-    record->m_key = typeKey;
-    record->m_categoryKey = categoryKey;
+    // The record first, to know its size before anything is created for it.
+    auto record = std::make_unique<CRecord>();
     record->m_maskBits = mask;
-    for (int i = 0; i < kFieldCount; ++i)
-        record->SetCustomLabelText(i, customLabels[i]);
-    record->m_icon = icon;
-    for (int i = 0; i < kFieldCount; ++i)
-        record->SetValue(i, static_cast<size_t>(i) + 1 < columns.size() ? columns[i + 1] : "");
+    std::array<std::string_view, kFieldCount> values;
+    std::array<std::string_view, kFieldCount> labels;
+    for (size_t i = 0; i < kFieldCount; ++i) {
+        values[i] = i + 1 < columns.size() ? std::string_view(columns[i + 1]) : std::string_view();
+        labels[i] = customLabels[i];
+    }
     std::string note;
     for (size_t c = kFieldCount + 1; c < columns.size(); ++c) {
         if (columns[c].empty())
@@ -180,11 +150,72 @@ CRecord* CDatabaseObj::AddFromColumns(const std::vector<std::string>& columns,
         if (c + 1 < columns.size())
             note += "\r\n";
     }
-    record->SetNote(note);
+    record->SetTexts(values, note, labels);
     record->m_modified = true;
-    m_records.Add(std::move(created));
-    notices.push_back({kActionAdded, kKindRecord, record->m_recordNumber});
-    return record;
+    if (record->PackedSize() > kMaxPackedSize)
+        return nullptr;
+
+    auto findType = [&](std::string_view name) {
+        return static_cast<CTypeItem*>(typeIndex ? typeIndex->FindByName(name)
+                                                 : m_types.FindByName(name));
+    };
+    auto findCategory = [&](std::string_view name) {
+        return static_cast<CCategoryItem*>(categoryIndex ? categoryIndex->FindByName(name)
+                                                         : m_categories.FindByName(name));
+    };
+
+    CTypeItem* type = nullptr;
+    std::unique_ptr<CBaseItem> newType;
+    if (!EqualsNoCase(typeName, unfiled)) {
+        type = findType(typeName);
+        if (!type) {
+            newType = m_types.CreateItem();
+            auto* created = static_cast<CTypeItem*>(newType.get());
+            created->SetName(typeName);
+            for (int i = 0; i < kFieldCount; ++i)
+                created->SetValue(i, strings.Get(str::kFieldLabel1 + i));
+            created->m_modified = true;
+            if (created->PackedSize() > kMaxPackedSize)
+                return nullptr;
+        }
+    }
+    CCategoryItem* category = nullptr;
+    std::unique_ptr<CBaseItem> newCategory;
+    if (!categoryName.empty() && !EqualsNoCase(categoryName, unfiled)) {
+        category = findCategory(categoryName);
+        if (!category) {
+            newCategory = m_categories.CreateItem();
+            static_cast<CCategoryItem*>(newCategory.get())->SetName(categoryName);
+            newCategory->m_modified = true;
+            if (newCategory->PackedSize() > kMaxPackedSize)
+                return nullptr;
+        }
+    }
+
+    if (newType) {
+        type = static_cast<CTypeItem*>(typeIndex ? typeIndex->AddSorted(std::move(newType))
+                                                 : m_types.AddSorted(std::move(newType)));
+        notices.push_back({kActionAdded, kKindType, type->m_recordNumber});
+    }
+    if (newCategory) {
+        category = static_cast<CCategoryItem*>(
+            categoryIndex ? categoryIndex->AddSorted(std::move(newCategory))
+                          : m_categories.AddSorted(std::move(newCategory)));
+        notices.push_back({kActionAdded, kKindCategory, category->m_recordNumber});
+    }
+    if (type) {
+        record->m_key = type->m_key;
+        if (icon == 255)
+            icon = type->m_icon;
+    }
+    if (category)
+        record->m_categoryKey = category->m_key;
+    record->m_icon = icon;
+    // Numbered as the list's CreateItem does, after the type and category it made.
+    record->m_recordNumber = m_context->NewRecordNumber();
+    auto* added = static_cast<CRecord*>(m_records.Add(std::move(record)));
+    notices.push_back({kActionAdded, kKindRecord, added->m_recordNumber});
+    return added;
 }
 
 size_t CDatabaseObj::CountLive(int kind) const {

@@ -14,6 +14,7 @@
 namespace tessarin {
 
 class CCoreContext;
+class CNameIndex;
 
 inline constexpr uint16_t kCurrentVersion = 5;
 inline constexpr size_t kCheckBlockSize = 40;
@@ -67,11 +68,15 @@ public:
 
     // Builds one record from a row of text columns: column 0 names the type ("Unfiled" for none),
     // columns 1-6 are the values, columns 7 and up lines of the note. Missing types and categories
-    // are created. Every item created adds a notice to `notices`.
+    // are created. Every item created adds a notice to `notices`. Types and categories are looked
+    // up and filed through the indexes when given (bulk additions), else in the lists.
+    // Returns none, and creates nothing, when the record, or a type or category it would create,
+    // would pack into more than kMaxPackedSize bytes: such an item could not be wholly enciphered.
     CRecord* AddFromColumns(const std::vector<std::string>& columns, std::string_view categoryName,
                             uint16_t icon, uint16_t mask,
                             const std::array<std::string, kFieldCount>& customLabels,
-                            CNoticeList& notices);
+                            CNoticeList& notices, CNameIndex* typeIndex = nullptr,
+                            CNameIndex* categoryIndex = nullptr);
 
     // Live items of each kind, and records marked deleted.
     size_t CountLive(int kind) const;

@@ -25,6 +25,7 @@ public:
     CItemList& operator=(const CItemList&) = delete;
 
     int Kind() const { return m_kind; }
+    CCoreContext& Context() const { return *m_context; }
     const CStringTable& Strings() const;
     size_t Size() const { return m_items.size(); }
     bool Empty() const { return m_items.empty(); }
@@ -46,6 +47,8 @@ public:
     void Clear() { m_items.clear(); }
     // Unlinks every item and hands them all over, in list order.
     Storage ReleaseAll() { return std::exchange(m_items, {}); }
+    // Takes over the items, in their order, in place of what the list held.
+    void ReplaceAll(Storage items) { m_items = std::move(items); }
 
     CBaseItem* FindByNumber(uint32_t recordNumber) const;
     CBaseItem* FindByKey(const ItemKey& key) const;

@@ -1,6 +1,7 @@
 #include "store/items.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "base/bytes.h"
 #include "base/crc16.h"
@@ -313,6 +314,18 @@ void CRecord::CopyFrom(const CBaseItem& other) {
         m_text.SetRange(kNoteSlot, views, kFieldCount + 1);
         m_categoryKey = record->m_categoryKey;
     }
+}
+
+void CRecord::SetTexts(const std::array<std::string_view, kFieldCount>& values,
+                       std::string_view note,
+                       const std::array<std::string_view, kFieldCount>& customLabels) {
+    std::string_view texts[kLabelSlot + kFieldCount];
+    for (size_t i = 0; i < kFieldCount; ++i) {
+        texts[i] = values[i];
+        texts[kLabelSlot + i] = customLabels[i];
+    }
+    texts[kNoteSlot] = note;
+    m_text.SetRange(0, texts, std::size(texts));
 }
 
 void CRecord::SetCustomLabelText(int index, std::string_view text) {

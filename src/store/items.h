@@ -211,6 +211,10 @@ public:
     }
     void SetCustomLabelText(int index, std::string_view text);
     int CustomLabelCount() const;
+    // The six values, the note and the six custom labels at once: one allocation instead of one
+    // per text, for records made in bulk.
+    void SetTexts(const std::array<std::string_view, kFieldCount>& values, std::string_view note,
+                  const std::array<std::string_view, kFieldCount>& customLabels);
 
     // Sets the type key, icon and mask from the type (none: zero key, icon 24, mask 0) and clears
     // every custom label.

@@ -1,0 +1,6 @@
+// The Vex2 row parser and the row import on any bytes.
+#include "fuzz_rows.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return tessarin::fuzz::FuzzRows(tessarin::ExchangeFormat::Vex2, data, size);
+}

@@ -1,0 +1,45 @@
+// Writing an export or backup file.
+#include <new>
+
+#include "exchange/exchange_writer.h"
+#include "resources/string_ids.h"
+#include "store/core_context.h"
+#include "store/file_io.h"
+
+namespace tessarin {
+
+std::vector<const CRecord*> RecordsInScope(const CDatabaseObj& database, ExportScope scope,
+                                           const IRecordList* list) {
+    if (scope == ExportScope::All || !list)
+        return LiveRecords(database);
+    return scope == ExportScope::CurrentView ? list->ShownRecords() : list->SelectedRecords();
+}
+
+bool WriteExchange(CDatabaseObj& database, ExportFormat format, ExportScope scope,
+                   const IRecordList* list, const std::string& path, const CKeySchedule* key,
+                   bool quiet) {
+    CCoreContext& context = database.Context();
+    try {
+        const std::vector<const CRecord*> records = RecordsInScope(database, scope, list);
+        const std::string text = format == ExportFormat::Vex ? BuildVexText(database, records, key)
+                                                             : BuildCsvText(database, records);
+        WriteFileSafely(path, [&](IByteSink& sink) { sink.Write(text.data(), text.size()); });
+    } catch (const CFileError& e) {
+        if (e.AtOpen() && !quiet)
+            context.ShowMessage(str::kErrorCreatingExportFile, {}, MessageIcon::Exclamation);
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool ExportToFile(CDatabaseObj& database, ExportFormat format, ExportScope scope,
+                  const IRecordList* list, const std::string& path, const CKeySchedule* key) {
+    if (WriteExchange(database, format, scope, list, path, key))
+        return true;
+    database.Context().ShowMessage(str::kErrorWritingExportFile, {}, MessageIcon::Exclamation);
+    return false;
+}
+
+}  // namespace tessarin

@@ -1,0 +1,42 @@
+#pragma once
+
+// The row import that every import format feeds: rows become types, categories and records, the
+// database is saved, and the sync listener is told what was added.
+#include <cstddef>
+#include <string_view>
+
+#include "exchange/import_row.h"
+#include "exchange/record_list.h"
+
+namespace tessarin {
+
+// Type names are cut to this many characters on import.
+inline constexpr size_t kMaxTypeNameLength = 31;
+
+struct CImportOutcome {
+    enum Result {
+        Imported,   // the rows were read (some may have been refused, see below)
+        Cancelled,  // the password was not given: nothing changed, nothing said
+        Failed,     // nothing imported, after a message
+    } result = Imported;
+    size_t records = 0;         // records added
+    size_t refused = 0;         // rows not imported because their item would be too large
+    bool stoppedEarly = false;  // part of the text was not read (a row without values, a zero byte)
+    int saveResult = 0;         // of the save that ends an import
+
+    // Everything in the text was imported and saved.
+    bool Complete() const {
+        return result == Imported && refused == 0 && !stoppedEarly && saveResult == 0;
+    }
+};
+
+// Imports a text in memory in a fixed format (not Detect). The text ends at its first zero byte.
+// A protected exchange text needs the key that opens it (message 608 otherwise, and nothing is
+// imported). Each record of a type the list shows is added to it and selected; then the database
+// is saved and marked as changed, the notices are posted and the list is refilled. Rows that would
+// make an item too large to encipher whole are refused, and a row without values ends the import,
+// each with a message.
+CImportOutcome ImportText(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
+                          const CKeySchedule* key, IRecordList& list);
+
+}  // namespace tessarin

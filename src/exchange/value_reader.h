@@ -1,0 +1,32 @@
+#pragma once
+
+// The readers of one comma-separated value, shared by the exchange rows, CSV and TopSecret.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "exchange/text_cursor.h"
+
+namespace tessarin {
+
+// Reads one value into `out`: leading blanks and line ends are skipped; a value that then begins
+// with a double quote is quoted (commas and line ends inside are data, a doubled quote is one
+// quote, the next single quote closes it); an unquoted value ends at a comma, CR or LF. Every
+// vertical tab becomes CR LF. A comma that ends the value is consumed, and the blanks after it up
+// to the line end are skipped.
+void ReadValue(CTextCursor& cursor, std::string& out);
+
+// A value whose first character is "T".
+bool ReadFlag(CTextCursor& cursor, std::string& scratch);
+
+// A value read as a decimal number (sign and digits, anything after them ignored, none gives 0),
+// truncated to 16 bits.
+uint16_t ReadNumber(CTextCursor& cursor, std::string& scratch);
+uint16_t NumberFromText(std::string_view text);
+
+// The hexadecimal reader: after leading blanks and line ends, pairs of the digits 0-9 and A-F
+// (upper case only), high digit first, up to the first other character; an odd last digit is
+// dropped. The bytes are appended to `out`; returns how many.
+size_t AppendHexBytes(std::string_view text, std::string& out);
+
+}  // namespace tessarin

@@ -1,0 +1,346 @@
+// Importing files: reading, detection, the password step; exports to files; backup and restore.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <deque>
+#include <filesystem>
+
+#include "exchange/backup.h"
+#include "exchange/exchange_writer.h"
+#include "exchange/vex_format.h"
+#include "resources/string_ids.h"
+#include "security/password.h"
+#include "store/builtins.h"
+#include "store/database_lifecycle.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace tessarin {
+namespace {
+
+// Gives the passwords it was handed, one a question; none once they run out (a cancel).
+class CScriptedPrompt : public IFilePasswordPrompt {
+public:
+    std::optional<CSecret> AskFilePassword() override {
+        ++asked;
+        if (answers.empty())
+            return std::nullopt;
+        CSecret answer(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<std::string> answers;
+    int asked = 0;
+};
+
+class ImportFiles : public ::testing::Test {
+protected:
+    ImportFiles() {
+        context.SetMessages(&messages);
+        db.m_path = (dir / "db.tdb").string();
+    }
+
+    std::string WriteFile(const std::string& name, std::string_view bytes) {
+        const std::string path = (dir / name).string();
+        test::WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.end()));
+        return path;
+    }
+    CImportOutcome ImportPath(const std::string& path,
+                              ExchangeFormat format = ExchangeFormat::Detect) {
+        CAllTypesList list(db);
+        return ImportFile(db, format, path, false, list, prompt);
+    }
+    // A protected export of one record under `password`.
+    std::string ProtectedFile(const std::string& password) {
+        test::CTestContext other;
+        CDatabaseObj source(other);
+        test::AddRecord(source, test::AddType(source, "Web"), nullptr, {"secret value"});
+        const auto key = MakeKeySchedule(CSecret(password));
+        return WriteFile(
+            "protected.vex",
+            BuildVexText(source, RecordsInScope(source, ExportScope::All, nullptr), key.get()));
+    }
+
+    test::CTempDir dir;
+    test::CTestContext context;
+    test::CRecordingMessages messages;
+    CScriptedPrompt prompt;
+    CDatabaseObj db{context};
+};
+
+TEST_F(ImportFiles, DetectionRefusesWhatItCannotRead) {
+    struct Case {
+        std::string bytes;
+        int message;
+    };
+    const Case cases[] = {
+        {std::string("\0binary", 7), str::kImportNotText},
+        {"Tessarin vEX File -v9.9\r\nF\r\n", str::kImportFutureVersion},
+    };
+    for (const Case& c : cases) {
+        messages.shown.clear();
+        EXPECT_EQ(ImportPath(WriteFile("f", c.bytes)).result, CImportOutcome::Failed);
+        EXPECT_EQ(messages.Ids(), std::vector<int>{c.message});
+    }
+    messages.shown.clear();
+    ImportPath(WriteFile("f", std::string("\0binary", 7)));
+    EXPECT_EQ(messages.shown[0].args, std::vector<std::string>{"Tessarin Password Manager"});
+
+    messages.shown.clear();
+    EXPECT_EQ(ImportPath((dir / "missing.vex").string()).result, CImportOutcome::Failed);
+    EXPECT_EQ(ImportPath(dir.Path().string()).result, CImportOutcome::Failed);  // a folder
+    EXPECT_EQ(messages.Ids(),
+              (std::vector<int>{str::kErrorReadingImportFile, str::kErrorReadingImportFile}));
+    EXPECT_TRUE(db.m_records.Empty());
+
+    // A fixed format reads whatever it is given: the CSV command parses a binary file as CSV.
+    messages.shown.clear();
+    EXPECT_EQ(
+        ImportPath(WriteFile("f", std::string("\x01T,v\r\n\0", 7)), ExchangeFormat::Csv).records,
+        1u);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ImportFiles, DetectionPicksTheParserAndQuotesAroundThePathGo) {
+    const std::string path = WriteFile("c.txt", "CryptInfo Export\r\nBank\r\nAccount: 1\r\n");
+    ASSERT_EQ(ImportPath("\"" + path + "\"").records, 1u);
+    EXPECT_EQ(db.RecordAt(0)->GetValue(0), "1");
+    ASSERT_EQ(ImportPath(WriteFile("other.csv", "Name,Login\r\nBank,me\r\n")).records, 2u);
+    EXPECT_EQ(db.m_types.NameOf(db.RecordAt(1)->m_key), "Name");
+}
+
+TEST_F(ImportFiles, TheDatabasePasswordIsTriedBeforeAsking) {
+    const std::string path = ProtectedFile("same");
+    SetDatabaseKey(context, CSecret("same"));
+    const CImportOutcome outcome = ImportPath(path);
+    EXPECT_TRUE(outcome.Complete());
+    EXPECT_EQ(prompt.asked, 0);
+    EXPECT_EQ(db.RecordAt(0)->GetValue(0), "secret value");
+}
+
+TEST_F(ImportFiles, WrongPasswordsAreAskedAgainUntilCancelled) {
+    const std::string path = ProtectedFile("right");
+    SetDatabaseKey(context, CSecret("database"));
+    prompt.answers = {"wrong", "Right", ""};
+    EXPECT_EQ(ImportPath(path).result, CImportOutcome::Cancelled);
+    EXPECT_EQ(prompt.asked, 4);
+    EXPECT_EQ(messages.Ids(),
+              (std::vector<int>{str::kImportWrongPassword, str::kImportWrongPassword,
+                                str::kImportWrongPassword}));
+    EXPECT_TRUE(db.m_records.Empty());
+
+    prompt.answers = {"wrong", "right"};
+    messages.shown.clear();
+    EXPECT_TRUE(ImportPath(path).Complete());
+    EXPECT_EQ(messages.Ids(), (std::vector<int>{str::kImportWrongPassword}));
+    EXPECT_EQ(db.RecordAt(0)->GetValue(0), "secret value");
+}
+
+TEST_F(ImportFiles, ADamagedCheckBlockIsReportedWithoutAsking) {
+    const auto bytes = test::ReadFileBytes(ProtectedFile("pw"));
+    std::string text(bytes.begin(), bytes.end());
+    // Line 2 is "T," and 80 digits; keep 70 of them.
+    text.erase(27 + 70, 10);
+    prompt.answers = {"pw"};
+    EXPECT_EQ(ImportPath(WriteFile("short.vex", text)).result, CImportOutcome::Failed);
+    EXPECT_EQ(prompt.asked, 0);
+    EXPECT_EQ(messages.Ids(), std::vector<int>{str::kImportCheckBlockDamaged});
+    EXPECT_TRUE(db.m_records.Empty());
+}
+
+TEST_F(ImportFiles, HugeLinesAndValuesAreRefusedWithoutHarm) {
+    test::AddRecord(db, nullptr, nullptr, {"before"});
+    struct Case {
+        std::string name;
+        std::string bytes;
+        ExchangeFormat format;
+    };
+    const std::string tenMegabytes(10 << 20, 'x');
+    const std::string value(100000, 'v');
+    const Case cases[] = {
+        {"line.csv", "T," + tenMegabytes + "\r\nT,small\r\n", ExchangeFormat::Detect},
+        {"line.txt", "CryptInfo Export\r\nA: " + tenMegabytes + "\r\n\r\nB: small\r\n",
+         ExchangeFormat::Detect},
+        {"value.vex",
+         "Tessarin vEX File -v2.0\r\nF\r\nT,1,Big,,,,,,,0,\r\nF,1,small\r\n"
+         "F,1," +
+             value + "\r\n",
+         ExchangeFormat::Detect},
+        {"label.vex",
+         "Tessarin vEX File -v2.0\r\nF\r\nT,1,Huge," + value +
+             ",,,,,,0,\r\n"
+             "F,1,small\r\n",
+         ExchangeFormat::Detect},
+        {"yaps.txt", "#Yaps Data\r\n#T,a," + tenMegabytes + "#T,small#", ExchangeFormat::Detect},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.shown.clear();
+        const size_t before = db.m_records.Size();
+        const CImportOutcome outcome = ImportPath(WriteFile(c.name, c.bytes), c.format);
+        EXPECT_EQ(outcome.refused, 1u);
+        EXPECT_EQ(outcome.records, 1u);
+        EXPECT_EQ(messages.Ids(), std::vector<int>{str::kImportRowsTooLarge});
+        ASSERT_EQ(db.m_records.Size(), before + 1);
+        EXPECT_EQ(db.RecordAt(0)->GetValue(0), "before");
+        for (const auto& item : db.m_records.Items())
+            EXPECT_LE(item->PackedSize(), kMaxPackedSize);
+        for (const auto& item : db.m_types.Items())
+            EXPECT_LE(item->PackedSize(), kMaxPackedSize);
+    }
+}
+
+class Restore : public ImportFiles {
+protected:
+    Restore() {
+        CreateBuiltInTypes(db.m_types);
+        CreateBuiltInCategories(db.m_categories);
+        test::AddRecord(db, db.TypeAt(0), db.CategoryAt(0), {"old"});
+    }
+    CImportOutcome RestoreFrom(const std::string& path) {
+        CAllTypesList list(db);
+        return tessarin::Restore(db, path, list, prompt);
+    }
+    void ExpectUntouched() {
+        EXPECT_EQ(db.m_types.Size(), 18u);
+        ASSERT_EQ(db.m_records.Size(), 1u);
+        EXPECT_EQ(db.RecordAt(0)->GetValue(0), "old");
+    }
+};
+
+TEST_F(Restore, ReplacesEveryItemBuiltInsIncluded) {
+    const std::string backup = WriteFile("b.vex",
+                                         "Tessarin vEX File -v2.0\r\nF\r\n"
+                                         "T,3,Only,a,b,c,d,e,f,0,\r\n"
+                                         "F,3,new,,,,,,0,a,b,c,d,e,f,Cat,\r\n");
+    const CImportOutcome outcome = RestoreFrom(backup);
+    ASSERT_TRUE(outcome.Complete());
+    ASSERT_EQ(db.m_types.Size(), 1u);
+    EXPECT_EQ(db.TypeAt(0)->GetName(), "Only");
+    ASSERT_EQ(db.m_categories.Size(), 1u);
+    ASSERT_EQ(db.m_records.Size(), 1u);
+    EXPECT_EQ(db.RecordAt(0)->GetValue(0), "new");
+
+    // A backup of an empty database empties it.
+    ASSERT_TRUE(RestoreFrom(WriteFile("e.vex", "Tessarin vEX File -v2.0\r\nF\r\n")).Complete());
+    EXPECT_TRUE(db.m_types.Empty());
+    EXPECT_TRUE(db.m_records.Empty());
+    EXPECT_TRUE(db.m_categories.Empty());
+}
+
+TEST_F(Restore, ChangesNothingUntilTheFileIsKnownGood) {
+    struct Case {
+        std::string bytes;
+        int message;  // 0: none
+    };
+    const Case cases[] = {
+        {"Name,Login\r\nBank,me\r\n", str::kImportNotText},         // not an exchange file
+        {"Tessarin vEX File -v1.0\r\nF\r\n", str::kImportNotText},  // another version
+        {"Tessarin vEX File -v2.5\r\nF\r\n", str::kImportFutureVersion},
+        {std::string("\0", 1), str::kImportNotText},
+    };
+    for (const Case& c : cases) {
+        messages.shown.clear();
+        EXPECT_EQ(RestoreFrom(WriteFile("r.vex", c.bytes)).result, CImportOutcome::Failed);
+        EXPECT_EQ(messages.Ids(), std::vector<int>{c.message});
+        ExpectUntouched();
+    }
+    messages.shown.clear();
+    EXPECT_EQ(RestoreFrom((dir / "missing.vex").string()).result, CImportOutcome::Failed);
+    EXPECT_EQ(messages.Ids(), std::vector<int>{str::kErrorReadingImportFile});
+    ExpectUntouched();
+
+    // The password dialog cancelled: nothing changes.
+    messages.shown.clear();
+    prompt.answers = {"wrong"};
+    EXPECT_EQ(RestoreFrom(ProtectedFile("pw")).result, CImportOutcome::Cancelled);
+    ExpectUntouched();
+
+    // A backup protected with the database password restores without asking.
+    SetDatabaseKey(context, CSecret("pw"));
+    prompt.asked = 0;
+    ASSERT_TRUE(RestoreFrom(ProtectedFile("pw")).Complete());
+    EXPECT_EQ(prompt.asked, 0);
+    EXPECT_EQ(db.RecordAt(0)->GetValue(0), "secret value");
+}
+
+TEST_F(ImportFiles, ExportsAreWrittenWholeAndPrivately) {
+    test::AddRecord(db, nullptr, nullptr, {"a"});
+    const std::string path = (dir / "out.vex").string();
+    ASSERT_TRUE(ExportToFile(db, ExportFormat::Vex, ExportScope::All, nullptr, path, nullptr));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::ReadFileBytes(path).size(),
+              BuildVexText(db, RecordsInScope(db, ExportScope::All, nullptr), nullptr).size());
+
+    // Into a folder that does not exist: 602 then 603; quietly: nothing; no file either way.
+    const std::string nowhere = (dir / "no" / "out.csv").string();
+    EXPECT_FALSE(ExportToFile(db, ExportFormat::Csv, ExportScope::All, nullptr, nowhere, nullptr));
+    EXPECT_EQ(messages.Ids(),
+              (std::vector<int>{str::kErrorCreatingExportFile, str::kErrorWritingExportFile}));
+    messages.shown.clear();
+    EXPECT_FALSE(
+        WriteExchange(db, ExportFormat::Csv, ExportScope::All, nullptr, nowhere, nullptr, true));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+}
+
+// A list whose rows show the records in reverse, the last one selected.
+class CReversedList : public CAllTypesList {
+public:
+    using CAllTypesList::CAllTypesList;
+    std::vector<const CRecord*> ShownRecords() const override {
+        auto shown = CAllTypesList::ShownRecords();
+        std::reverse(shown.begin(), shown.end());
+        return shown;
+    }
+    std::vector<const CRecord*> SelectedRecords() const override {
+        return {CAllTypesList::ShownRecords().back()};
+    }
+};
+
+TEST_F(ImportFiles, ScopesFollowTheListsOrderAndSelection) {
+    test::AddRecord(db, nullptr, nullptr, {"first"});
+    test::AddRecord(db, nullptr, nullptr, {"second"})->m_deleted = true;
+    test::AddRecord(db, nullptr, nullptr, {"third"});
+    CReversedList list(db);
+    auto values = [&](ExportScope scope) {
+        std::vector<std::string> v;
+        for (const CRecord* r : RecordsInScope(db, scope, &list))
+            v.emplace_back(r->GetValue(0));
+        return v;
+    };
+    EXPECT_EQ(values(ExportScope::All), (std::vector<std::string>{"first", "third"}));
+    EXPECT_EQ(values(ExportScope::CurrentView), (std::vector<std::string>{"third", "first"}));
+    EXPECT_EQ(values(ExportScope::Selected), (std::vector<std::string>{"third"}));
+}
+
+TEST_F(ImportFiles, AutomaticBackupOnlyOfAChangedDatabaseWithRecords) {
+    EXPECT_EQ(AutoBackupFileName("", "<Standalone>"), "Tessarin--_Standalone_.vex");
+    EXPECT_EQ(AutoBackupFileName("Palm: 1", "a/b\\c*d?e\"f<g>h|i"),
+              "Tessarin-Palm_ 1-a_b_c_d_e_f_g_h_i.vex");
+    const std::string documents = (dir / "Documents").string();
+    const std::string folder = AutoBackupFolder(context.Strings(), documents);
+    EXPECT_EQ(folder, documents + "/Marrowgate/Tessarin/Backup");
+    const std::string file = folder + "/Tessarin--_Standalone_.vex";
+
+    EXPECT_FALSE(AutoBackup(db, true, documents, "", "<Standalone>"));  // no records
+    test::AddRecord(db, nullptr, nullptr, {"kept"})->m_deleted = true;
+    EXPECT_FALSE(AutoBackup(db, true, documents, "", "<Standalone>"));  // none live
+    test::AddRecord(db, nullptr, nullptr, {"kept"});
+    EXPECT_FALSE(AutoBackup(db, false, documents, "", "<Standalone>"));  // unchanged
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    SetDatabaseKey(context, CSecret("db password"));
+    ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>"));
+    const auto bytes = test::ReadFileBytes(file);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(CheckFilePassword(text, context.DatabaseKey()), 0);
+    EXPECT_EQ(text.find("kept"), std::string::npos);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace tessarin
