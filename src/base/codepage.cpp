@@ -80,9 +80,22 @@ std::optional<uint8_t> CodePointToCp1252(char32_t cp) {
 std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
-    for (char c : text)
-        AppendUtf8(out, Cp1252ToCodePoint(static_cast<uint8_t>(c)));
+    AppendCp1252AsUtf8(out, text);
     return out;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        // ASCII is the same in both: copied a run at a time.
+        size_t ascii = i;
+        while (ascii < text.size() && static_cast<uint8_t>(text[ascii]) < 0x80)
+            ++ascii;
+        out.append(text.data() + i, ascii - i);
+        if (ascii == text.size())
+            break;
+        AppendUtf8(out, Cp1252ToCodePoint(static_cast<uint8_t>(text[ascii])));
+        i = ascii + 1;
+    }
 }
 
 bool Utf8ToCp1252(std::string_view utf8, std::string& out, size_t* failedAt) {

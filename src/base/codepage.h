@@ -18,6 +18,8 @@ char32_t Cp1252ToCodePoint(uint8_t byte);
 std::optional<uint8_t> CodePointToCp1252(char32_t codePoint);
 
 std::string Cp1252ToUtf8(std::string_view text);
+// The same, appended to `out`: for writing much text without a string per piece.
+void AppendCp1252AsUtf8(std::string& out, std::string_view text);
 
 // Converts UTF-8 to Windows-1252. Fails on malformed UTF-8 or on a character that Windows-1252
 // cannot hold; `failedAt` then receives the byte offset of the offending character.

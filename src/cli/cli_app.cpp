@@ -21,6 +21,8 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeImportCommand());
     commands.push_back(MakeBackupCommand());
     commands.push_back(MakeRestoreCommand());
+    commands.push_back(MakeLsCommand());
+    commands.push_back(MakeShowCommand());
     return commands;
 }
 

@@ -56,5 +56,7 @@ std::unique_ptr<ICommand> MakeExportCommand();
 std::unique_ptr<ICommand> MakeImportCommand();
 std::unique_ptr<ICommand> MakeBackupCommand();
 std::unique_ptr<ICommand> MakeRestoreCommand();
+std::unique_ptr<ICommand> MakeLsCommand();
+std::unique_ptr<ICommand> MakeShowCommand();
 
 }  // namespace tessarin::cli

@@ -1,8 +1,14 @@
 #include "cli/json_writer.h"
 
 #include <cstdio>
+#include <ostream>
 
 namespace tessarin::cli {
+
+void CJsonWriter::Flush(std::ostream& out) {
+    out << m_out;
+    m_out.clear();
+}
 
 void CJsonWriter::NewLine() {
     m_out += '\n';

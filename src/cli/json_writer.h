@@ -3,6 +3,7 @@
 // A small JSON writer that keeps keys in the order written (the dump's schema is read by people as
 // well as programs). Strings are given as UTF-8.
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ public:
     void Bool(bool value);
 
     const std::string& Text() const { return m_out; }
+    // Writes what is written so far and lets it go, so that a long document need not be held
+    // whole.
+    void Flush(std::ostream& out);
 
 private:
     struct CLevel {

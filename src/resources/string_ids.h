@@ -221,6 +221,25 @@ inline constexpr int kCliOptionSize = 20250;
 inline constexpr int kCliOptionJson = 20251;
 inline constexpr int kCliOptionExport = 20252;
 
+// ls and show
+inline constexpr int kCliSummaryLs = 20400;
+inline constexpr int kCliSummaryShow = 20401;
+inline constexpr int kCliOptionType = 20402;
+inline constexpr int kCliOptionCategory = 20403;
+inline constexpr int kCliOptionSort = 20404;
+inline constexpr int kCliOptionFind = 20405;
+inline constexpr int kCliOptionCase = 20406;
+inline constexpr int kCliOptionWord = 20407;
+inline constexpr int kCliOptionUnmask = 20408;
+inline constexpr int kCliOptionRowsJson = 20409;
+inline constexpr int kCliNoSuchType = 20410;
+inline constexpr int kCliNoSuchCategory = 20411;
+inline constexpr int kCliBadSortColumn = 20412;
+inline constexpr int kCliBadRowNumber = 20413;
+inline constexpr int kCliNoSuchRow = 20414;
+inline constexpr int kCliRowNumberHeading = 20415;
+inline constexpr int kCliNoteHeading = 20416;
+
 // users and the database folder
 inline constexpr int kCliDatabaseNotFoundAt = 20500;
 inline constexpr int kCliNoUsers = 20501;

@@ -3,11 +3,13 @@
 // The process-wide things the core works with, in one object passed to whoever needs them: the
 // random source, the key, filler and password generators, the held key schedule of the open
 // database, the delete method and record numbers of the sync platform manager, the texts, the
-// collation, and the services that reach other processes (lock, notices) and the user (messages).
+// locale and the collation, and the services that reach other processes (lock, notices) and the
+// user (messages).
 #include <chrono>
 #include <memory>
 
 #include "base/collation.h"
+#include "base/locale.h"
 #include "base/messages.h"
 #include "base/random_source.h"
 #include "resources/string_table.h"
@@ -50,6 +52,13 @@ public:
     void SetCollation(const ICollation* collation) {
         m_collation = collation ? collation : &m_fixedCollation;
     }
+    // Dates, numbers and collation as the user's locale has them; setting one also makes it the
+    // collation. The context does not own what is set.
+    const ILocale& Locale() const { return *m_locale; }
+    void SetLocale(const ILocale* locale) {
+        m_locale = locale ? locale : &m_fixedLocale;
+        SetCollation(locale);
+    }
 
     // The lock between processes that loads and saves hold, and how long they wait for it.
     IDatabaseLock& Lock() { return *m_lock; }
@@ -85,6 +94,8 @@ private:
     CStringTable m_strings;
     CFixedCollation m_fixedCollation;
     const ICollation* m_collation = &m_fixedCollation;
+    CFixedLocale m_fixedLocale;
+    const ILocale* m_locale = &m_fixedLocale;
     std::unique_ptr<CKeySchedule> m_databaseKey;
     CNoLock m_noLock;
     IDatabaseLock* m_lock = &m_noLock;

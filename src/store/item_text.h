@@ -14,6 +14,7 @@ class CItemText {
 public:
     static constexpr size_t kMaxSlots = 16;
 
+    // Not named "slots": Qt defines that word as a macro.
     explicit CItemText(size_t count)
         : m_slots(static_cast<uint8_t>(count < kMaxSlots ? count : kMaxSlots)) {}
     CItemText(const CItemText& other);

@@ -226,6 +226,33 @@ def fixtures():
     db.schemas = {"CCategory": 1}
     yield "sorting_v4", db, None, False
 
+    # The record list: dates, masked numbers, dotted numbers and words to sort by; ties broken by
+    # the next columns; Unfiled records, a record of a type that no longer exists, a deleted one.
+    # (Items made directly, not by the helpers, leave the other files' reserved fields as they are.)
+    labels = [b"Date", b"PIN", b"Address", b"Word", b"", b""]
+    login = Item("CTypeItem", name=b"Login", values=labels, key=key(0x10), mask=0b10)
+    card = Item("CTypeItem", name=b"Card", values=[b"Expires"] + [b""] * 5, key=key(0x11))
+    home = Item("CCategoryItem", name=b"Home", key=key(0x20))
+    work = Item("CCategoryItem", name=b"Work", key=key(0x21))
+    rows = [  # type, category, mask, values, note
+        (login, work, 0b10, [b"1/2/2004", b"-5", b"10.0.0.2", b"apple"], b""),
+        (login, home, 0b10, [b"5/1/2004", b"10", b"9.255.255.255", b"Banana"], b""),
+        (card, home, 0, [b"12/1/2003", b"1.5", b"1.2.3.4", b"cherry"], b"see the apple\npie"),
+        (None, None, 0, [b"06/2004", b"3", b"192.168.1.1", b"apple"], b""),
+        (login, None, 0b10, [b"03/06", b"-0.5", b"10.0.0.2", b"banana"], b""),
+        (card, work, 0, [b"2004", b"9", b"1.2.3.4", b"Apple"], b""),
+        (login, work, 0b10, [b"8/8/2008", b"apple", b"apple", b"apple"], b"apple"),
+        (None, work, 0b10, [b"7/4/2004", b"", b"", b"date"], b""),
+    ]
+    records = [
+        Item("CRecord", values=v + [b""] * 2, note=n, key=t.key if t else bytes(8),
+             category_key=c.key if c else bytes(8), mask=m)
+        for t, c, m, v, n in rows
+    ]
+    records[6].deleted = 1
+    records[7].key = key(0x12)  # names no type
+    yield "record_list", Database(types=[login, card], categories=[home, work], records=records), None, False
+
     # Archive strings: each length prefix form at its edges, and the wide form.
     for length in (254, 255, 0xFFFD, 0xFFFE):
         piece = b"Handheld " + HIGH if length < 0x100 else b"Handheld \x80\xe9\xff " + bytes(range(0x20, 0x7F))

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Lists a 100,000-record protected database with "tessarin-cli ls" and an equal KeePassXC database
+# with "keepassxc-cli ls -R -f", alternately, and reports each run's wall time and peak memory.
+# Not part of the tests: it needs keepassxc-cli (apt-get install keepassxc) and the bench build.
+#   bench/ls_pair.sh [RECORDS] [REPETITIONS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+records=${1:-100000}
+reps=${2:-5}
+password=pair-password
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+scripts/build bench >/dev/null
+cli=build-bench/tessarin-cli
+build-bench/bench/make_ls_pair "$records" "$password" "$work/TessarinDatabase.tdb" "$work/entries.xml"
+# The weakest key derivation keepassxc-cli allows: the shortest decryption time it accepts
+# (100 ms), for which it picks AES-KDF with the rounds that take that long.
+printf '%s\n%s\n' "$password" "$password" |
+    keepassxc-cli import -q -p -t 100 "$work/entries.xml" "$work/pair.kdbx"
+printf '%s\n' "$password" | keepassxc-cli db-info -q "$work/pair.kdbx" | grep -E 'KDF|entries'
+ls -l "$work/TessarinDatabase.tdb" "$work/pair.kdbx"
+
+# Both tools must list every record.
+ours=$(printf '%s\n' "$password" | "$cli" --db "$work/TessarinDatabase.tdb" ls | wc -l)
+theirs=$(printf '%s\n' "$password" | keepassxc-cli ls -q -R -f "$work/pair.kdbx" | grep -vc '/$')
+echo "rows: tessarin-cli $((ours - 1)) (plus a header line), keepassxc-cli $theirs entries"
+
+# One measured run: "name seconds peak-KiB".
+measure() {
+    local name=$1
+    shift
+    printf '%s\n' "$password" | /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null
+    echo "$name $(cat "$work/time")"
+}
+
+for ((i = 1; i <= reps; i++)); do
+    measure keepassxc keepassxc-cli ls -q -R -f "$work/pair.kdbx"
+    measure ls "$cli" --db "$work/TessarinDatabase.tdb" ls
+    measure ls-sort-field "$cli" --db "$work/TessarinDatabase.tdb" ls --sort 3
+    measure ls-find "$cli" --db "$work/TessarinDatabase.tdb" ls --find qZ7
+    measure ls-json "$cli" --db "$work/TessarinDatabase.tdb" ls --json
+done | tee "$work/runs"
+
+# Medians per command, and the ratios to keepassxc-cli.
+awk '
+    { t[$1] = t[$1] " " $2; m[$1] = m[$1] " " $3 }
+    function median(list,   a, n, i, j, x) {
+        n = split(list, a, " ")
+        for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; j--) {
+            x = a[j]; a[j] = a[j - 1]; a[j - 1] = x
+        }
+        return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+    }
+    END {
+        kt = median(t["keepassxc"]); km = median(m["keepassxc"])
+        printf "%-14s %8s %10s %10s %12s\n", "command", "seconds", "peak MiB", "x faster", "x memory"
+        for (name in t) {
+            s = median(t[name]); p = median(m[name])
+            printf "%-14s %8.3f %10.1f %10.1f %12.3f\n", name, s, p / 1024, kt / s, p / km
+        }
+    }' "$work/runs"

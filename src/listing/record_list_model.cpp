@@ -1,0 +1,124 @@
+#include "listing/record_list_model.h"
+
+#include <algorithm>
+
+#include "base/text_case.h"
+#include "listing/text_find.h"
+
+namespace tessarin {
+
+void CRecordListModel::SetDatabase(const CDatabaseObj& database) {
+    m_database = &database;
+    m_rows.clear();
+}
+
+void CRecordListModel::SortByColumn(int column) {
+    if (column < 0 || column >= kColumnCount)
+        return;
+    m_sort = m_sort.AfterClick(column);
+    SortRows();
+}
+
+void CRecordListModel::SortRows() {
+    // Equal rows keep their places.
+    SortRecords(m_rows, m_sort, *m_database, *m_locale);
+}
+
+std::optional<size_t> CRecordListModel::RowOf(const CRecord& record) const {
+    const auto at = std::find(m_rows.begin(), m_rows.end(), &record);
+    if (at == m_rows.end())
+        return std::nullopt;
+    return static_cast<size_t>(at - m_rows.begin());
+}
+
+void CRecordListModel::Fill(const CTextFinder* finder) {
+    m_rows.clear();
+    if (!finder)
+        m_rows.reserve(m_database->m_records.Size());
+    for (const auto& item : m_database->m_records.Items()) {
+        auto& record = static_cast<CRecord&>(*item);
+        if (MatchesFilter(record, m_typeFilter, m_categoryFilter) &&
+            (!finder || finder->Matches(record)))
+            m_rows.push_back(&record);
+    }
+    // Inserting each in turn before the first row it does not sort after leaves equal records
+    // last-stored first: a stable sort of the reversed rows gives the same order.
+    std::reverse(m_rows.begin(), m_rows.end());
+    SortRows();
+}
+
+void CRecordListModel::RefillList() {
+    Fill(nullptr);
+}
+
+void CRecordListModel::RefillFiltered(std::string_view text, bool caseSensitive, bool wholeWord) {
+    const CTextFinder finder(text, caseSensitive, wholeWord);
+    Fill(&finder);
+}
+
+std::optional<size_t> CRecordListModel::InsertRecordRow(CRecord& record) {
+    if (m_typeFilter != AnyKey && m_typeFilter != record.GetTypeKey())
+        return std::nullopt;
+    const auto at = std::find_if(m_rows.begin(), m_rows.end(), [&](const CRecord* row) {
+        return CompareRecords(record, *row, m_sort, *m_database, *m_locale) <= 0;
+    });
+    const auto inserted = m_rows.insert(at, &record);
+    return static_cast<size_t>(inserted - m_rows.begin());
+}
+
+bool CRecordListModel::RemoveRecordRow(const CRecord& record) {
+    const auto at = std::find(m_rows.begin(), m_rows.end(), &record);
+    if (at == m_rows.end())
+        return false;
+    m_rows.erase(at);
+    return true;
+}
+
+bool CRecordListModel::IsNarrowed() const {
+    return m_rows.size() != m_database->m_records.CountMatching(m_typeFilter, m_categoryFilter);
+}
+
+std::string_view CRecordListModel::CellText(size_t row, int column) const {
+    if (row >= m_rows.size())
+        return {};
+    return tessarin::CellText(*m_database, *m_rows[row], column, !m_unmasked);
+}
+
+std::string CRecordListModel::ColumnTitle(int column) const {
+    return tessarin::ColumnTitle(*m_database, m_typeFilter, column);
+}
+
+std::optional<size_t> CRecordListModel::FindTypedPrefix(std::string_view prefix) const {
+    if (!IsTextColumn(m_sort.column))
+        return std::nullopt;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        const std::string_view text = CellText(row, m_sort.column);
+        if (!text.empty() && text.size() >= prefix.size() &&
+            EqualsNoCase(text.substr(0, prefix.size()), prefix))
+            return row;
+    }
+    return std::nullopt;
+}
+
+std::string_view CListCells::Text(size_t row, int column) const {
+    const CRecord* record = m_list.RowAt(row);
+    return record ? Text(*record, column) : std::string_view();
+}
+
+std::string_view CListCells::Text(const CRecord& record, int column) const {
+    if (column == kTypeColumn)
+        return m_types.NameOf(record.GetTypeKey());
+    if (column == kCategoryColumn)
+        return m_categories.NameOf(record.m_categoryKey);
+    return CellText(m_list.Database(), record, column, !m_list.Unmasked());
+}
+
+const std::string& CTypeAhead::Add(char c, int64_t nowMs, int64_t doubleClickMs) {
+    if (m_lastMs && nowMs - *m_lastMs > 2 * doubleClickMs)
+        m_prefix.clear();
+    m_lastMs = nowMs;
+    m_prefix += c;
+    return m_prefix;
+}
+
+}  // namespace tessarin

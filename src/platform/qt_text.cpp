@@ -1,0 +1,21 @@
+#include "platform/qt_text.h"
+
+#include "base/codepage.h"
+
+namespace tessarin {
+
+QString Cp1252ToQString(std::string_view text) {
+    QString out;
+    Cp1252ToQString(text, out);
+    return out;
+}
+
+void Cp1252ToQString(std::string_view text, QString& out) {
+    out.resize(static_cast<qsizetype>(text.size()));
+    QChar* chars = out.data();
+    // Every Windows-1252 character lies in the basic plane: one UTF-16 unit each.
+    for (size_t i = 0; i < text.size(); ++i)
+        chars[i] = QChar(static_cast<char16_t>(Cp1252ToCodePoint(static_cast<uint8_t>(text[i]))));
+}
+
+}  // namespace tessarin
