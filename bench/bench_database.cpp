@@ -40,13 +40,6 @@ std::vector<uint8_t> ReadWhole(const std::string& path) {
 }
 
 // The largest whole number of blocks a buffer operation takes at once.
-constexpr size_t kChunk = 65528;
-
-void CipherAll(const CKeySchedule& key, uint8_t* data, size_t size, bool encipher) {
-    for (size_t pos = 0; pos < size; pos += kChunk)
-        CipherInPlace(key, data + pos, std::min(kChunk, size - pos), encipher);
-}
-
 void BM_Load(benchmark::State& state) {
     const std::string& path = FileFor(static_cast<size_t>(state.range(0)));
     CCoreContext context;
@@ -65,7 +58,7 @@ void BM_LoadFloor(benchmark::State& state) {
     const auto key = MakeKeySchedule(CSecret(kPassword));
     for (auto _ : state) {
         std::vector<uint8_t> bytes = ReadWhole(path);
-        CipherAll(*key, bytes.data(), bytes.size(), false);
+        CipherWhole(*key, bytes.data(), bytes.size(), false);
         benchmark::DoNotOptimize(bytes.data());
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(ReadWhole(path).size()));
@@ -96,7 +89,7 @@ void BM_SaveFloor(benchmark::State& state) {
     std::vector<uint8_t> bytes(plain.size());
     for (auto _ : state) {
         std::copy(plain.begin(), plain.end(), bytes.begin());
-        CipherAll(*key, bytes.data(), bytes.size(), true);
+        CipherWhole(*key, bytes.data(), bytes.size(), true);
         const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
             state.SkipWithError("write failed");

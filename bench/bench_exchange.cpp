@@ -99,13 +99,6 @@ private:
     double m_total = 0;
 };
 
-constexpr size_t kChunk = 65528;
-
-void CipherAll(const CKeySchedule& key, uint8_t* data, size_t size, bool encipher) {
-    for (size_t pos = 0; pos < size; pos += kChunk)
-        CipherInPlace(key, data + pos, std::min(kChunk, size - pos), encipher);
-}
-
 // Writes the bytes to a new file and flushes it, as a safe write does.
 bool WriteFlushed(const std::string& path, const std::vector<uint8_t>& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -144,7 +137,7 @@ void BM_ExportFloor(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<uint8_t> bytes(plain.begin(), plain.end());
         if (format == ExportFormat::Vex)
-            CipherAll(*key, bytes.data(), bytes.size(), true);
+            CipherWhole(*key, bytes.data(), bytes.size(), true);
         if (!WriteFlushed(out, bytes))
             state.SkipWithError("write failed");
     }
@@ -212,10 +205,10 @@ void BM_ImportFloor(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<uint8_t> bytes = ReadWhole(file);
         if (format == ExportFormat::Vex)
-            CipherAll(*key, bytes.data(), bytes.size(), false);
+            CipherWhole(*key, bytes.data(), bytes.size(), false);
         benchmark::DoNotOptimize(bytes.data());
         std::copy(database.begin(), database.end(), out.begin());
-        CipherAll(*key, out.data(), out.size(), true);
+        CipherWhole(*key, out.data(), out.size(), true);
         if (!WriteFlushed(target, out))
             state.SkipWithError("write failed");
     }
@@ -265,7 +258,7 @@ void BM_ReadFloor(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<uint8_t> bytes = ReadWhole(file);
         if (format == ExportFormat::Vex)
-            CipherAll(*key, bytes.data(), bytes.size(), false);
+            CipherWhole(*key, bytes.data(), bytes.size(), false);
         benchmark::DoNotOptimize(bytes.data());
     }
     user.Stop();

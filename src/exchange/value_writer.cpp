@@ -8,13 +8,6 @@
 
 namespace tessarin {
 
-namespace {
-
-// The largest whole number of blocks a cipher buffer operation takes.
-constexpr size_t kCipherChunk = 65528;
-
-}  // namespace
-
 void AppendPlainValue(std::string& out, std::string_view value) {
     const bool special = SpanWithout(value, ',', '"', '\r', '\n') < value.size();
     const bool quoted = (!value.empty() && IsWhite(value[0])) ||
@@ -80,13 +73,6 @@ void AppendHex(std::string& out, const uint8_t* bytes, size_t size) {
         bytes += n;
         size -= n;
     }
-}
-
-void CipherWhole(const CKeySchedule& key, uint8_t* data, size_t size, bool encipher) {
-    size &= ~static_cast<size_t>(7);
-    for (size_t pos = 0; pos < size; pos += kCipherChunk)
-        CipherInPlace(key, data + pos, size - pos < kCipherChunk ? size - pos : kCipherChunk,
-                      encipher);
 }
 
 void CRowWriter::Value(std::string_view text) {

@@ -22,9 +22,6 @@ void AppendNumber(std::string& out, uint16_t value);
 // Upper-case hexadecimal, two digits a byte, high digit first.
 void AppendHex(std::string& out, const uint8_t* bytes, size_t size);
 
-// Enciphers or deciphers the whole 8-byte blocks of a buffer of any length.
-void CipherWhole(const CKeySchedule& key, uint8_t* data, size_t size, bool encipher);
-
 // One row: flags, numbers and values, joined by commas. In the protected form every value is
 // padded (its bytes, a zero, filler up to a multiple of 8), enciphered and written in hexadecimal;
 // a row's values are enciphered together, as the blocks are independent.

@@ -1,5 +1,6 @@
 #include "security/blowfish.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -152,6 +153,14 @@ void CipherInPlace(const CKeySchedule& schedule, uint8_t* buffer, size_t length,
         CipherBlocks<true>(schedule.Words(), buffer, buffer, length);
     else
         CipherBlocks<false>(schedule.Words(), buffer, buffer, length);
+}
+
+void CipherWhole(const CKeySchedule& schedule, uint8_t* buffer, size_t length, bool encipher) {
+    // The largest whole number of blocks one buffer operation takes.
+    constexpr size_t kPiece = 65528;
+    length &= ~static_cast<size_t>(7);
+    for (size_t at = 0; at < length; at += kPiece)
+        CipherInPlace(schedule, buffer + at, std::min(kPiece, length - at), encipher);
 }
 
 void EncipherCopy(const CKeySchedule& schedule, const uint8_t* source, uint8_t* destination,

@@ -37,6 +37,9 @@ void EncipherBlock(const CKeySchedule& schedule, uint32_t& left, uint32_t& right
 void DecipherBlock(const CKeySchedule& schedule, uint32_t& left, uint32_t& right);
 
 void CipherInPlace(const CKeySchedule& schedule, uint8_t* buffer, size_t length, bool encipher);
+// As CipherInPlace, for a buffer of any length: its whole 8-byte blocks, in pieces the buffer
+// operation takes.
+void CipherWhole(const CKeySchedule& schedule, uint8_t* buffer, size_t length, bool encipher);
 void EncipherCopy(const CKeySchedule& schedule, const uint8_t* source, uint8_t* destination,
                   size_t length);
 void DecipherCopy(const CKeySchedule& schedule, const uint8_t* source, uint8_t* destination,
