@@ -151,6 +151,35 @@ public:
     std::optional<CSecret> AskFilePassword() override { return CSecret(kPassword); }
 };
 
+// Imports `file` into a fresh database in each iteration. Making the database (`prepare`) and
+// freeing it are not timed; `check` tells whether the import did what it should.
+template <typename Prepare, typename Check>
+void TimeImports(benchmark::State& state, CCoreContext& context, ExchangeFormat format,
+                 const std::string& file, Prepare prepare, Check check) {
+    CPasswordPrompt prompt;
+    CUserTime user;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto database = std::make_unique<CDatabaseObj>(context);
+        prepare(*database);
+        CAllTypesList list(*database);
+        state.ResumeTiming();
+        user.Start();
+        const CImportOutcome outcome = ImportFile(*database, format, file, false, list, prompt);
+        user.Stop();
+        if (!check(outcome, *database))
+            state.SkipWithError("import failed");
+        state.PauseTiming();
+        database.reset();
+        state.ResumeTiming();
+    }
+    user.Report(state);
+}
+
+ExchangeFormat ReadAs(ExportFormat format) {
+    return format == ExportFormat::Vex ? ExchangeFormat::Detect : ExchangeFormat::Csv;
+}
+
 // Into an empty database with the same password: read, decipher, build the records, save.
 void BM_Import(benchmark::State& state) {
     const auto records = static_cast<size_t>(state.range(0));
@@ -159,28 +188,16 @@ void BM_Import(benchmark::State& state) {
     const std::string db = PathOf("import.tdb");
     CCoreContext context;
     SetDatabaseKey(context, CSecret(kPassword));
-    CPasswordPrompt prompt;
-    CUserTime user;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::filesystem::remove(db);
-        auto database = std::make_unique<CDatabaseObj>(context);
-        database->m_path = db;
-        database->m_checkBlock = MakeCheckBlock(CSecret(kPassword));
-        CAllTypesList list(*database);
-        state.ResumeTiming();
-        user.Start();
-        const CImportOutcome outcome = ImportFile(
-            *database, format == ExportFormat::Vex ? ExchangeFormat::Detect : ExchangeFormat::Csv,
-            file, false, list, prompt);
-        user.Stop();
-        if (!outcome.Complete() || outcome.records != records)
-            state.SkipWithError("import failed");
-        state.PauseTiming();
-        database.reset();
-        state.ResumeTiming();
-    }
-    user.Report(state);
+    TimeImports(
+        state, context, ReadAs(format), file,
+        [&](CDatabaseObj& database) {
+            std::filesystem::remove(db);
+            database.m_path = db;
+            database.m_checkBlock = MakeCheckBlock(CSecret(kPassword));
+        },
+        [&](const CImportOutcome& outcome, const CDatabaseObj&) {
+            return outcome.Complete() && outcome.records == records;
+        });
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(file)));
     state.counters["db_bytes"] = static_cast<double>(SizeOf(db));
 }
@@ -225,26 +242,12 @@ void BM_ImportNoSave(benchmark::State& state) {
     const std::string& file = ExportFor(records, format);
     CCoreContext context;
     SetDatabaseKey(context, CSecret(kPassword));
-    CPasswordPrompt prompt;
-    CUserTime user;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto database = std::make_unique<CDatabaseObj>(context);
-        database->m_saveSuspended = true;
-        CAllTypesList list(*database);
-        state.ResumeTiming();
-        user.Start();
-        ImportFile(*database,
-                   format == ExportFormat::Vex ? ExchangeFormat::Detect : ExchangeFormat::Csv, file,
-                   false, list, prompt);
-        user.Stop();
-        if (database->m_records.Size() != records)
-            state.SkipWithError("import failed");
-        state.PauseTiming();
-        database.reset();
-        state.ResumeTiming();
-    }
-    user.Report(state);
+    TimeImports(
+        state, context, ReadAs(format), file,
+        [](CDatabaseObj& database) { database.m_saveSuspended = true; },
+        [&](const CImportOutcome&, const CDatabaseObj& database) {
+            return database.m_records.Size() == records;
+        });
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(SizeOf(file)));
 }
 
@@ -289,20 +292,12 @@ void BM_ImportDistinctTypes(benchmark::State& state) {
     const auto records = static_cast<size_t>(state.range(0));
     const std::string& file = DistinctTypesFile(records);
     CCoreContext context;
-    CPasswordPrompt prompt;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto database = std::make_unique<CDatabaseObj>(context);
-        database->m_saveSuspended = true;
-        CAllTypesList list(*database);
-        state.ResumeTiming();
-        ImportFile(*database, ExchangeFormat::Csv, file, false, list, prompt);
-        if (database->m_types.Size() != records || database->m_categories.Size() != records)
-            state.SkipWithError("import failed");
-        state.PauseTiming();
-        database.reset();
-        state.ResumeTiming();
-    }
+    TimeImports(
+        state, context, ExchangeFormat::Csv, file,
+        [](CDatabaseObj& database) { database.m_saveSuspended = true; },
+        [&](const CImportOutcome&, const CDatabaseObj& database) {
+            return database.m_types.Size() == records && database.m_categories.Size() == records;
+        });
 }
 
 // Sizes 10,000 and 100,000 (and 1,000,000 with TESSARIN_BENCH_MILLION set); format 0 = vEX with a
