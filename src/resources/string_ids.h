@@ -2,6 +2,15 @@
 
 // Names of the string-table numbers, so that code never quotes a bare number. The texts themselves
 // live in string_table_data.cpp.
+//
+// Numbers the system itself gives keep them. The program's own further texts have ranges:
+//   20000-20999  the command-line tool
+//   21000-21999  the desktop program's shell: start-up, login, locking, main frame, menus
+//   22000-22999  the record list and the details pane
+//   23000-23999  the record, type and category dialogs, the password generator dialog
+//   24000-24999  find, the clipboard and the printed report
+//   25000-25999  the file commands, users and sync
+//   32768-34999  command prompts, numbered as their commands
 
 namespace tessarin::str {
 
