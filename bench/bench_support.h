@@ -11,6 +11,7 @@
 #include "store/core_context.h"
 #include "store/database.h"
 #include "store/database_file.h"
+#include "store/database_key.h"
 
 namespace tessarin::bench {
 

@@ -132,4 +132,23 @@ std::string Utf16ToCp1252(std::u16string_view text) {
     return out;
 }
 
+std::string Utf8ToCp1252Shown(std::string_view utf8) {
+    std::string out;
+    for (;;) {
+        std::string part;
+        size_t failedAt = 0;
+        if (Utf8ToCp1252(utf8, part, &failedAt))
+            return out + part;
+        // Keep what converted, mark the character that did not, and go on after it.
+        std::string head;
+        Utf8ToCp1252(utf8.substr(0, failedAt), head);
+        out += head;
+        out += '?';
+        size_t next = failedAt + 1;
+        while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80)
+            ++next;
+        utf8 = utf8.substr(next);
+    }
+}
+
 }  // namespace tessarin

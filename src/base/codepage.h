@@ -25,6 +25,10 @@ void AppendCp1252AsUtf8(std::string& out, std::string_view text);
 // cannot hold; `failedAt` then receives the byte offset of the offending character.
 bool Utf8ToCp1252(std::string_view utf8, std::string& out, size_t* failedAt = nullptr);
 
+// UTF-8 text (a file-system path, a terminal's text) to show in a Windows-1252 message: a character
+// Windows-1252 cannot hold, or a malformed byte sequence, becomes '?'.
+std::string Utf8ToCp1252Shown(std::string_view utf8);
+
 // Converts UTF-16 code units to Windows-1252 the way the system's wide-to-ANSI conversion does:
 // a character without a Windows-1252 form becomes '?'.
 std::string Utf16ToCp1252(std::u16string_view text);

@@ -1,8 +1,15 @@
 #include "base/error_codes.h"
 
 #include <cerrno>
+#include <cstdio>
 
 namespace tessarin {
+
+std::string HexCode(int code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(code));
+    return text;
+}
 
 bool IsVolumeUnavailable(int code) {
     switch (code) {

@@ -10,17 +10,7 @@
 namespace tessarin::cli {
 
 std::string FromTerminal(std::string_view utf8) {
-    std::string out;
-    size_t failedAt = 0;
-    if (Utf8ToCp1252(utf8, out, &failedAt))
-        return out;
-    // Keep what converted, mark the character that did not, and go on after it.
-    std::string head;
-    Utf8ToCp1252(utf8.substr(0, failedAt), head);
-    size_t next = failedAt + 1;
-    while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80)
-        ++next;
-    return head + '?' + FromTerminal(utf8.substr(next));
+    return Utf8ToCp1252Shown(utf8);
 }
 
 void WriteText(std::ostream& stream, std::string_view cp1252) {

@@ -12,15 +12,11 @@
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "security/password_rules.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
+#include "store/password_preferences.h"
 
 namespace tessarin::cli {
-
-std::string HexCode(int code) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(code));
-    return text;
-}
 
 MessageAnswer CCliMessages::Show(const CMessage& message) {
     const std::vector<std::string_view> args(message.args.begin(), message.args.end());
@@ -84,7 +80,7 @@ int CCliSession::StartPlatform() {
         return kExitOk;
     m_platformStarted = true;
     const int result = m_libraries.Load(PlatformLibraryFolder(ProgramFolder()), DocumentsFolder());
-    m_context.SetManager(&m_libraries.Manager());
+    m_context.SetPlatform(&m_libraries.Platform());
     if (result != 0)
         return Fail(str::kErrorInitializingPlatform, {HexCode(result)});
     m_context.m_hardDelete = m_libraries.Manager().GetDeleteRecordMethod();
@@ -103,7 +99,7 @@ int CCliSession::RequireDatabasePath() {
         return kExitOk;
     CCliMissingFolder prompt(*this);
     const CStartupChoice choice = ChooseUserAndDatabase(
-        m_context, m_libraries.Manager(), m_directory, Preferences(), Store(), prompt,
+        m_context, m_libraries.Platform(), m_directory, Preferences(), Store(), prompt,
         DocumentsFolder(), m_userName.empty() ? nullptr : &m_userName);
     if (choice.result == CStartupChoice::NoUser)
         return Fail(m_userName.empty() ? str::kCliNoUsers : str::kCliNoSuchUser, {m_userName});
@@ -178,7 +174,7 @@ CPreferences& CCliSession::Preferences() {
         StartPlatform();
         m_store = std::make_unique<CSettingsStore>();
         m_preferences = std::make_unique<CPreferences>(*m_store);
-        m_preferences->SetPlatformName(m_context.Manager().GetPlatformName());
+        m_preferences->SetPlatformName(m_libraries.Manager().GetPlatformName());
         m_preferences->SetUserName(m_preferences->ReadText(Pref::CurrentUser));
     }
     return *m_preferences;

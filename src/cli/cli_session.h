@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/error_codes.h"
 #include "base/messages.h"
 #include "base/secure_memory.h"
 #include "cli/cli_io.h"
@@ -62,6 +63,7 @@ public:
     // code after a message.
     int RequireDatabasePath();
     CUserDirectory& Directory() { return m_directory; }
+    IPlatformManager& Manager() { return m_libraries.Manager(); }
     CPlatformUser* CurrentUser() { return m_user; }
     IPreferenceStore& Store();
 
@@ -110,9 +112,6 @@ private:
 // How long loads and saves wait for the lock: 10 s, or what the test-only variable
 // TESSARIN_TEST_LOCK_TIMEOUT_MS says.
 std::chrono::milliseconds LockTimeout();
-
-// A system error code as messages show it: lower-case hexadecimal.
-std::string HexCode(int code);
 
 // Runs the tool on its arguments (without the program name).
 int RunCli(const std::vector<std::string>& args, CCliIo& io);

@@ -7,6 +7,7 @@
 #include "security/password.h"
 #include "store/builtins.h"
 #include "store/core_context.h"
+#include "store/database_key.h"
 
 namespace tessarin::cli {
 

@@ -5,6 +5,7 @@
 #include "cli/command.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 
 namespace tessarin::cli {

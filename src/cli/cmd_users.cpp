@@ -18,7 +18,7 @@ public:
     int Run(CCliSession& session, const CParsedArgs&) override {
         if (int code = session.StartPlatform())
             return code;
-        IPlatformManager& manager = session.Context().Manager();
+        IPlatformManager& manager = session.Manager();
         CUserDirectory& directory = session.Directory();
         directory.Build(manager, manager.GetPlatformName(), DocumentsFolder());
         const CPlatformUser* current = ChooseCurrentUser(directory, manager, session.Preferences());

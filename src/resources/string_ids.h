@@ -4,6 +4,7 @@
 // live in string_table_data.cpp.
 //
 // Numbers the system itself gives keep them. The program's own further texts have ranges:
+//   19000-19999  the core's own messages
 //   20000-20999  the command-line tool
 //   21000-21999  the desktop program's shell: start-up, login, locking, main frame, menus
 //   22000-22999  the record list and the details pane
@@ -285,5 +286,8 @@ inline constexpr int kImportRowsTooLarge = 20350;
 inline constexpr int kImportZeroByte = 20351;
 inline constexpr int kImportStoppedEarly = 20352;
 inline constexpr int kImportCheckBlockDamaged = 20353;
+
+// The core's own messages.
+inline constexpr int kPlatformFolderNotMoved = 19000;
 
 }  // namespace tessarin::str

@@ -140,6 +140,7 @@ constexpr StringTableEntry kBuiltInStrings[] = {
     {3004, "Field 5"},
     {3005, "Field 6"},
     // The command-line tool's own texts.
+    {19000, "The Tessarin database could not be moved from %s to %s (%s). It is opened where it is."},
     {20000, "Usage: tessarin-cli [--db FILE] COMMAND [OPTIONS]"},
     {20001, "Commands:"},
     {20002, "Run \"tessarin-cli COMMAND --help\" for the options of a command."},

@@ -6,9 +6,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "store/core_context.h"
-#include "store/database.h"
-
 namespace tessarin {
 
 const uint8_t kDatabaseVerificationText[40] = "Keyring check phrase for a locked file.";
@@ -34,18 +31,6 @@ CCheckBlock MakeCheckBlock(const CSecret& password) {
 
 bool IsZero(const CCheckBlock& block) {
     return std::all_of(block.begin(), block.end(), [](uint8_t b) { return b == 0; });
-}
-
-void SetDatabaseKey(CCoreContext& context, const CSecret& password) {
-    context.HoldDatabaseKey(nullptr);
-    if (!password.Empty())
-        context.HoldDatabaseKey(MakeKeySchedule(password));
-}
-
-void SetPassword(CCoreContext& context, CDatabaseObj& database, const CSecret& password) {
-    const CCheckBlock block = MakeCheckBlock(password);
-    SetDatabaseKey(context, password);
-    database.m_checkBlock = block;
 }
 
 CCheckBlock ReadCheckBlock(const std::string& databasePath) {
@@ -75,14 +60,10 @@ bool CheckPassword(const std::string& databasePath, const CSecret& password) {
     return EncipherVerification(*MakeKeySchedule(password), kDatabaseVerificationText) == stored;
 }
 
-bool CheckCurrentKey(CCoreContext& context, const std::string& databasePath) {
-    const CCheckBlock stored = ReadCheckBlock(databasePath);
-    if (IsZero(stored)) {
-        context.HoldDatabaseKey(nullptr);
-        return true;
-    }
-    const CKeySchedule* key = context.DatabaseKey();
-    return key && EncipherVerification(*key, kDatabaseVerificationText) == stored;
+bool KeyOpens(const CKeySchedule* key, const CCheckBlock& block) {
+    if (IsZero(block))
+        return key == nullptr;
+    return key && EncipherVerification(*key, kDatabaseVerificationText) == block;
 }
 
 }  // namespace tessarin

@@ -13,9 +13,6 @@
 
 namespace tessarin {
 
-class CCoreContext;
-class CDatabaseObj;
-
 using CCheckBlock = std::array<uint8_t, 40>;
 
 // "Keyring check phrase for a locked file." and its terminating zero.
@@ -32,13 +29,6 @@ CCheckBlock MakeCheckBlock(const CSecret& password);
 
 bool IsZero(const CCheckBlock& block);
 
-// Drops the held key schedule; for a non-empty password expands and holds a new one.
-void SetDatabaseKey(CCoreContext& context, const CSecret& password);
-
-// Makes the new check block and key for `password` and stores the block in the database. The caller
-// saves the database, which enciphers every item under the new key, and announces the change.
-void SetPassword(CCoreContext& context, CDatabaseObj& database, const CSecret& password);
-
 // The first 40 bytes of a database file; zeros where it cannot be read or is shorter.
 CCheckBlock ReadCheckBlock(const std::string& databasePath);
 
@@ -48,7 +38,8 @@ bool IsPasswordSet(const std::string& databasePath);
 // Whether `password` opens the database file on disk (the held key is not touched).
 bool CheckPassword(const std::string& databasePath, const CSecret& password);
 
-// Whether the held key still opens the file on disk; drops it when the file has no password.
-bool CheckCurrentKey(CCoreContext& context, const std::string& databasePath);
+// Whether `key` opens a file with this check block: none for a block of zeros (no password),
+// otherwise the key of the password the block was made with.
+bool KeyOpens(const CKeySchedule* key, const CCheckBlock& block);
 
 }  // namespace tessarin

@@ -3,8 +3,6 @@
 #include <cstring>
 
 #include "resources/string_ids.h"
-#include "resources/string_table.h"
-#include "store/preferences.h"
 
 namespace tessarin {
 
@@ -68,20 +66,6 @@ bool MeetsRequirements(const CPasswordRequirements& r, const CSecret& password) 
     if (fails(r.minDigits, digits) || fails(r.minOthers, others))
         return false;
     return r.forbidden.empty() || text.find(r.forbidden) == std::string_view::npos;
-}
-
-std::optional<CPasswordRequirements> ReadRequirements(const CPreferences& preferences) {
-    const CPrefBytes stored = preferences.ReadBytes(Pref::PasswordRequirements);
-    if (!stored.found)
-        return std::nullopt;
-    return CPasswordRequirements::FromBytes(stored.bytes.data());
-}
-
-std::string VerdictText(const CPasswordVerdict& verdict, const CStringTable& strings,
-                        const CPreferences& preferences) {
-    if (verdict.requirementsError)
-        return preferences.ReadText(Pref::PasswordRequirementsError);
-    return strings.Get(verdict.message);
 }
 
 CPasswordVerdict CheckChangePassword(const CSecret& newPassword, const CSecret& confirm,

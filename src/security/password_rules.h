@@ -11,15 +11,12 @@
 
 namespace tessarin {
 
-class CPreferences;
-class CStringTable;
-
 // The basic rule: empty (no password), or at least 2 characters that are not all the same.
 bool IsAcceptable(const CSecret& password);
 
-// The 32 bytes of the preference "Password requirements". Counts are unsigned bytes; kNoLimit in a
-// bound means no bound, and in a count of letters, digits or other characters it forbids them
-// (lower-case letters only, for the letters' count).
+// The 32 bytes of the preference "Password requirements" (see password_preferences.h). Counts are
+// unsigned bytes; kNoLimit in a bound means no bound, and in a count of letters, digits or other
+// characters it forbids them (lower-case letters only, for the letters' count).
 struct CPasswordRequirements {
     static constexpr size_t kBytes = 32;
     static constexpr uint8_t kNoLimit = 0xFF;
@@ -41,9 +38,6 @@ struct CPasswordRequirements {
 // forbidden text (case-sensitive).
 bool MeetsRequirements(const CPasswordRequirements& requirements, const CSecret& password);
 
-// "Password requirements" when it is stored with exactly 32 bytes; otherwise there are none.
-std::optional<CPasswordRequirements> ReadRequirements(const CPreferences& preferences);
-
 // What a password dialog does when "OK" is pressed: close with the new password (Accepted), or
 // show a message and stay open. The message is a string-table text (137, 138, 155) or the
 // administrator's "Password requirements error", shown as it stands (empty included).
@@ -56,10 +50,6 @@ struct CPasswordVerdict {
     static CPasswordVerdict RequirementsError() { return {0, true}; }
     friend bool operator==(const CPasswordVerdict&, const CPasswordVerdict&) = default;
 };
-
-// The text to show for a verdict that is not Accepted.
-std::string VerdictText(const CPasswordVerdict& verdict, const CStringTable& strings,
-                        const CPreferences& preferences);
 
 // Dialog 173, "Set Password" of a database that has a password: the confirmation differs (137),
 // the old password is wrong (138), the basic rule (155), the requirements when there are any.

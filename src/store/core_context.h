@@ -2,9 +2,9 @@
 
 // The process-wide things the core works with, in one object passed to whoever needs them: the
 // random source, the key, filler and password generators, the held key schedule of the open
-// database, the delete method and record numbers of the sync platform manager, the texts, the
-// locale and the collation, and the services that reach other processes (lock, notices) and the
-// user (messages).
+// database, what the store needs of the sync platform (record numbers, defaults, the delete method,
+// whether the current user syncs), the texts, the locale and the collation, and the services that
+// reach other processes (lock, notices) and the user (messages).
 #include <chrono>
 #include <memory>
 
@@ -14,11 +14,11 @@
 #include "base/random_source.h"
 #include "resources/string_table.h"
 #include "security/blowfish.h"
-#include "store/database_lock.h"
 #include "security/password_generator.h"
+#include "store/database_lock.h"
 #include "store/key_generator.h"
 #include "store/notice_channel.h"
-#include "sync/platform_manager.h"
+#include "store/store_platform.h"
 
 namespace tessarin {
 
@@ -36,11 +36,11 @@ public:
     // Draws from Random(); keeps the syllables one password hands on to the next.
     CPasswordGenerator& PasswordGenerator() { return m_passwords; }
 
-    // The sync platform manager; the built-in standalone manager unless another is set. The
-    // context does not own what is set.
-    IPlatformManager& Manager() { return *m_manager; }
-    void SetManager(IPlatformManager* manager) { m_manager = manager ? manager : &m_standalone; }
-    uint32_t NewRecordNumber() { return m_manager->GenerateRecordNumber(); }
+    // The sync platform as the store sees it; a platform without handheld unless another is set.
+    // The context does not own what is set.
+    IStorePlatform& Platform() { return *m_platform; }
+    void SetPlatform(IStorePlatform* platform) { m_platform = platform ? platform : &m_noPlatform; }
+    uint32_t NewRecordNumber() { return m_platform->GenerateRecordNumber(); }
 
     // Delete items outright instead of marking them (read from the manager once at start).
     bool m_hardDelete = false;
@@ -74,11 +74,10 @@ public:
         return m_messages->Show({id, std::move(args), icon, buttons});
     }
 
-    // Where change notices for the sync listener go, and whose changes they are: notices are
-    // delivered only while the platform reports the current user as syncing.
+    // Where change notices for the sync listener go; they are delivered only while the platform
+    // reports the current user as syncing.
     INoticePoster& Poster() { return *m_poster; }
     void SetPoster(INoticePoster* poster) { m_poster = poster ? poster : &m_noPoster; }
-    CPlatformUserRecord m_currentUser = CPlatformUserRecord::Standalone();
 
     // The key schedule of the open database, or none (no password, or locked).
     const CKeySchedule* DatabaseKey() const { return m_databaseKey.get(); }
@@ -89,8 +88,8 @@ private:
     CFillerSource m_filler;
     CKeyGenerator m_keys;
     CPasswordGenerator m_passwords{m_random};
-    CStandaloneManager m_standalone;
-    IPlatformManager* m_manager = &m_standalone;
+    CNoPlatform m_noPlatform;
+    IStorePlatform* m_platform = &m_noPlatform;
     CStringTable m_strings;
     CFixedCollation m_fixedCollation;
     const ICollation* m_collation = &m_fixedCollation;

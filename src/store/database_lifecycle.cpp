@@ -11,6 +11,7 @@
 #include "store/core_context.h"
 #include "store/database_archive.h"
 #include "store/database_file.h"
+#include "store/database_key.h"
 #include "store/file_io.h"
 
 namespace tessarin {
@@ -18,12 +19,6 @@ namespace tessarin {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string HexCode(int code) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(code));
-    return text;
-}
 
 void ReportSaveFailure(CCoreContext& context, int code, bool quiet) {
     if (IsVolumeUnavailable(code)) {
@@ -111,7 +106,7 @@ int Load(CDatabaseObj& database, const std::string& path, std::string* detail) {
     const int read = ReadDatabaseFile(database, path, detail, nullptr, &opened);
     if (read == ENOENT) {
         database.m_loadState = LoadState::Loaded;
-        if (!context.Manager().PlatformWantsDefaults())
+        if (!context.Platform().PlatformWantsDefaults())
             return 0;
         CreateBuiltInTypes(database.m_types);
         CreateBuiltInCategories(database.m_categories);
@@ -270,16 +265,12 @@ int ChangePassword(CDatabaseObj& database, const CSecret& password) {
 }
 
 void PostNotice(CCoreContext& context, const CChangeNotice& notice) {
-    const CPlatformUserRecord& user = context.m_currentUser;
-    if (context.Manager().IsPlatformUserActive(user.Name(), user.FolderName(), user.UserNumber()))
+    if (context.Platform().IsCurrentUserSyncing())
         context.Poster().Post(kListenerEndpoint, notice);
 }
 
 void PostNotices(CCoreContext& context, const CNoticeList& notices) {
-    if (notices.empty())
-        return;
-    const CPlatformUserRecord& user = context.m_currentUser;
-    if (context.Manager().IsPlatformUserActive(user.Name(), user.FolderName(), user.UserNumber()))
+    if (!notices.empty() && context.Platform().IsCurrentUserSyncing())
         context.Poster().PostAll(kListenerEndpoint, notices);
 }
 

@@ -160,7 +160,13 @@ std::string PlatformLibraryFolder(const std::string& programFolder) {
 
 CPlatformLibraries::CPlatformLibraries()
     : m_manager(std::make_unique<CStandaloneManager>()),
-      m_engine(std::make_unique<CNoSyncEngine>()) {}
+      m_engine(std::make_unique<CNoSyncEngine>()),
+      m_platform(*m_manager) {}
+
+void CPlatformLibraries::UseManager(std::unique_ptr<IPlatformManager> manager) {
+    m_platform.SetManager(*manager);
+    m_manager = std::move(manager);
+}
 
 CPlatformLibraries::~CPlatformLibraries() {
     Release();
@@ -173,10 +179,10 @@ int CPlatformLibraries::Load(const std::string& folder, const std::string& docum
     if (failed)
         return ELIBBAD;
     if (!m_managerHandle) {
-        m_manager = std::make_unique<CStandaloneManager>(documentsFolder);
+        UseManager(std::make_unique<CStandaloneManager>(documentsFolder));
         return 0;
     }
-    m_manager = std::make_unique<CLibraryManager>(m_managerHandle);
+    UseManager(std::make_unique<CLibraryManager>(m_managerHandle));
     if (const int32_t result = Initialize(m_managerHandle))
         return result;
     m_engineHandle = Open(folder, kEngineLibrary, failed);
@@ -191,7 +197,7 @@ void CPlatformLibraries::Release() {
     // The engine first, then the manager; the built-in answers serve from then on.
     m_engine = std::make_unique<CNoSyncEngine>();
     ReleaseAndClose(m_engineHandle);
-    m_manager = std::make_unique<CStandaloneManager>();
+    UseManager(std::make_unique<CStandaloneManager>());
     ReleaseAndClose(m_managerHandle);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "sync/platform_binding.h"
 #include "sync/platform_manager.h"
 
 namespace tessarin {
@@ -31,15 +32,20 @@ public:
     void Release();
 
     IPlatformManager& Manager() { return *m_manager; }
+    // The manager as the store sees it, with the current user; it follows Load and Release.
+    CPlatformBinding& Platform() { return m_platform; }
     ISyncEngine& Engine() { return *m_engine; }
     bool HasManagerLibrary() const { return m_managerHandle != nullptr; }
     bool HasEngineLibrary() const { return m_engineHandle != nullptr; }
 
 private:
+    void UseManager(std::unique_ptr<IPlatformManager> manager);
+
     void* m_managerHandle = nullptr;
     void* m_engineHandle = nullptr;
     std::unique_ptr<IPlatformManager> m_manager;
     std::unique_ptr<ISyncEngine> m_engine;
+    CPlatformBinding m_platform;
 };
 
 // The folder the libraries are looked for in: $TESSARIN_PLATFORM_DIR when set, else

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "base/codepage.h"
+#include "base/error_codes.h"
 #include "base/text_case.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
@@ -34,11 +36,56 @@ CPlatformUser* ChooseCurrentUser(CUserDirectory& directory, IPlatformManager& ma
     return directory.FindUserByName(preferences.ReadText(Pref::CurrentUser));
 }
 
-CStartupChoice ChooseUserAndDatabase(CCoreContext& context, IPlatformManager& manager,
+std::optional<std::string> FindDataFolder(CCoreContext& context, IPlatformManager& manager,
+                                          CUserDirectory& directory, CPlatformUser& user,
+                                          IPreferenceStore& store, IMissingFolderPrompt& prompt) {
+    std::string folder = directory.GetUserDataFolder(user, manager, store);
+    std::error_code error;
+    while (user.folderFromRegistry && !fs::is_directory(folder, error)) {
+        const IMissingFolderPrompt::Choice answer = prompt.Ask(folder);
+        if (answer == IMissingFolderPrompt::Choice::Cancel)
+            return std::nullopt;
+        if (answer != IMissingFolderPrompt::Choice::Change)
+            continue;
+        const std::optional<std::string> picked = prompt.PickFolder();
+        if (!picked)
+            continue;
+        if (HasDatabase(*picked)) {
+            context.ShowMessage(str::kDatabaseAlreadyExists);
+            continue;
+        }
+        directory.SetUserDataFolder(user, *picked, store);
+        return *picked;
+    }
+    return folder;
+}
+
+std::string MovePlatformFolder(CCoreContext& context, IPlatformManager& manager,
+                               CUserDirectory& directory, CPlatformUser& user,
+                               const std::string& dataFolder) {
+    if (manager.GetPlatform() != kPlatformRootFolders)
+        return dataFolder;
+    const std::string platformFolder = directory.GetUserPlatformFolder(user, manager);
+    // Folders are told apart as the file system does: on Linux, letter case matters.
+    if (platformFolder.empty() || SameFolder(platformFolder, dataFolder) ||
+        !HasDatabase(platformFolder))
+        return dataFolder;
+    const int moved = MoveDatabaseFolder(platformFolder, dataFolder);
+    if (moved == 0)
+        return dataFolder;
+    context.ShowMessage(
+        str::kPlatformFolderNotMoved,
+        {Utf8ToCp1252Shown(platformFolder), Utf8ToCp1252Shown(dataFolder), HexCode(moved)},
+        MessageIcon::Exclamation);
+    return platformFolder;
+}
+
+CStartupChoice ChooseUserAndDatabase(CCoreContext& context, CPlatformBinding& platform,
                                      CUserDirectory& directory, CPreferences& preferences,
                                      IPreferenceStore& store, IMissingFolderPrompt& prompt,
                                      const std::string& documentsFolder,
                                      const std::string* requestedUser) {
+    IPlatformManager& manager = platform.Manager();
     CStartupChoice choice;
     const std::string platformName = manager.GetPlatformName();
     preferences.SetPlatformName(platformName);
@@ -58,44 +105,26 @@ CStartupChoice ChooseUserAndDatabase(CCoreContext& context, IPlatformManager& ma
         return choice;
     }
 
-    if (manager.GetPlatform() == kPlatformRootFolders) {
-        const std::string platformFolder = directory.GetUserPlatformFolder(*user, manager);
-        const std::string dataFolder = directory.GetUserDataFolder(*user, manager, store);
-        // Folders are told apart as the file system does: on Linux, letter case matters.
-        if (!platformFolder.empty() && !SameFolder(platformFolder, dataFolder) &&
-            HasDatabase(platformFolder))
-            MoveDatabaseFolder(platformFolder, dataFolder);
+    const std::string stored = directory.GetUserDataFolder(*user, manager, store);
+    const std::string moved = MovePlatformFolder(context, manager, directory, *user, stored);
+    std::optional<std::string> folder =
+        FindDataFolder(context, manager, directory, *user, store, prompt);
+    if (!folder) {
+        choice.result = CStartupChoice::Cancelled;
+        return choice;
     }
-
-    std::string folder = directory.GetUserDataFolder(*user, manager, store);
-    std::error_code error;
-    while (user->folderFromRegistry && !fs::is_directory(folder, error)) {
-        const IMissingFolderPrompt::Choice answer = prompt.Ask(folder);
-        if (answer == IMissingFolderPrompt::Choice::Cancel) {
-            choice.result = CStartupChoice::Cancelled;
-            return choice;
-        }
-        if (answer != IMissingFolderPrompt::Choice::Change)
-            continue;
-        const std::optional<std::string> picked = prompt.PickFolder();
-        if (!picked)
-            continue;
-        if (HasDatabase(*picked)) {
-            context.ShowMessage(str::kDatabaseAlreadyExists);
-            continue;
-        }
-        directory.SetUserDataFolder(*user, *picked, store);
-        folder = *picked;
-        break;
-    }
+    // A database the move could not bring over is opened where it still is.
+    if (moved != stored)
+        folder = moved;
 
     preferences.WriteText(Pref::CurrentUser, user->Name());
     preferences.SetUserName(user->Name());
-    context.m_currentUser = user->record;
+    platform.SetCurrentUser(user->record);
 
     choice.user = user;
-    choice.dataFolder = folder;
-    choice.databasePath = DatabasePathIn(folder);
+    choice.dataFolder = *folder;
+    choice.databasePath = DatabasePathIn(*folder);
+    std::error_code error;
     choice.firstRun = !fs::exists(choice.databasePath, error);
     return choice;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "sync/platform_binding.h"
 #include "sync/user_directory.h"
 
 namespace tessarin {
@@ -38,14 +39,28 @@ struct CStartupChoice {
     bool firstRun = false;  // no database file yet
 };
 
+// The user's data folder, asking `prompt` while the folder stored for the user does not exist:
+// Retry looks again, Change takes a folder the user picks unless it already holds a database
+// (message 171), Cancel gives none.
+std::optional<std::string> FindDataFolder(CCoreContext& context, IPlatformManager& manager,
+                                          CUserDirectory& directory, CPlatformUser& user,
+                                          IPreferenceStore& store, IMissingFolderPrompt& prompt);
+
+// When the platform keeps user folders in its root, moves a database left in the user's platform
+// folder into `dataFolder`. The folder the database is in afterwards: `dataFolder`, or, when the
+// move failed (after message 19000 with both folders and the code), the platform folder, so that
+// the user's records are opened where they still are.
+std::string MovePlatformFolder(CCoreContext& context, IPlatformManager& manager,
+                               CUserDirectory& directory, CPlatformUser& user,
+                               const std::string& dataFolder);
+
 // Builds the user directory and chooses the user: `requestedUser` when given (without regard to
 // case; NoUser when nobody has that name), else the first one the platform reports as syncing,
 // else the one named by "Current User", else the first. When the platform keeps user folders in
 // its root, a database left in the user's platform folder is moved to the data folder. While the
-// stored data folder is missing, `prompt` decides; a folder picked that already holds a database
-// gives message 171. The chosen user's name is stored as "Current User", the preferences' user
-// section becomes the user's, and the context's current user is set.
-CStartupChoice ChooseUserAndDatabase(CCoreContext& context, IPlatformManager& manager,
+// stored data folder is missing, `prompt` decides. The chosen user's name is stored as "Current
+// User", the preferences' user section becomes the user's, and the platform's current user is set.
+CStartupChoice ChooseUserAndDatabase(CCoreContext& context, CPlatformBinding& platform,
                                      CUserDirectory& directory, CPreferences& preferences,
                                      IPreferenceStore& store, IMissingFolderPrompt& prompt,
                                      const std::string& documentsFolder,

@@ -1,16 +1,13 @@
 #include "sync/sync_commands.h"
 
-#include <filesystem>
-
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/core_context.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "store/preferences.h"
 
 namespace tessarin {
-
-namespace fs = std::filesystem;
 
 CMenuVisibility StartMenus(IPlatformManager& manager, ISyncEngine& engine,
                            const CPlatformUser* user) {
@@ -60,39 +57,22 @@ void RemindOfHandheldPassword(CCoreContext& context, IPlatformManager& manager) 
                             {context.Strings().Get(str::kProgramName)}, MessageIcon::Information);
 }
 
-CPlatformUser* SwitchUser(CCoreContext& context, IPlatformManager& manager,
+CPlatformUser* SwitchUser(CCoreContext& context, CPlatformBinding& platform,
                           CUserDirectory& directory, CPreferences& preferences,
                           IPreferenceStore& store, IMissingFolderPrompt& prompt, IUserSwitchUi& ui,
                           CPlatformUser* current, uint32_t command, CDatabaseObj& database) {
+    IPlatformManager& manager = platform.Manager();
     CPlatformUser* chosen = directory.FindUserByCommand(command);
     if (!chosen || chosen == current)
         return current;
     ui.SaveListSettings();
 
-    std::string folder = directory.GetUserDataFolder(*chosen, manager, store);
-    std::error_code error;
-    while (chosen->folderFromRegistry && !fs::is_directory(folder, error)) {
-        const IMissingFolderPrompt::Choice answer = prompt.Ask(folder);
-        if (answer == IMissingFolderPrompt::Choice::Cancel)
-            return current;
-        if (answer != IMissingFolderPrompt::Choice::Change)
-            continue;
-        const std::optional<std::string> picked = prompt.PickFolder();
-        if (!picked)
-            continue;
-        if (fs::exists(DatabasePathIn(*picked), error)) {
-            context.ShowMessage(str::kDatabaseAlreadyExists);
-            continue;
-        }
-        directory.SetUserDataFolder(*chosen, *picked, store);
-        folder = *picked;
-    }
-
-    if (manager.GetPlatform() == kPlatformRootFolders) {
-        const std::string platformFolder = directory.GetUserPlatformFolder(*chosen, manager);
-        if (!platformFolder.empty() && fs::exists(DatabasePathIn(platformFolder), error))
-            MoveDatabaseFolder(platformFolder, folder);
-    }
+    const std::optional<std::string> dataFolder =
+        FindDataFolder(context, manager, directory, *chosen, store, prompt);
+    if (!dataFolder)
+        return current;
+    const std::string folder =
+        MovePlatformFolder(context, manager, directory, *chosen, *dataFolder);
 
     if (IsPasswordSet(DatabasePathIn(folder))) {
         if (!ui.LogIn(*chosen))
@@ -103,7 +83,7 @@ CPlatformUser* SwitchUser(CCoreContext& context, IPlatformManager& manager,
 
     preferences.WriteText(Pref::CurrentUser, chosen->Name());
     preferences.SetUserName(chosen->Name());
-    context.m_currentUser = chosen->record;
+    platform.SetCurrentUser(chosen->record);
     database.Empty();
     Open(database, folder);
     ui.RebuildList();

@@ -61,7 +61,7 @@ public:
 
 // Command 40000 + n: makes the user of that menu item current and opens their database. Returns
 // the new current user, or the one before when the switch did not happen.
-CPlatformUser* SwitchUser(CCoreContext& context, IPlatformManager& manager,
+CPlatformUser* SwitchUser(CCoreContext& context, CPlatformBinding& platform,
                           CUserDirectory& directory, CPreferences& preferences,
                           IPreferenceStore& store, IMissingFolderPrompt& prompt, IUserSwitchUi& ui,
                           CPlatformUser* current, uint32_t command, CDatabaseObj& database);

@@ -6,6 +6,7 @@
 #include "platform/settings_store.h"
 #include "security/password.h"
 #include "store/database_file.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 
 namespace tessarin::cli {

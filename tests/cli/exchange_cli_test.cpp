@@ -3,6 +3,7 @@
 
 #include "cli/cli_fixture.h"
 #include "security/password.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 
 namespace tessarin::cli {

@@ -6,6 +6,7 @@
 #include "cli_fixture.h"
 #include "platform/settings_store.h"
 #include "security/password.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "support/child_process.h"
 #include "support/fixtures.h"

@@ -12,6 +12,7 @@
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/builtins.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"

@@ -140,11 +140,11 @@ private:
 };
 
 TEST_F(RowImport, SavesMarksAnnouncesAndShowsWhatTheFilterLets) {
-    test::CFakeManager manager;
+    test::CFakePlatform manager;
     manager.nextNumber = 100;
     manager.userActive = true;
     test::CRecordingPoster poster;
-    context.SetManager(&manager);
+    context.SetPlatform(&manager);
     context.SetPoster(&poster);
     CTypeItem* bank = test::AddType(db, "Bank");
     CFilteredList list(db, bank->m_key);

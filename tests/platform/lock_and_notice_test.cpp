@@ -145,14 +145,14 @@ protected:
     LiveExchange() {
         context.SetLock(&lock);
         context.SetPoster(&poster);
-        context.SetManager(&manager);
+        context.SetPlatform(&manager);
         manager.userActive = true;
     }
     test::CTempDir dir;
     test::CTestContext context;
     CFileLock lock;
     CSocketPoster poster;
-    test::CFakeManager manager;
+    test::CFakePlatform manager;
 };
 
 TEST_F(LiveExchange, ANoticeFromASyncComponentReReadsTheRightItem) {

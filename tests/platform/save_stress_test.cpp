@@ -15,6 +15,7 @@
 #include "platform/file_lock.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "support/child_process.h"
 #include "support/fixtures.h"

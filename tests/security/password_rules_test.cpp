@@ -1,4 +1,5 @@
 #include "security/password_rules.h"
+#include "store/password_preferences.h"
 
 #include <gtest/gtest.h>
 

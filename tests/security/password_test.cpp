@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "security/password.h"
+#include "store/database_key.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 

@@ -5,6 +5,7 @@
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/database_file.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
@@ -22,7 +23,7 @@ protected:
     Lifecycle() {
         context.SetMessages(&messages);
         context.SetPoster(&poster);
-        context.SetManager(&manager);
+        context.SetPlatform(&manager);
     }
 
     // A database of three records, saved in `folder`.
@@ -40,7 +41,7 @@ protected:
     test::CTestContext context;
     test::CRecordingMessages messages;
     test::CRecordingPoster poster;
-    test::CFakeManager manager;
+    test::CFakePlatform manager;
 };
 
 TEST_F(Lifecycle, OpeningAMissingFolderCreatesItWithTheBuiltInsSavedAtOnce) {

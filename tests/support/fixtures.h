@@ -60,16 +60,12 @@ public:
     std::vector<std::string> endpoints;
 };
 
-// A sync platform manager whose answers a test sets.
-class CFakeManager : public CStandaloneManager {
+// A sync platform whose answers a test sets.
+class CFakePlatform : public IStorePlatform {
 public:
-    bool GetDeleteRecordMethod() override { return hardDelete; }
-    bool PlatformWantsDefaults() override { return wantsDefaults; }
     uint32_t GenerateRecordNumber() override { return nextNumber ? nextNumber++ : 0; }
-    bool IsPlatformUserActive(const std::string&, const std::string&, uint32_t) override {
-        return userActive;
-    }
-    bool hardDelete = false;
+    bool PlatformWantsDefaults() override { return wantsDefaults; }
+    bool IsCurrentUserSyncing() override { return userActive; }
     bool wantsDefaults = true;
     bool userActive = false;
     uint32_t nextNumber = 0;

@@ -7,6 +7,7 @@
 
 #include "resources/string_ids.h"
 #include "security/password.h"
+#include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "store/preferences.h"
 #include "support/fixtures.h"
@@ -246,7 +247,7 @@ TEST_F(FakePlatform, StartUpChoosesTheUserAndFindsTheFolder) {
         CDatabaseObj db(context);
         ASSERT_EQ(Open(db, (dir / "platform/bob").string()), 0);
     }
-    CStartupChoice choice = ChooseUserAndDatabase(context, libraries.Manager(), directory,
+    CStartupChoice choice = ChooseUserAndDatabase(context, libraries.Platform(), directory,
                                                   preferences, store, prompt, Documents());
     ASSERT_EQ(choice.result, CStartupChoice::Ready);
     EXPECT_EQ(choice.user->Name(), "Bob");
@@ -255,7 +256,7 @@ TEST_F(FakePlatform, StartUpChoosesTheUserAndFindsTheFolder) {
     EXPECT_FALSE(fs::exists(dir / "platform/bob"));
     EXPECT_FALSE(choice.firstRun);
     EXPECT_TRUE(context.m_hardDelete);
-    EXPECT_EQ(context.m_currentUser.Name(), "Bob");
+    EXPECT_EQ(libraries.Platform().CurrentUser().Name(), "Bob");
     EXPECT_EQ(preferences.ReadText(Pref::CurrentUser), "Bob");
     EXPECT_EQ(preferences.UserName(), "Bob");
     EXPECT_EQ(store.ReadText("Preferences Palm", "Current User"), "Bob");
@@ -263,7 +264,7 @@ TEST_F(FakePlatform, StartUpChoosesTheUserAndFindsTheFolder) {
     // An active user comes first, whatever "Current User" says.
     Configure({"platform_kind=0", "platform_name=Palm", "user=Ann|ann|0|Palm|1",
                "user=Bob|bob|0|Palm|2", "active=Ann", "root_dir2=" + data + "/%s"});
-    choice = ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+    choice = ChooseUserAndDatabase(context, libraries.Platform(), directory, preferences, store,
                                    prompt, Documents());
     EXPECT_EQ(choice.user->Name(), "Ann");
     EXPECT_TRUE(choice.firstRun);
@@ -275,7 +276,7 @@ TEST_F(FakePlatform, StartUpChoosesTheUserAndFindsTheFolder) {
                       IMissingFolderPrompt::Choice::Change};
     prompt.picks = {data + "/bob", (dir / "fresh").string()};
     context.SetMessages(&messages);
-    choice = ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+    choice = ChooseUserAndDatabase(context, libraries.Platform(), directory, preferences, store,
                                    prompt, Documents());
     ASSERT_EQ(choice.result, CStartupChoice::Ready);
     EXPECT_EQ(prompt.asked.size(), 3u);
@@ -286,19 +287,19 @@ TEST_F(FakePlatform, StartUpChoosesTheUserAndFindsTheFolder) {
     // Cancel ends start-up.
     store.WriteText("Palm - ann", "User Directory", (dir / "gone again").string());
     prompt.choices = {IMissingFolderPrompt::Choice::Cancel};
-    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Platform(), directory, preferences, store,
                                     prompt, Documents())
                   .result,
               CStartupChoice::Cancelled);
 
     // A user asked for by name, and one nobody has.
     const std::string bob = "bob";
-    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Platform(), directory, preferences, store,
                                     prompt, Documents(), &bob)
                   .user->Name(),
               "Bob");
     const std::string nobody = "Carol";
-    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Manager(), directory, preferences, store,
+    EXPECT_EQ(ChooseUserAndDatabase(context, libraries.Platform(), directory, preferences, store,
                                     prompt, Documents(), &nobody)
                   .result,
               CStartupChoice::NoUser);
@@ -367,18 +368,18 @@ TEST_F(FakePlatform, NoticesReachTheListenerOnlyForAnActiveUser) {
     Configure({"platform_kind=0", "user=Ann|ann|0|Palm|1", "user=Bob|bob|0|Palm|2", "active=Ann"});
     CPlatformLibraries libraries;
     ASSERT_EQ(libraries.Load(kFakes + "/full", Documents()), 0);
-    context.SetManager(&libraries.Manager());
+    context.SetPlatform(&libraries.Platform());
     test::CRecordingPoster poster;
     context.SetPoster(&poster);
     CUserDirectory directory;
     directory.Build(libraries.Manager(), "", Documents());
-    context.m_currentUser = directory.Users()[1]->record;  // Bob does not sync
+    libraries.Platform().SetCurrentUser(directory.Users()[1]->record);  // Bob does not sync
     PostNotice(context, {kActionAdded, kKindRecord, 1});
     EXPECT_TRUE(poster.posted.empty());
-    context.m_currentUser = directory.Users()[0]->record;
+    libraries.Platform().SetCurrentUser(directory.Users()[0]->record);
     PostNotice(context, {kActionAdded, kKindRecord, 2});
     EXPECT_EQ(poster.posted, (CNoticeList{{kActionAdded, kKindRecord, 2}}));
-    context.SetManager(nullptr);
+    context.SetPlatform(nullptr);
 }
 
 }  // namespace
@@ -408,7 +409,7 @@ TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
     CPreferences preferences(store);
     CUserDirectory directory;
     CScriptedPrompt prompt;
-    const CStartupChoice start = ChooseUserAndDatabase(context, libraries.Manager(), directory,
+    const CStartupChoice start = ChooseUserAndDatabase(context, libraries.Platform(), directory,
                                                        preferences, store, prompt, Documents());
     ASSERT_EQ(start.user->Name(), "Ann");
     CDatabaseObj db(context);
@@ -425,11 +426,11 @@ TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
     CRecordingSwitchUi ui;
 
     // The current user's own item does nothing; a refused login keeps the current user.
-    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+    EXPECT_EQ(SwitchUser(context, libraries.Platform(), directory, preferences, store, prompt, ui,
                          start.user, 40000, db),
               start.user);
     ui.acceptLogin = false;
-    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+    EXPECT_EQ(SwitchUser(context, libraries.Platform(), directory, preferences, store, prompt, ui,
                          start.user, 40001, db),
               start.user);
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob"}));
@@ -438,17 +439,17 @@ TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
     ui.calls.clear();
     ui.acceptLogin = true;
     SetDatabaseKey(context, CSecret("bob's"));  // what the login dialog does on OK
-    CPlatformUser* bob = SwitchUser(context, libraries.Manager(), directory, preferences, store,
+    CPlatformUser* bob = SwitchUser(context, libraries.Platform(), directory, preferences, store,
                                     prompt, ui, start.user, 40001, db);
     ASSERT_EQ(bob->Name(), "Bob");
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob", "rebuild"}));
     ASSERT_EQ(db.m_records.Size(), 1u);
     EXPECT_EQ(db.RecordAt(0)->GetValue(0), "Bob's record");
     EXPECT_EQ(preferences.ReadText(Pref::CurrentUser), "Bob");
-    EXPECT_EQ(context.m_currentUser.Name(), "Bob");
+    EXPECT_EQ(libraries.Platform().CurrentUser().Name(), "Bob");
 
     // Back to Ann, whose database has no password: the held key is dropped.
-    EXPECT_EQ(SwitchUser(context, libraries.Manager(), directory, preferences, store, prompt, ui,
+    EXPECT_EQ(SwitchUser(context, libraries.Platform(), directory, preferences, store, prompt, ui,
                          bob, 40000, db)
                   ->Name(),
               "Ann");
