@@ -46,7 +46,7 @@ void BM_Load(benchmark::State& state) {
     SetDatabaseKey(context, CSecret(kPassword));
     for (auto _ : state) {
         CDatabaseObj database(context);
-        if (Load(database, path) != 0)
+        if (!Load(database, path).Ok())
             state.SkipWithError("load failed");
         benchmark::DoNotOptimize(database.m_records.Size());
     }
@@ -73,7 +73,7 @@ void BM_Save(benchmark::State& state) {
     Load(database, path);
     database.m_path = out;
     for (auto _ : state)
-        if (Save(database) != 0)
+        if (!Save(database).Ok())
             state.SkipWithError("save failed");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(ReadWhole(out).size()));
     std::filesystem::remove(out);

@@ -64,7 +64,7 @@ void BM_RefreshItem(benchmark::State& state) {
     CDatabaseObj database(context);
     Load(database, File());
     for (auto _ : state)
-        if (!RefreshItem(database, kKindRecord, 50000))
+        if (!RefreshItem(database, kKindRecord, 50000).item)
             state.SkipWithError("not refreshed");
 }
 

@@ -32,7 +32,7 @@ int Measure(const char* path) {
     SetDatabaseKey(context, CSecret(kPassword));
     CDatabaseObj database(context);
     const long before = StatusKb("VmHWM");
-    if (Load(database, path) != 0) {
+    if (!Load(database, path).Ok()) {
         std::fprintf(stderr, "load failed\n");
         return 1;
     }

@@ -10,8 +10,8 @@
 #include "store/builtins.h"
 #include "store/core_context.h"
 #include "store/database.h"
-#include "store/database_file.h"
 #include "store/database_key.h"
+#include "store/database_lifecycle.h"
 
 namespace tessarin::bench {
 
@@ -58,7 +58,8 @@ inline size_t MakeDatabaseFile(const std::string& path, size_t records, const ch
     CDatabaseObj database(context);
     database.m_checkBlock = MakeCheckBlock(CSecret(password));
     FillDatabase(database, records, sparse);
-    WriteDatabaseFile(database, path, nullptr);
+    database.m_path = path;
+    Save(database);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     std::fseek(f, 0, SEEK_END);
     const long size = std::ftell(f);

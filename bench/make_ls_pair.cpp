@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     CDatabaseObj database(context);
     database.m_checkBlock = MakeCheckBlock(CSecret(argv[2]));
     bench::FillDatabase(database, records);
-    if (WriteDatabaseFile(database, argv[3], nullptr) != 0) {
+    database.m_path = argv[3];
+    if (!Save(database).Ok()) {
         std::fprintf(stderr, "could not write %s\n", argv[3]);
         return 1;
     }

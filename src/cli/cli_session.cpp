@@ -21,7 +21,6 @@ namespace tessarin::cli {
 MessageAnswer CCliMessages::Show(const CMessage& message) {
     const std::vector<std::string_view> args(message.args.begin(), message.args.end());
     WriteLine(m_io.err, FormatText(m_strings.Get(message.id), args));
-    ++m_shown;
     return CSilentMessages().Show(message);
 }
 
@@ -147,26 +146,19 @@ int CCliSession::OpenExisting(CDatabaseObj& database) {
     } else {
         SetDatabaseKey(m_context, CSecret());
     }
-    std::string detail;
-    const int result = Load(database, m_databasePath, &detail);
-    if (result == -1)
-        return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
-    if (result != 0 && database.m_loadState != LoadState::Loaded)
-        return Fail(str::kCliDatabaseUnreadable, {FromTerminal(m_databasePath), detail});
-    // A failed upgrade save has shown its message already.
-    return result == 0 ? kExitOk : kExitFailure;
+    return Report(Load(database, m_databasePath));
 }
 
 int CCliSession::SaveDatabase(CDatabaseObj& database) {
-    const int shown = m_messages.Shown();
-    return SaveResult(Save(database, false), shown);
+    return Report(Save(database, false));
 }
 
-int CCliSession::SaveResult(int result, int shownBefore) {
-    // A save that could not get the lock says nothing itself; every other failure has spoken.
-    if (result == -1 && m_messages.Shown() == shownBefore)
-        return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
-    return result == 0 ? kExitOk : kExitFailure;
+int CCliSession::Report(const CStoreResult& result) {
+    if (result.Ok())
+        return kExitOk;
+    if (!result.message)
+        WriteLine(m_io.err, ResultText(result, Strings()));
+    return kExitFailure;
 }
 
 CPreferences& CCliSession::Preferences() {

@@ -17,6 +17,7 @@
 #include "store/core_context.h"
 #include "store/database.h"
 #include "store/preferences.h"
+#include "store/store_result.h"
 #include "sync/platform_loader.h"
 #include "sync/startup.h"
 #include "sync/user_directory.h"
@@ -32,12 +33,10 @@ class CCliMessages : public IMessageSink {
 public:
     CCliMessages(CCliIo& io, const CStringTable& strings) : m_io(io), m_strings(strings) {}
     MessageAnswer Show(const CMessage& message) override;
-    int Shown() const { return m_shown; }
 
 private:
     CCliIo& m_io;
     const CStringTable& m_strings;
-    int m_shown = 0;
 };
 
 class CCliSession {
@@ -78,10 +77,9 @@ public:
 
     // Saves; 0, or the exit code after the save's message.
     int SaveDatabase(CDatabaseObj& database);
-    // The exit code of a save the core made itself: 0 when `result` is 0; otherwise 1, after the
-    // lock's message when the save said nothing (`shownBefore`: messages shown before it).
-    int SaveResult(int result, int shownBefore);
-    int MessagesShown() const { return m_messages.Shown(); }
+    // The exit code of a result of the store: 0 when it is Ok; otherwise 1, after saying what went
+    // wrong unless the store has shown its own message already.
+    int Report(const CStoreResult& result);
 
     // The program's preferences (the user's settings file, and the system-wide one behind it),
     // read as the user who last logged in to the program ("Current User").

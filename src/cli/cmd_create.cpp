@@ -56,7 +56,7 @@ public:
         // Nobody else may make the file between the look and the save.
         CLockHold hold(session.Context().Lock(), session.Context().m_lockTimeout);
         if (!hold.Held())
-            return session.Fail(str::kCliLockTimeout, {FromTerminal(path)});
+            return session.Report(CStoreResult::Failure(StoreCode::LockTimeout, 0, path));
         if (std::filesystem::exists(path, error))
             return session.Fail(str::kCliDatabaseExists, {FromTerminal(path)});
         if (int code = session.SaveDatabase(database))

@@ -47,10 +47,9 @@ public:
             return code;
         CAllTypesList list(database);
         CCliFilePrompt prompt(session);
-        const int shown = session.MessagesShown();
         const CImportOutcome outcome =
             ImportFile(database, known->second, args.positional[0], false, list, prompt);
-        return ReportImport(session, outcome, shown, str::kCliImported);
+        return ReportImport(session, outcome, str::kCliImported);
     }
 };
 

@@ -21,9 +21,8 @@ public:
         if (int code = session.OpenExisting(database))
             return code;
         const std::string& folder = args.positional[0];
-        const int result = ChangeDatabaseLocation(database, folder, nullptr);
-        if (result != 0)
-            return kExitFailure;  // the move's message has been shown
+        if (int code = session.Report(ChangeDatabaseLocation(database, folder, nullptr)))
+            return code;
         session.Say(str::kCliMoved, {FromTerminal(folder)});
         return kExitOk;
     }

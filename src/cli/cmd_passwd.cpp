@@ -48,16 +48,10 @@ public:
 
         CDatabaseObj database(session.Context());
         SetDatabaseKey(session.Context(), old);
-        std::string detail;
-        const int loaded = Load(database, path, &detail);
-        if (loaded == -1)
-            return session.Fail(str::kCliLockTimeout, {FromTerminal(path)});
-        if (loaded != 0)
-            return session.Fail(str::kCliDatabaseUnreadable, {FromTerminal(path), detail});
-        SetPassword(session.Context(), database, *fresh);
-        if (int code = session.SaveDatabase(database))
+        if (int code = session.Report(Load(database, path)))
             return code;
-        NotifyAll(database);
+        if (int code = session.Report(ChangePassword(database, *fresh)))
+            return code;
         session.Say(fresh->Empty() ? str::kCliPasswordRemoved : str::kCliPasswordSet);
         return kExitOk;
     }

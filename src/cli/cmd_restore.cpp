@@ -36,9 +36,8 @@ public:
 
         CAllTypesList list(database);
         CCliFilePrompt prompt(session);
-        const int shown = session.MessagesShown();
         const CImportOutcome outcome = Restore(database, args.positional[0], list, prompt);
-        return ReportImport(session, outcome, shown, str::kCliRestored);
+        return ReportImport(session, outcome, str::kCliRestored);
     }
 
 private:

@@ -73,13 +73,13 @@ int ExportAllRecords(CCliSession& session, ExportFormat format, bool protect,
     return kExitOk;
 }
 
-int ReportImport(CCliSession& session, const CImportOutcome& outcome, int shownBefore,
-                 int countMessage) {
+int ReportImport(CCliSession& session, const CImportOutcome& outcome, int countMessage) {
     if (outcome.result != CImportOutcome::Imported)
         return kExitFailure;
-    session.Say(countMessage, {std::to_string(outcome.records)});
-    if (int code = session.SaveResult(outcome.saveResult, shownBefore))
+    // Nothing is said to be imported that was not saved.
+    if (int code = session.Report(outcome.save))
         return code;
+    session.Say(countMessage, {std::to_string(outcome.records)});
     // Rows refused or not read have been named in a message: the import is not whole.
     return outcome.Complete() ? kExitOk : kExitFailure;
 }

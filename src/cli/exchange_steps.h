@@ -21,9 +21,8 @@ std::optional<CSecret> AskNewFilePassword(CCliSession& session);
 int ExportAllRecords(CCliSession& session, ExportFormat format, bool protect,
                      const std::string& out, int successMessage);
 
-// The exit code of an import or restore, after saying how many records it made.
-int ReportImport(CCliSession& session, const CImportOutcome& outcome, int shownBefore,
-                 int countMessage);
+// The exit code of an import or restore; once its save succeeded, says how many records it made.
+int ReportImport(CCliSession& session, const CImportOutcome& outcome, int countMessage);
 
 // The password of a protected import file. On a terminal it is asked after each wrong one until
 // the input ends; otherwise one line is read, and a wrong or missing one ends the import (608).

@@ -139,7 +139,7 @@ void CRowImport::Finish() {
     m_types.Flush();
     m_categories.Flush();
     CCoreContext& context = m_database.Context();
-    m_outcome.saveResult = Save(m_database);
+    m_outcome.save = Save(m_database);
     m_list.MarkDatabaseChanged();
     PostNotices(context, m_notices);
     m_list.Refill();

@@ -7,6 +7,7 @@
 
 #include "exchange/import_row.h"
 #include "exchange/record_list.h"
+#include "store/store_result.h"
 
 namespace tessarin {
 
@@ -22,11 +23,11 @@ struct CImportOutcome {
     size_t records = 0;         // records added
     size_t refused = 0;         // rows not imported because their item would be too large
     bool stoppedEarly = false;  // part of the text was not read (a row without values, a zero byte)
-    int saveResult = 0;         // of the save that ends an import
+    CStoreResult save;          // of the save that ends an import
 
     // Everything in the text was imported and saved.
     bool Complete() const {
-        return result == Imported && refused == 0 && !stoppedEarly && saveResult == 0;
+        return result == Imported && refused == 0 && !stoppedEarly && save.Ok();
     }
 };
 

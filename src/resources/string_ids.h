@@ -289,5 +289,12 @@ inline constexpr int kImportCheckBlockDamaged = 20353;
 
 // The core's own messages.
 inline constexpr int kPlatformFolderNotMoved = 19000;
+inline constexpr int kResultLockTimeout = 19001;
+inline constexpr int kResultKeyChanged = 19002;
+inline constexpr int kResultUnreadable = 19003;
+inline constexpr int kResultNotRead = 19004;
+inline constexpr int kResultSaveSuspended = 19005;
+inline constexpr int kResultNotSaved = 19006;
+inline constexpr int kResultNestedFolders = 19007;
 
 }  // namespace tessarin::str

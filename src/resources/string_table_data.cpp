@@ -141,6 +141,13 @@ constexpr StringTableEntry kBuiltInStrings[] = {
     {3005, "Field 6"},
     // The command-line tool's own texts.
     {19000, "The Tessarin database could not be moved from %s to %s (%s). It is opened where it is."},
+    {19001, "The database %s is in use by another program. Try again later."},
+    {19002, "The password of the database %s was changed elsewhere. Nothing was read or saved: give the new password to go on."},
+    {19003, "The database %s could not be read: %s"},
+    {19004, "The database %s was not read, so nothing is saved over it."},
+    {19005, "Tessarin is locked: nothing is saved until it is unlocked."},
+    {19006, "The database %s could not be saved: %s"},
+    {19007, "A database folder cannot be moved into itself or into a folder within it: %s"},
     {20000, "Usage: tessarin-cli [--db FILE] COMMAND [OPTIONS]"},
     {20001, "Commands:"},
     {20002, "Run \"tessarin-cli COMMAND --help\" for the options of a command."},

@@ -1,10 +1,13 @@
 #include "security/password.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
+
+#include "base/file_handle.h"
 
 namespace tessarin {
 
@@ -33,19 +36,38 @@ bool IsZero(const CCheckBlock& block) {
     return std::all_of(block.begin(), block.end(), [](uint8_t b) { return b == 0; });
 }
 
-CCheckBlock ReadCheckBlock(const std::string& databasePath) {
-    CCheckBlock block{};
-    const int fd = ::open(databasePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return block;
+namespace {
+
+// Reads up to a check block's worth of bytes from the start of the file: how many were read, or -1
+// when the file cannot be opened.
+ssize_t ReadStart(const std::string& databasePath, CCheckBlock& block) {
+    const CFileHandle fd(::open(databasePath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return -1;
     size_t done = 0;
     while (done < block.size()) {
-        const ssize_t n = ::read(fd, block.data() + done, block.size() - done);
+        const ssize_t n = ::read(fd.Get(), block.data() + done, block.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
             break;
         done += static_cast<size_t>(n);
     }
-    ::close(fd);
+    return static_cast<ssize_t>(done);
+}
+
+}  // namespace
+
+CCheckBlock ReadCheckBlock(const std::string& databasePath) {
+    CCheckBlock block{};
+    ReadStart(databasePath, block);
+    return block;
+}
+
+std::optional<CCheckBlock> ReadStoredCheckBlock(const std::string& databasePath) {
+    CCheckBlock block{};
+    if (ReadStart(databasePath, block) != static_cast<ssize_t>(block.size()))
+        return std::nullopt;
     return block;
 }
 

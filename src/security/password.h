@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/secure_memory.h"
@@ -31,6 +32,8 @@ bool IsZero(const CCheckBlock& block);
 
 // The first 40 bytes of a database file; zeros where it cannot be read or is shorter.
 CCheckBlock ReadCheckBlock(const std::string& databasePath);
+// The same, but none when the file cannot be opened or holds fewer than 40 bytes.
+std::optional<CCheckBlock> ReadStoredCheckBlock(const std::string& databasePath);
 
 // Whether the database file has a password.
 bool IsPasswordSet(const std::string& databasePath);

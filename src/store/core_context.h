@@ -82,6 +82,7 @@ public:
     // The key schedule of the open database, or none (no password, or locked).
     const CKeySchedule* DatabaseKey() const { return m_databaseKey.get(); }
     void HoldDatabaseKey(std::unique_ptr<CKeySchedule> key) { m_databaseKey = std::move(key); }
+    std::unique_ptr<CKeySchedule> TakeDatabaseKey() { return std::move(m_databaseKey); }
 
 private:
     CRandomSource m_random;

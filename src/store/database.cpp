@@ -24,6 +24,7 @@ void CDatabaseObj::Empty() {
     m_records.Clear();
     m_categories.Clear();
     m_loadState = LoadState::Fresh;
+    m_fileCheckBlock.reset();
 }
 
 CItemList& CDatabaseObj::ListOf(int kind) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,6 +95,9 @@ public:
     std::string m_path;
     bool m_saveSuspended = false;
     LoadState m_loadState = LoadState::Fresh;
+    // The check block of the file as this object last read or wrote it; none before either. A save
+    // finds another one on disk only when the password was changed elsewhere.
+    std::optional<std::array<uint8_t, kCheckBlockSize>> m_fileCheckBlock;
 
 private:
     CCoreContext* m_context;

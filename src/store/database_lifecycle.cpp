@@ -20,24 +20,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void ReportSaveFailure(CCoreContext& context, int code, bool quiet) {
-    if (IsVolumeUnavailable(code)) {
-        if (!quiet)
+CStoreResult SaveFailure(CCoreContext& context, StoreCode code, int error, const std::string& path,
+                         const std::string& detail, bool quiet) {
+    CStoreResult result = CStoreResult::Failure(code, error, path, detail);
+    if (IsVolumeUnavailable(error)) {
+        if (!quiet) {
             context.ShowMessage(str::kDatabaseVolumeUnavailable, {}, MessageIcon::Error);
-        return;
+            result.message = str::kDatabaseVolumeUnavailable;
+        }
+        return result;
     }
-    context.ShowMessage(str::kErrorSavingDatabase, {HexCode(code)}, MessageIcon::Error);
+    context.ShowMessage(str::kErrorSavingDatabase, {HexCode(error)}, MessageIcon::Error);
+    result.message = str::kErrorSavingDatabase;
+    return result;
 }
 
-// Copies a damaged database file beside itself (".damaged", then ".damaged-2" and so on) before a
-// save replaces it, so that what could not be read is never lost. 0 or the errno value.
-int KeepBeside(const std::string& path) {
+// Copies the file beside itself under `suffix`, then `suffix`-2 and so on, never over an earlier
+// copy. 0 or the errno value; `keptAt` receives the copy's path (empty when there was no file).
+int KeepBeside(const std::string& path, const std::string& suffix, std::string& keptAt) {
+    keptAt.clear();
     std::error_code error;
     if (!fs::exists(path, error))
         return 0;
     for (int n = 1; n < 1000; ++n) {
-        const std::string copy = path + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        const std::string copy = path + suffix + (n == 1 ? "" : "-" + std::to_string(n));
         const int result = CopyFileNoReplace(path, copy);
+        if (result == 0)
+            keptAt = copy;
         if (!IsFileExists(result))
             return result;
     }
@@ -56,6 +65,13 @@ void RemoveStaleTemporaries(const std::string& path) {
         if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
             fs::remove(entry.path(), error);
     }
+}
+
+// Under the lock: whether the held key opens the file at `path`. A file that cannot be opened, or
+// is too short to hold a check block, is let through: reading it says what is wrong with it.
+bool HeldKeyOpensFile(CCoreContext& context, const std::string& path) {
+    const std::optional<CCheckBlock> stored = ReadStoredCheckBlock(path);
+    return !stored || KeyOpens(context.DatabaseKey(), *stored);
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
@@ -86,85 +102,110 @@ std::string DatabasePathIn(const std::string& folder) {
     return (fs::path(folder) / kDatabaseFileName).string();
 }
 
-int Open(CDatabaseObj& database, const std::string& folder) {
-    database.m_path = DatabasePathIn(folder);
+CStoreResult Open(CDatabaseObj& database, const std::string& folder) {
     std::error_code ignored;  // the load or the save reports what matters
     fs::create_directories(folder, ignored);
-    return Load(database, database.m_path);
+    return Load(database, DatabasePathIn(folder));
 }
 
-int Load(CDatabaseObj& database, const std::string& path, std::string* detail) {
+CStoreResult Load(CDatabaseObj& database, const std::string& path) {
     CCoreContext& context = database.Context();
-    database.Empty();
     CLockHold hold(context.Lock(), context.m_lockTimeout);
     if (!hold.Held()) {
+        // Emptied, and standing for a file it never read: it is never saved over.
+        database.Empty();
+        database.m_path = path;
         database.m_loadState = LoadState::Unread;
-        return -1;
+        return CStoreResult::Failure(StoreCode::LockTimeout, 0, path);
     }
+    // Deciphering under a key that no longer fits would read every item as garbage, and the next
+    // save would write that garbage over them. Nothing changes, not even the path: what is in
+    // memory still belongs to the file it came from.
+    if (!HeldKeyOpensFile(context, path))
+        return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
+    database.Empty();
     database.m_path = path;
-    bool opened = false;
-    const int read = ReadDatabaseFile(database, path, detail, nullptr, &opened);
-    if (read == ENOENT) {
+    CStoreResult read = ReadDatabaseFile(database, path);
+    if (read.code == StoreCode::OpenFailed && read.error == ENOENT) {
         database.m_loadState = LoadState::Loaded;
         if (!context.Platform().PlatformWantsDefaults())
-            return 0;
+            return CStoreResult::Success();
         CreateBuiltInTypes(database.m_types);
         CreateBuiltInCategories(database.m_categories);
         return Save(database, false);
     }
-    if (read != 0) {
+    if (!read.Ok()) {
         // A file that could not be opened is left alone; one that was opened but could not be
         // read whole is kept beside itself before anything replaces it.
-        database.m_loadState = opened ? LoadState::Partial : LoadState::Unread;
+        if (read.code == StoreCode::OpenFailed) {
+            database.m_loadState = LoadState::Unread;
+        } else {
+            database.m_loadState = LoadState::Partial;
+            database.m_fileCheckBlock = ReadStoredCheckBlock(path);
+        }
         return read;
     }
     database.m_loadState = LoadState::Loaded;
+    database.m_fileCheckBlock = database.m_checkBlock;
     database.m_types.Sort();
     database.m_categories.Sort();
     if (database.m_version < kCurrentVersion) {
         database.m_version = kCurrentVersion;
         return Save(database, true);
     }
-    return 0;
+    return CStoreResult::Success();
 }
 
-int Save(CDatabaseObj& database, bool quiet) {
+CStoreResult Save(CDatabaseObj& database, bool quiet) {
     CCoreContext& context = database.Context();
-    if (database.m_saveSuspended || database.m_loadState == LoadState::Unread)
-        return -1;
+    const std::string& path = database.m_path;
+    if (database.m_saveSuspended)
+        return CStoreResult::Failure(StoreCode::SaveSuspended, 0, path);
+    if (database.m_loadState == LoadState::Unread)
+        return CStoreResult::Failure(StoreCode::NotRead, 0, path);
     CLockHold hold(context.Lock(), context.m_lockTimeout);
     if (!hold.Held())
-        return -1;
-    RemoveStaleTemporaries(database.m_path);
+        return CStoreResult::Failure(StoreCode::LockTimeout, 0, path);
+    // Items are enciphered under the held key: it must be the key of the check block written with
+    // them, and the file must still have the password this object knows of.
+    if (!KeyOpens(context.DatabaseKey(), database.m_checkBlock))
+        return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
+    if (database.m_fileCheckBlock) {
+        const std::optional<CCheckBlock> stored = ReadStoredCheckBlock(path);
+        if (stored && *stored != *database.m_fileCheckBlock)
+            return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
+    }
+    RemoveStaleTemporaries(path);
     if (database.m_loadState == LoadState::Partial) {
-        if (const int kept = KeepBeside(database.m_path)) {
-            ReportSaveFailure(context, kept, quiet);
-            return kept;
-        }
+        std::string keptAt;
+        if (const int kept = KeepBeside(path, ".damaged", keptAt))
+            return SaveFailure(context, StoreCode::KeepFailed, kept, path,
+                               "the damaged file could not be kept beside itself", quiet);
     }
     try {
-        WriteFileSafely(database.m_path, [&](IByteSink& sink) {
+        WriteFileSafely(path, [&](IByteSink& sink) {
             StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
         });
     } catch (const CFileError& e) {
-        const int code = e.Code() ? e.Code() : EIO;
-        ReportSaveFailure(context, code, quiet);
-        return e.AtOpen() ? code : -1;
+        return SaveFailure(context, StoreCode::WriteFailed, e.Code() ? e.Code() : EIO, path,
+                           e.what(), quiet);
     }
     database.m_loadState = LoadState::Loaded;
-    return 0;
+    database.m_fileCheckBlock = database.m_checkBlock;
+    return CStoreResult::Success();
 }
 
-int MoveTo(CDatabaseObj& database, const std::string& folder) {
-    if (const int saved = Save(database, false))
+CStoreResult MoveTo(CDatabaseObj& database, const std::string& folder) {
+    if (CStoreResult saved = Save(database, false); !saved.Ok())
         return saved;
     CCoreContext& context = database.Context();
     CLockHold hold(context.Lock(), context.m_lockTimeout);
     if (!hold.Held())
-        return -1;
+        return CStoreResult::Failure(StoreCode::LockTimeout, 0, database.m_path);
     const std::string target = DatabasePathIn(folder);
     if (const int moved = MoveFileNoReplace(database.m_path, target))
-        return moved;
+        return CStoreResult::Failure(
+            IsFileExists(moved) ? StoreCode::TargetExists : StoreCode::MoveFailed, moved, target);
     if (!database.m_handheldName.empty()) {
         const std::string icons = database.m_handheldName + ".pdb";
         const fs::path from = fs::path(database.m_path).parent_path() / icons;
@@ -173,40 +214,41 @@ int MoveTo(CDatabaseObj& database, const std::string& folder) {
             MoveFileNoReplace(from.string(), (fs::path(folder) / icons).string());
     }
     database.m_path = target;
-    return 0;
+    return CStoreResult::Success();
 }
 
-int ChangeDatabaseLocation(CDatabaseObj& database, const std::string& folder,
-                           const std::function<void(const std::string&)>& storeFolder) {
+CStoreResult ChangeDatabaseLocation(CDatabaseObj& database, const std::string& folder,
+                                    const std::function<void(const std::string&)>& storeFolder) {
     // Folders are told apart as the file system does (on Linux, letter case matters).
     if (SameFolder(fs::path(database.m_path).parent_path().string(), folder))
-        return 0;
-    const int result = MoveTo(database, folder);
+        return CStoreResult::Success();
+    CStoreResult result = MoveTo(database, folder);
     CCoreContext& context = database.Context();
-    if (result == 0 || IsPathNotFound(result)) {
+    if (result.Ok() || (result.code == StoreCode::MoveFailed && IsPathNotFound(result.error))) {
         if (storeFolder)
             storeFolder(folder);
-    } else if (IsFileExists(result)) {
+    } else if (result.code == StoreCode::TargetExists) {
         context.ShowMessage(str::kDatabaseAlreadyExists);
-    } else if (result != -1) {
+        result.message = str::kDatabaseAlreadyExists;
+    } else if (result.code == StoreCode::MoveFailed) {
         context.ShowMessage(str::kErrorMovingDatabase);
+        result.message = str::kErrorMovingDatabase;
     }
     return result;
 }
 
-int MoveDatabaseFolder(const std::string& previous, const std::string& next) {
+CStoreResult MoveDatabaseFolder(const std::string& previous, const std::string& next) {
     if (previous.empty() || SameFolder(previous, next))
-        return 0;
+        return CStoreResult::Success();
     std::error_code error;
     if (!fs::exists(DatabasePathIn(previous), error))
-        return 0;
+        return CStoreResult::Success();
     // Copying a folder into itself, or removing the folder that holds the copy, would lose it all.
     if (Nested(previous, next))
-        return EINVAL;
+        return CStoreResult::Failure(StoreCode::NestedFolders, EINVAL, next);
     fs::create_directories(next, error);
     if (error)
-        return error.value();
-    int first = 0;
+        return CStoreResult::Failure(StoreCode::MoveFailed, error.value(), next);
     for (auto it = fs::recursive_directory_iterator(previous, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         const fs::path relative = fs::relative(it->path(), previous, error);
@@ -214,52 +256,78 @@ int MoveDatabaseFolder(const std::string& previous, const std::string& next) {
         if (it->is_directory(error)) {
             fs::create_directories(target, error);
         } else if (const int copied = CopyFileNoReplace(it->path().string(), target.string())) {
-            first = copied;
-            break;
+            return CStoreResult::Failure(StoreCode::MoveFailed, copied, target.string());
         }
     }
-    if (!first && error)
-        first = error.value();
-    if (first)
-        return first;
+    if (error)
+        return CStoreResult::Failure(StoreCode::MoveFailed, error.value(), previous);
     fs::remove_all(previous, error);
-    return error ? error.value() : 0;
+    if (error)
+        return CStoreResult::Failure(StoreCode::MoveFailed, error.value(), previous);
+    return CStoreResult::Success();
 }
 
-std::unique_ptr<CBaseItem> ReadItemFromFile(CDatabaseObj& database, int kind,
-                                            uint32_t recordNumber) {
-    if (recordNumber == 0)
-        return nullptr;
+CStoreResult KeepCopyBeside(CDatabaseObj& database, const std::string& suffix,
+                            std::string& keptAt) {
     CCoreContext& context = database.Context();
-    CDatabaseObj other(context);
-    // Only reads: a missing or old file is not created or upgraded from here.
     CLockHold hold(context.Lock(), context.m_lockTimeout);
     if (!hold.Held())
-        return nullptr;
+        return CStoreResult::Failure(StoreCode::LockTimeout, 0, database.m_path);
+    if (const int kept = KeepBeside(database.m_path, suffix, keptAt))
+        return CStoreResult::Failure(StoreCode::KeepFailed, kept, database.m_path);
+    return CStoreResult::Success();
+}
+
+CReadItem ReadItemFromFile(CDatabaseObj& database, int kind, uint32_t recordNumber) {
+    CReadItem read;
+    if (recordNumber == 0)
+        return read;
+    CCoreContext& context = database.Context();
+    // Only reads: a missing or old file is not created or upgraded from here.
+    CLockHold hold(context.Lock(), context.m_lockTimeout);
+    if (!hold.Held()) {
+        read.result = CStoreResult::Failure(StoreCode::LockTimeout, 0, database.m_path);
+        return read;
+    }
+    if (!HeldKeyOpensFile(context, database.m_path)) {
+        read.result = CStoreResult::Failure(StoreCode::KeyChanged, 0, database.m_path);
+        return read;
+    }
+    CDatabaseObj other(context);
     const CItemWanted wanted{kind, recordNumber};
-    if (ReadDatabaseFile(other, database.m_path, nullptr, &wanted) != 0)
-        return nullptr;
-    return other.TakeItem(kind, recordNumber);
+    read.result = ReadDatabaseFile(other, database.m_path, &wanted);
+    if (read.result.Ok())
+        read.item = other.TakeItem(kind, recordNumber);
+    return read;
 }
 
-CBaseItem* RefreshItem(CDatabaseObj& database, int kind, uint32_t recordNumber) {
-    std::unique_ptr<CBaseItem> read = ReadItemFromFile(database, kind, recordNumber);
-    if (!read)
-        return nullptr;
-    CBaseItem* item = database.FindItem(kind, recordNumber);
-    if (item)
-        item->CopyFrom(*read);
-    return item;
+CRefreshedItem RefreshItem(CDatabaseObj& database, int kind, uint32_t recordNumber) {
+    CReadItem read = ReadItemFromFile(database, kind, recordNumber);
+    CRefreshedItem refreshed{std::move(read.result)};
+    if (!read.item)
+        return refreshed;
+    refreshed.item = database.FindItem(kind, recordNumber);
+    if (refreshed.item)
+        refreshed.item->CopyFrom(*read.item);
+    return refreshed;
 }
 
-int ReloadAll(CDatabaseObj& database, const std::string& folder) {
-    database.Empty();
+CStoreResult ReloadAll(CDatabaseObj& database, const std::string& folder) {
+    // The load empties the database itself, once it knows that the file can be read.
     return Open(database, folder);
 }
 
-int ChangePassword(CDatabaseObj& database, const CSecret& password) {
-    SetPassword(database.Context(), database, password);
-    const int result = Save(database, false);
+CStoreResult ChangePassword(CDatabaseObj& database, const CSecret& password) {
+    CCoreContext& context = database.Context();
+    const auto oldBlock = database.m_checkBlock;
+    std::unique_ptr<CKeySchedule> oldKey = context.TakeDatabaseKey();
+    SetPassword(context, database, password);
+    CStoreResult result = Save(database, false);
+    if (!result.Ok()) {
+        database.m_checkBlock = oldBlock;
+        context.HoldDatabaseKey(std::move(oldKey));
+        return result;
+    }
     NotifyAll(database);
     return result;
 }
@@ -283,6 +351,17 @@ void NotifyAll(CDatabaseObj& database) {
     PostNotices(database.Context(), notices);
 }
 
+namespace {
+
+void Refresh(CDatabaseObj& database, int kind, uint32_t recordNumber, CNoticeOutcome& outcome) {
+    CRefreshedItem refreshed = RefreshItem(database, kind, recordNumber);
+    outcome.result = std::move(refreshed.result);
+    outcome.item = refreshed.item;
+    outcome.what = refreshed.item ? CNoticeOutcome::Changed : CNoticeOutcome::Nothing;
+}
+
+}  // namespace
+
 CNoticeOutcome HandleNotice(CDatabaseObj& database, const CChangeNotice& notice,
                             const std::string& folder) {
     CNoticeOutcome outcome;
@@ -297,18 +376,20 @@ CNoticeOutcome HandleNotice(CDatabaseObj& database, const CChangeNotice& notice,
         case kActionAdded:
             // An item already in memory (a notice that came twice) is refreshed, not doubled.
             if (database.FindItem(kind, notice.recordNumber)) {
-                outcome.item = RefreshItem(database, kind, notice.recordNumber);
-                outcome.what = outcome.item ? CNoticeOutcome::Changed : CNoticeOutcome::Nothing;
-            } else if (auto item = ReadItemFromFile(database, kind, notice.recordNumber)) {
-                CItemList& list = database.ListOf(kind);
-                outcome.item = kind == kKindRecord ? list.Add(std::move(item))
-                                                   : list.AddSorted(std::move(item));
-                outcome.what = CNoticeOutcome::Added;
+                Refresh(database, kind, notice.recordNumber, outcome);
+            } else {
+                CReadItem read = ReadItemFromFile(database, kind, notice.recordNumber);
+                outcome.result = std::move(read.result);
+                if (read.item) {
+                    CItemList& list = database.ListOf(kind);
+                    outcome.item = kind == kKindRecord ? list.Add(std::move(read.item))
+                                                       : list.AddSorted(std::move(read.item));
+                    outcome.what = CNoticeOutcome::Added;
+                }
             }
             break;
         case kActionChanged:
-            outcome.item = RefreshItem(database, kind, notice.recordNumber);
-            outcome.what = outcome.item ? CNoticeOutcome::Changed : CNoticeOutcome::Nothing;
+            Refresh(database, kind, notice.recordNumber, outcome);
             break;
         case kActionDeleted:
             outcome.removed = database.TakeItem(kind, notice.recordNumber);

@@ -10,6 +10,7 @@
 #include "base/secure_memory.h"
 #include "store/change_notice.h"
 #include "store/database.h"
+#include "store/store_result.h"
 
 namespace tessarin {
 
@@ -20,55 +21,75 @@ std::string DatabasePathIn(const std::string& folder);
 
 // Points the database at the folder's file, creating the folder (and its parents) when missing,
 // then loads it.
-int Open(CDatabaseObj& database, const std::string& folder);
+CStoreResult Open(CDatabaseObj& database, const std::string& folder);
 
-// Empties the database and reads the file at `path` into it, holding the lock throughout.
-// - -1: the lock was not obtained within the wait (nothing else changes; the file is never saved
-//   over from this state).
+// Reads the file at `path` into the database, holding the lock throughout.
+// - LockTimeout: the lock was not obtained within the wait; the database is emptied and the file
+//   is never saved over from this state.
+// - KeyChanged: the held key does not open the file (its password was changed elsewhere); nothing
+//   is read and nothing in memory changes.
 // - the file reads: types and categories are sorted by name; a file of an older version is
-//   upgraded and saved (quietly) at once, with that save's result; else 0.
-// - no file there: when the sync platform manager wants defaults, the built-in types and
-//   categories are created and saved (the save's result); otherwise 0 and the database stays empty.
-// - the file exists but cannot be opened: its errno value, and it is never saved over.
-// - the file is damaged: kLoadMalformed (or the errno value of a failed read), the lists keep what
-//   was read, and the damaged file is kept beside itself before a save replaces it.
-// `detail` receives the reason of a failure.
-int Load(CDatabaseObj& database, const std::string& path, std::string* detail = nullptr);
+//   upgraded and saved (quietly) at once, with that save's result; else Ok.
+// - no file there: when the sync platform wants defaults, the built-in types and categories are
+//   created and saved (the save's result); otherwise Ok and the database stays empty.
+// - OpenFailed: the file exists but cannot be opened; it is never saved over.
+// - ReadFailed, Malformed: the file is damaged; the lists keep what was read, and the damaged
+//   file is kept beside itself before a save replaces it.
+CStoreResult Load(CDatabaseObj& database, const std::string& path);
 
-// Writes the database to its file safely, holding the lock. -1 while saving is suspended, when the
-// lock was not obtained (no message), when the database was never read from its existing file, or
-// when writing failed part way (the previous file stays intact); otherwise 0, or the errno value of
-// a file that could not be created. Failures other than the lock are reported as messages: 172
-// for an unavailable volume (not when quiet), else 168 with the code.
-int Save(CDatabaseObj& database, bool quiet = false);
+// Writes the database to its file safely, holding the lock: SaveSuspended while the program is
+// locked, NotRead for a file that was never read, LockTimeout, KeyChanged when the held key does
+// not fit the database or the file on disk now has another password than the one last read or
+// written here (the file is left alone until the right password is given), KeepFailed when a
+// damaged file could not be kept beside itself, WriteFailed (the previous file stays intact). No
+// message for the first four; otherwise 172 for an unavailable volume (not when quiet), else 168
+// with the code.
+CStoreResult Save(CDatabaseObj& database, bool quiet = false);
 
-// Saves, then moves the file (and the companion icon file) into `folder`. 0, the save's result, or
-// the errno value of the move (EEXIST when the folder already holds a database).
-int MoveTo(CDatabaseObj& database, const std::string& folder);
+// Saves, then moves the file (and the companion icon file) into `folder`: the save's result,
+// TargetExists when the folder already holds a database, or MoveFailed with the errno value.
+CStoreResult MoveTo(CDatabaseObj& database, const std::string& folder);
 
 // The "Change Database Location" command once a folder is chosen: moves the database there unless
 // it is already there. On success (or when the old file was not found) `storeFolder` records the
-// folder as the user's database folder; otherwise message 171 (a database is already there) or 170.
-int ChangeDatabaseLocation(CDatabaseObj& database, const std::string& folder,
-                           const std::function<void(const std::string&)>& storeFolder);
+// folder as the user's database folder; otherwise message 171 (a database is already there) or 170
+// (the move failed).
+CStoreResult ChangeDatabaseLocation(CDatabaseObj& database, const std::string& folder,
+                                    const std::function<void(const std::string&)>& storeFolder);
 
 // Moves a user's whole folder at start-up: when `previous` holds a database, copies the folder tree
-// into `next`, then removes `previous`. 0 or the first errno value met; nothing is removed unless
-// everything was copied, and nothing in `next` is replaced.
-int MoveDatabaseFolder(const std::string& previous, const std::string& next);
+// into `next`, then removes `previous`. NestedFolders when one lies within the other, MoveFailed
+// with the first errno value met; nothing is removed unless everything was copied, and nothing in
+// `next` is replaced.
+CStoreResult MoveDatabaseFolder(const std::string& previous, const std::string& next);
 
-// The item of that kind (-1: any) and number as the file on disk holds it now, or none.
-std::unique_ptr<CBaseItem> ReadItemFromFile(CDatabaseObj& database, int kind,
-                                            uint32_t recordNumber);
+// Copies the database's file beside itself under `suffix` (then `suffix`-2, -3 and so on; nothing
+// is overwritten), holding the lock; `keptAt` receives the copy's path. Ok with an empty `keptAt`
+// when there is no file to keep.
+CStoreResult KeepCopyBeside(CDatabaseObj& database, const std::string& suffix, std::string& keptAt);
 
-// Replaces the item in memory by the file's version of it; returns the item in memory, or none.
-CBaseItem* RefreshItem(CDatabaseObj& database, int kind, uint32_t recordNumber);
+// The item of that kind (-1: any) and number as the file on disk holds it now, or none; nothing is
+// read when the lock is not obtained or the held key does not open the file (KeyChanged).
+struct CReadItem {
+    CStoreResult result;
+    std::unique_ptr<CBaseItem> item;
+};
+CReadItem ReadItemFromFile(CDatabaseObj& database, int kind, uint32_t recordNumber);
 
-// Empties the database and opens the folder's file again.
-int ReloadAll(CDatabaseObj& database, const std::string& folder);
+// Replaces the item in memory by the file's version of it; the item in memory, or none.
+struct CRefreshedItem {
+    CStoreResult result;
+    CBaseItem* item = nullptr;
+};
+CRefreshedItem RefreshItem(CDatabaseObj& database, int kind, uint32_t recordNumber);
 
-// Sets a new password (empty: none), saves, and announces every item as changed. The save's result.
-int ChangePassword(CDatabaseObj& database, const CSecret& password);
+// Reads the folder's file again into the database (see Load).
+CStoreResult ReloadAll(CDatabaseObj& database, const std::string& folder);
+
+// The one way a database password changes: sets the new password (empty: none), saves, and
+// announces every item as changed. When the save fails, the old key and check block are held
+// again and nothing is announced.
+CStoreResult ChangePassword(CDatabaseObj& database, const CSecret& password);
 
 // Delivers change notices to the sync listener while the platform reports the current user as
 // syncing; otherwise they are dropped.
@@ -82,7 +103,7 @@ struct CNoticeOutcome {
     enum What { Nothing, Reloaded, Added, Changed, Removed } what = Nothing;
     CBaseItem* item = nullptr;           // added or changed
     std::unique_ptr<CBaseItem> removed;  // taken out of memory
-    int result = 0;                      // of the reload
+    CStoreResult result;                 // of the reload or the read
 };
 
 // Acts on a received notice: 1 reloads everything from `folder`, 2 reads the item and adds it, 3

@@ -70,12 +70,12 @@ std::string MovePlatformFolder(CCoreContext& context, IPlatformManager& manager,
     if (platformFolder.empty() || SameFolder(platformFolder, dataFolder) ||
         !HasDatabase(platformFolder))
         return dataFolder;
-    const int moved = MoveDatabaseFolder(platformFolder, dataFolder);
-    if (moved == 0)
+    const CStoreResult moved = MoveDatabaseFolder(platformFolder, dataFolder);
+    if (moved.Ok())
         return dataFolder;
     context.ShowMessage(
         str::kPlatformFolderNotMoved,
-        {Utf8ToCp1252Shown(platformFolder), Utf8ToCp1252Shown(dataFolder), HexCode(moved)},
+        {Utf8ToCp1252Shown(platformFolder), Utf8ToCp1252Shown(dataFolder), HexCode(moved.error)},
         MessageIcon::Exclamation);
     return platformFolder;
 }

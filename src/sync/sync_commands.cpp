@@ -1,6 +1,7 @@
 #include "sync/sync_commands.h"
 
 #include "resources/string_ids.h"
+#include "security/blowfish.h"
 #include "security/password.h"
 #include "store/core_context.h"
 #include "store/database_key.h"
@@ -17,31 +18,40 @@ CMenuVisibility StartMenus(IPlatformManager& manager, ISyncEngine& engine,
     return menus;
 }
 
-SyncOutcome RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
+CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
                     CDatabaseObj& database, const std::string& folder, void* owner) {
+    CSyncResult result;
     if (!user)
-        return SyncOutcome::Nothing;
+        return result;
     if (!engine.CanUserSyncNow(user->record)) {
         context.ShowMessage(str::kDeviceNotConnected, {}, MessageIcon::Error);
-        return SyncOutcome::NotConnected;
+        result.outcome = SyncOutcome::NotConnected;
+        return result;
     }
-    if (!engine.PlatformSync(owner, user->record))
-        return SyncOutcome::NotRun;
+    if (!engine.PlatformSync(owner, user->record)) {
+        result.outcome = SyncOutcome::NotRun;
+        return result;
+    }
     // The handheld may have brought a new password along.
-    if (!CheckCurrentKey(context, DatabasePathIn(folder)))
-        return SyncOutcome::NeedPassword;
-    ReloadAll(database, folder);
-    return SyncOutcome::Reloaded;
+    if (!CheckCurrentKey(context, DatabasePathIn(folder))) {
+        result.outcome = SyncOutcome::NeedPassword;
+        return result;
+    }
+    result.reload = ReloadAll(database, folder);
+    // Another password may have arrived between the check and the reload.
+    result.outcome = result.reload.code == StoreCode::KeyChanged ? SyncOutcome::NeedPassword
+                                                                 : SyncOutcome::Reloaded;
+    return result;
 }
 
-SyncOutcome RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
+CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
                         CDatabaseObj& database, const std::string& folder, void* owner) {
     if (!user)
-        return SyncOutcome::Nothing;
+        return {};
     while (!engine.CanUserSyncNow(user->record)) {
         if (context.ShowMessage(str::kConnectHandheldToSync, {}, MessageIcon::Exclamation,
                                 MessageButtons::OkCancel) != MessageAnswer::Ok)
-            return SyncOutcome::NotConnected;
+            return {SyncOutcome::NotConnected, {}};
     }
     return RunSync(context, engine, user, database, folder, owner);
 }
@@ -57,37 +67,48 @@ void RemindOfHandheldPassword(CCoreContext& context, IPlatformManager& manager) 
                             {context.Strings().Get(str::kProgramName)}, MessageIcon::Information);
 }
 
-CPlatformUser* SwitchUser(CCoreContext& context, CPlatformBinding& platform,
+CSwitchOutcome SwitchUser(CCoreContext& context, CPlatformBinding& platform,
                           CUserDirectory& directory, CPreferences& preferences,
                           IPreferenceStore& store, IMissingFolderPrompt& prompt, IUserSwitchUi& ui,
                           CPlatformUser* current, uint32_t command, CDatabaseObj& database) {
     IPlatformManager& manager = platform.Manager();
+    CSwitchOutcome outcome{current, {}};
     CPlatformUser* chosen = directory.FindUserByCommand(command);
     if (!chosen || chosen == current)
-        return current;
+        return outcome;
     ui.SaveListSettings();
 
     const std::optional<std::string> dataFolder =
         FindDataFolder(context, manager, directory, *chosen, store, prompt);
     if (!dataFolder)
-        return current;
+        return outcome;
     const std::string folder =
         MovePlatformFolder(context, manager, directory, *chosen, *dataFolder);
 
+    // The current user's key comes back when the switch does not happen.
+    std::unique_ptr<CKeySchedule> previousKey = context.TakeDatabaseKey();
+    auto keepCurrent = [&] {
+        context.HoldDatabaseKey(std::move(previousKey));
+        return outcome;
+    };
     if (IsPasswordSet(DatabasePathIn(folder))) {
         if (!ui.LogIn(*chosen))
-            return current;
+            return keepCurrent();
     } else {
         SetDatabaseKey(context, CSecret());
     }
 
+    // Opened before anything else changes: a load that reads nothing leaves the current user's
+    // database in memory, with its own path.
+    outcome.opened = Open(database, folder);
+    if (outcome.opened.code == StoreCode::KeyChanged)
+        return keepCurrent();
     preferences.WriteText(Pref::CurrentUser, chosen->Name());
     preferences.SetUserName(chosen->Name());
     platform.SetCurrentUser(chosen->record);
-    database.Empty();
-    Open(database, folder);
     ui.RebuildList();
-    return chosen;
+    outcome.user = chosen;
+    return outcome;
 }
 
 }  // namespace tessarin

@@ -4,6 +4,7 @@
 // window: the desktop program supplies what must be shown through small interfaces.
 #include <string>
 
+#include "store/store_result.h"
 #include "sync/startup.h"
 #include "sync/user_directory.h"
 
@@ -27,17 +28,22 @@ enum class SyncOutcome {
     NotConnected,  // message 193 was shown (or the automatic sync was skipped)
     NotRun,        // the engine did not sync
     NeedPassword,  // the password changed in the sync: ask for it (anything but OK ends the
-                   // program)
-    Reloaded,      // the database was read again from its file
+                   // program), then reload
+    Reloaded,      // the database was read again from its file (see `reload` for how it went)
+};
+
+struct CSyncResult {
+    SyncOutcome outcome = SyncOutcome::Nothing;
+    CStoreResult reload;  // of reading the database again
 };
 
 // "Sync": enabled while CanUserSyncNow is true for the current user.
-SyncOutcome RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
+CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
                     CDatabaseObj& database, const std::string& folder, void* owner = nullptr);
 
 // The automatic sync: while the device is not connected, message 194 (OK tries again, Cancel
 // skips); then as "Sync".
-SyncOutcome RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
+CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
                         CDatabaseObj& database, const std::string& folder, void* owner = nullptr);
 
 // "Sync Settings...": enabled while CanDisplaySyncSettings is true.
@@ -59,9 +65,17 @@ public:
     virtual void RebuildList() = 0;
 };
 
-// Command 40000 + n: makes the user of that menu item current and opens their database. Returns
-// the new current user, or the one before when the switch did not happen.
-CPlatformUser* SwitchUser(CCoreContext& context, CPlatformBinding& platform,
+struct CSwitchOutcome {
+    CPlatformUser* user = nullptr;  // current afterwards: the chosen one, or the one before
+    CStoreResult opened;            // of opening the chosen user's database
+};
+
+// Command 40000 + n: makes the user of that menu item current and opens their database. The user
+// before stays current, with their database, key and list as they were, when the switch is
+// abandoned (missing folder, login refused) or the chosen database's password changed between the
+// login and the load (KeyChanged). Any other failure to open is in `opened`: the chosen user is
+// current then, with what could be read.
+CSwitchOutcome SwitchUser(CCoreContext& context, CPlatformBinding& platform,
                           CUserDirectory& directory, CPreferences& preferences,
                           IPreferenceStore& store, IMissingFolderPrompt& prompt, IUserSwitchUi& ui,
                           CPlatformUser* current, uint32_t command, CDatabaseObj& database);

@@ -143,7 +143,7 @@ TEST_F(Cli, DumpWritesEveryFieldAsJson) {
         record.m_recordNumber = 42;
         record.m_modified = true;
         database.m_records.Add(std::move(item));
-        ASSERT_EQ(Save(database), 0);
+        ASSERT_TRUE(Save(database).Ok());
     }
     CRun dump = Run(With({"dump"}), "pw\n");
     ASSERT_EQ(dump.code, 0) << dump.err;
@@ -213,9 +213,9 @@ TEST_F(Cli, MoveCarriesTheIconFileAndRefusesAFolderWithADatabase) {
     {
         CCoreContext context;
         CDatabaseObj database(context);
-        ASSERT_EQ(Load(database, db), 0);
+        ASSERT_TRUE(Load(database, db).Ok());
         database.m_handheldName = "Handheld";
-        ASSERT_EQ(Save(database), 0);
+        ASSERT_TRUE(Save(database).Ok());
     }
     test::WriteFileBytes(dir / "Handheld.pdb", {1, 2, 3});
     const std::string taken = (dir / "taken").string();

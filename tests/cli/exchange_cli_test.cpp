@@ -2,6 +2,8 @@
 #include <filesystem>
 
 #include "cli/cli_fixture.h"
+#include "cli/exchange_steps.h"
+#include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
@@ -40,7 +42,7 @@ protected:
             record.SetNote(note);
             database.m_records.Add(std::move(item));
         }
-        ASSERT_EQ(Save(database), 0);
+        ASSERT_TRUE(Save(database).Ok());
     }
 
     // The target's records as "type|category|values|note|icon|mask" lines.
@@ -48,7 +50,7 @@ protected:
         CCoreContext context;
         SetDatabaseKey(context, CSecret(password));
         CDatabaseObj database(context);
-        EXPECT_EQ(Load(database, path), 0);
+        EXPECT_TRUE(Load(database, path).Ok());
         std::vector<std::string> lines;
         for (const auto& item : database.m_records.Items()) {
             const auto& r = static_cast<const CRecord&>(*item);
@@ -207,6 +209,35 @@ TEST_F(ExchangeCli, BadUsageAndBadFiles) {
         EXPECT_EQ(run.err, c.err) << c.args[0];
     }
     EXPECT_EQ(Records(source).size(), 4u);
+}
+
+}  // namespace
+}  // namespace tessarin::cli
+
+namespace tessarin::cli {
+namespace {
+
+TEST_F(Cli, AnImportIsCountedOnlyOnceItsSaveSucceeded) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    CCliIo io{in, out, err, false};
+    CCliSession session(io, db);
+    CImportOutcome outcome;
+    outcome.records = 5;
+    outcome.save = CStoreResult::Failure(StoreCode::LockTimeout, 0, db);
+    EXPECT_EQ(ReportImport(session, outcome, str::kCliImported), kExitFailure);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find("in use by another program"), std::string::npos) << err.str();
+
+    // A save that failed with its own message is not said twice.
+    std::ostringstream out2, err2;
+    CCliIo io2{in, out2, err2, false};
+    CCliSession session2(io2, db);
+    outcome.save = CStoreResult::Failure(StoreCode::WriteFailed, ENOSPC, db);
+    outcome.save.message = str::kErrorSavingDatabase;
+    EXPECT_EQ(ReportImport(session2, outcome, str::kCliImported), kExitFailure);
+    EXPECT_EQ(out2.str(), "");
+    EXPECT_EQ(err2.str(), "");
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ protected:
         CDatabaseObj database(context);
         database.m_path = db;
         database.m_handheldName = "Ic\xF4nes";  // Windows-1252
-        ASSERT_EQ(Save(database), 0);
+        ASSERT_TRUE(Save(database).Ok());
     }
     CRun Run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--db", db, "icons"});

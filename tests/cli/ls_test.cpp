@@ -44,7 +44,7 @@ protected:
         if (password)
             database.m_checkBlock = MakeCheckBlock(CSecret(password));
         fill(database);
-        ASSERT_EQ(Save(database), 0);
+        ASSERT_TRUE(Save(database).Ok());
     }
 
     // Standard output of the tool run in a process of its own under another locale.

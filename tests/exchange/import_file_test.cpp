@@ -113,7 +113,7 @@ TEST_F(ImportFiles, DetectionPicksTheParserAndQuotesAroundThePathGo) {
 
 TEST_F(ImportFiles, TheDatabasePasswordIsTriedBeforeAsking) {
     const std::string path = ProtectedFile("same");
-    SetDatabaseKey(context, CSecret("same"));
+    SetPassword(context, db, CSecret("same"));
     const CImportOutcome outcome = ImportPath(path);
     EXPECT_TRUE(outcome.Complete());
     EXPECT_EQ(prompt.asked, 0);
@@ -122,7 +122,7 @@ TEST_F(ImportFiles, TheDatabasePasswordIsTriedBeforeAsking) {
 
 TEST_F(ImportFiles, WrongPasswordsAreAskedAgainUntilCancelled) {
     const std::string path = ProtectedFile("right");
-    SetDatabaseKey(context, CSecret("database"));
+    SetPassword(context, db, CSecret("database"));
     prompt.answers = {"wrong", "Right", ""};
     EXPECT_EQ(ImportPath(path).result, CImportOutcome::Cancelled);
     EXPECT_EQ(prompt.asked, 4);
@@ -259,7 +259,7 @@ TEST_F(Restore, ChangesNothingUntilTheFileIsKnownGood) {
     ExpectUntouched();
 
     // A backup protected with the database password restores without asking.
-    SetDatabaseKey(context, CSecret("pw"));
+    SetPassword(context, db, CSecret("pw"));
     prompt.asked = 0;
     ASSERT_TRUE(RestoreFrom(ProtectedFile("pw")).Complete());
     EXPECT_EQ(prompt.asked, 0);
@@ -334,7 +334,7 @@ TEST_F(ImportFiles, AutomaticBackupOnlyOfAChangedDatabaseWithRecords) {
     EXPECT_FALSE(AutoBackup(db, false, documents, "", "<Standalone>"));  // unchanged
     EXPECT_FALSE(std::filesystem::exists(file));
 
-    SetDatabaseKey(context, CSecret("db password"));
+    SetPassword(context, db, CSecret("db password"));
     ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>"));
     const auto bytes = test::ReadFileBytes(file);
     const std::string text(bytes.begin(), bytes.end());

@@ -165,7 +165,7 @@ TEST_F(RowImport, SavesMarksAnnouncesAndShowsWhatTheFilterLets) {
                                           {kActionAdded, kKindRecord, 104}}));
     // The file holds what was imported.
     CDatabaseObj reloaded(context);
-    ASSERT_EQ(Load(reloaded, db.m_path), 0);
+    ASSERT_TRUE(Load(reloaded, db.m_path).Ok());
     EXPECT_EQ(reloaded.m_records.Size(), 2u);
     EXPECT_EQ(reloaded.m_types.Size(), 2u);
 }

@@ -157,15 +157,15 @@ protected:
 
 TEST_F(LiveExchange, ANoticeFromASyncComponentReReadsTheRightItem) {
     CDatabaseObj mine(context);
-    ASSERT_EQ(Open(mine, dir.Path().string()), 0);
+    ASSERT_TRUE(Open(mine, dir.Path().string()).Ok());
     for (uint32_t n = 1; n <= 3; ++n)
         test::AddRecord(mine, nullptr, nullptr, {"v" + std::to_string(n)})->m_recordNumber = n;
-    ASSERT_EQ(Save(mine), 0);
+    ASSERT_TRUE(Save(mine).Ok());
     {
         CDatabaseObj theirs(context);
-        ASSERT_EQ(Load(theirs, mine.m_path), 0);
+        ASSERT_TRUE(Load(theirs, mine.m_path).Ok());
         theirs.m_records.FindByNumber(2)->SetValue(0, "synced");
-        ASSERT_EQ(Save(theirs), 0);
+        ASSERT_TRUE(Save(theirs).Ok());
     }
     CNoticeReceiver window(kMainWindowEndpoint);
     CChild post =
@@ -181,7 +181,7 @@ TEST_F(LiveExchange, ANoticeFromASyncComponentReReadsTheRightItem) {
 
 TEST_F(LiveExchange, APasswordChangeAnnouncesEveryItemInOrder) {
     CDatabaseObj db(context);
-    ASSERT_EQ(Open(db, dir.Path().string()), 0);
+    ASSERT_TRUE(Open(db, dir.Path().string()).Ok());
     for (size_t i = 0; i < db.m_types.Size(); ++i)
         db.TypeAt(i)->m_recordNumber = static_cast<uint32_t>(10 + i);
     db.CategoryAt(0)->m_recordNumber = 50;
@@ -190,7 +190,7 @@ TEST_F(LiveExchange, APasswordChangeAnnouncesEveryItemInOrder) {
     CChild listener =
         CChild::Start({kTools + "/tessarin-notice-listener", "--count", "21", "--seconds", "30"});
     ASSERT_EQ(listener.ReadLine(), "listening");
-    EXPECT_EQ(ChangePassword(db, CSecret("pw")), 0);
+    EXPECT_TRUE(ChangePassword(db, CSecret("pw")).Ok());
     for (uint32_t i = 0; i < 18; ++i)
         EXPECT_EQ(listener.ReadLine(), "3 1 " + std::to_string(10 + i));
     EXPECT_EQ(listener.ReadLine(), "3 2 50");

@@ -43,18 +43,20 @@ int Saves() {
 // A database of `records` records whose first and last record both say which save wrote them.
 std::string MakeDatabase(CCoreContext& context, const std::string& folder, size_t records) {
     CDatabaseObj db(context);
-    EXPECT_EQ(Open(db, folder), 0);
+    SetDatabaseKey(context, CSecret());
+    EXPECT_TRUE(Open(db, folder).Ok());
+    SetPassword(context, db, CSecret("stress"));
     for (size_t i = 0; i < records; ++i)
         test::AddRecord(db, db.TypeAt(i % 18), nullptr,
                         {"record " + std::to_string(i), "user", "password"}, "save 0");
-    EXPECT_EQ(Save(db), 0);
+    EXPECT_TRUE(Save(db).Ok());
     return db.m_path;
 }
 
 // Which save wrote the file, when it reads whole and consistent; -1 otherwise.
 long SaveNumberOnDisk(CCoreContext& context, const std::string& path, size_t records) {
     CDatabaseObj db(context);
-    if (Load(db, path) != 0 || db.m_records.Size() != records)
+    if (!Load(db, path).Ok() || db.m_records.Size() != records)
         return -1;
     const std::string_view first = db.RecordAt(0)->GetNote();
     const std::string_view last = db.RecordAt(records - 1)->GetNote();
@@ -72,10 +74,7 @@ size_t Temporaries(const fs::path& folder) {
 
 class SaveStress : public ::testing::Test {
 protected:
-    SaveStress() {
-        context.SetLock(&lock);
-        SetDatabaseKey(context, CSecret("stress"));
-    }
+    SaveStress() { context.SetLock(&lock); }
     test::CTempDir dir;
     test::CTestContext context;
     CFileLock lock;
@@ -94,14 +93,14 @@ TEST_F(SaveStress, KillingTheSaverAtAnyMomentLeavesTheOldOrTheNewFile) {
             CFileLock own;  // a process of its own opens the lock of its own
             context.SetLock(&own);
             CDatabaseObj db(context);
-            if (Load(db, path) != 0)
+            if (!Load(db, path).Ok())
                 return 3;
             CChild::Tell("loaded");
             for (long n = completed + 1;; ++n) {
                 const std::string note = "save " + std::to_string(n);
                 db.RecordAt(0)->SetNote(note);
                 db.RecordAt(kRecords - 1)->SetNote(note);
-                if (Save(db) != 0)
+                if (!Save(db).Ok())
                     return 4;
                 CChild::Tell(std::to_string(n));
             }
@@ -138,16 +137,16 @@ int SaveWithFileSizeLimit(CCoreContext& context, const std::string& path, rlim_t
         test::CRecordingMessages recording;
         context.SetMessages(&recording);
         CDatabaseObj db(context);
-        if (Load(db, path) != 0)
+        if (!Load(db, path).Ok())
             return 3;
         db.RecordAt(0)->SetNote(std::string(200000, 'n'));
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit cap{limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &cap);
-        const int result = Save(db);
+        const CStoreResult result = Save(db);
         for (const CMessage& m : recording.shown)
             CChild::Tell(std::to_string(m.id) + " " + (m.args.empty() ? "" : m.args[0]));
-        return result == -1 ? 0 : 5;
+        return result.code == StoreCode::WriteFailed ? 0 : 5;
     });
     for (std::string line; !(line = child.ReadLine(2000)).empty();)
         messages->push_back(std::stoi(line));
@@ -176,9 +175,11 @@ TEST_F(SaveStress, ASmallFileSystemThatFillsUpLeavesTheOldFile) {
         test::CRecordingMessages recording;
         context.SetMessages(&recording);
         CDatabaseObj db(context);
-        ASSERT_EQ(Load(db, path), 0);
+        ASSERT_TRUE(Load(db, path).Ok());
         db.RecordAt(0)->SetNote(std::string(400000, 'n'));  // more than the file system holds
-        EXPECT_EQ(Save(db), -1);
+        const CStoreResult result = Save(db);
+        EXPECT_EQ(result.code, StoreCode::WriteFailed);
+        EXPECT_EQ(result.error, ENOSPC);
         EXPECT_EQ(test::ReadFileBytes(path), before);
         ASSERT_EQ(recording.shown.size(), 1u);
         EXPECT_EQ(recording.shown[0].id, str::kErrorSavingDatabase);
@@ -198,17 +199,17 @@ TEST_F(SaveStress, TwoSaversAndALongLockHolderNeverCorruptTheFile) {
             CFileLock own;
             context.SetLock(&own);
             CDatabaseObj db(context);
-            if (Load(db, path) != 0)
+            if (!Load(db, path).Ok())
                 return 3;
             int refused = 0;
             for (int n = 1; n <= saves; ++n) {
                 const std::string note = "save " + std::to_string(id * 100000 + n);
                 db.RecordAt(0)->SetNote(note);
                 db.RecordAt(kRecords - 1)->SetNote(note);
-                const int result = Save(db);
-                if (result == -1)
+                const CStoreResult result = Save(db);
+                if (result.code == StoreCode::LockTimeout)
                     ++refused;  // the data stays in memory for the next save
-                else if (result != 0)
+                else if (!result.Ok())
                     return 4;
             }
             CChild::Tell(std::to_string(refused));
@@ -227,8 +228,8 @@ TEST_F(SaveStress, TwoSaversAndALongLockHolderNeverCorruptTheFile) {
     EXPECT_TRUE(last == 100000 + saves || last == 200000 + saves) << last;
 
     // With a third process holding the lock far longer than the wait (shortened for the test),
-    // saves are refused with -1 and no message; the next one after it lets go writes what was
-    // kept in memory.
+    // saves are refused for the lock, without a message; the next one after it lets go writes what
+    // was kept in memory.
     CChild holder =
         CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder", "1.5"});
     ASSERT_EQ(holder.ReadLine(), "held");
@@ -236,21 +237,21 @@ TEST_F(SaveStress, TwoSaversAndALongLockHolderNeverCorruptTheFile) {
     context.SetMessages(&recording);
     CDatabaseObj db(context);
     context.m_lockTimeout = 0ms;
-    EXPECT_EQ(Load(db, path), -1);
+    EXPECT_EQ(Load(db, path).code, StoreCode::LockTimeout);
     context.m_lockTimeout = 10s;
     holder.Wait();
-    ASSERT_EQ(Load(db, path), 0);
+    ASSERT_TRUE(Load(db, path).Ok());
     CChild again = CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder", "1"});
     ASSERT_EQ(again.ReadLine(), "held");
     context.m_lockTimeout = 300ms;
     db.RecordAt(0)->SetNote("kept");
     db.RecordAt(kRecords - 1)->SetNote("kept");
-    EXPECT_EQ(Save(db), -1);
+    EXPECT_EQ(Save(db).code, StoreCode::LockTimeout);
     EXPECT_TRUE(recording.shown.empty());
     again.Wait();
-    EXPECT_EQ(Save(db), 0);
+    EXPECT_TRUE(Save(db).Ok());
     CDatabaseObj reread(context);
-    ASSERT_EQ(Load(reread, path), 0);
+    ASSERT_TRUE(Load(reread, path).Ok());
     EXPECT_EQ(reread.RecordAt(0)->GetNote(), "kept");
     context.SetMessages(nullptr);
 }

@@ -245,7 +245,7 @@ TEST_F(FakePlatform, StartUpChoosesTheUserAndFindsTheFolder) {
     preferences.WriteText(Pref::CurrentUser, "BOB");
     {
         CDatabaseObj db(context);
-        ASSERT_EQ(Open(db, (dir / "platform/bob").string()), 0);
+        ASSERT_TRUE(Open(db, (dir / "platform/bob").string()).Ok());
     }
     CStartupChoice choice = ChooseUserAndDatabase(context, libraries.Platform(), directory,
                                                   preferences, store, prompt, Documents());
@@ -315,43 +315,44 @@ TEST_F(FakePlatform, SyncCommandsFollowTheEngine) {
     const CPlatformUser* ann = directory.Users()[0].get();
     context.SetMessages(&messages);
     CDatabaseObj db(context);
-    ASSERT_EQ(Open(db, folder), 0);
+    ASSERT_TRUE(Open(db, folder).Ok());
     ISyncEngine& engine = libraries.Engine();
 
-    EXPECT_EQ(RunSync(context, engine, nullptr, db, folder), SyncOutcome::Nothing);
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::NotConnected);
+    EXPECT_EQ(RunSync(context, engine, nullptr, db, folder).outcome, SyncOutcome::Nothing);
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotConnected);
     EXPECT_EQ(messages.Ids(), std::vector<int>{str::kDeviceNotConnected});
 
     Configure({"platform_kind=0", "can_sync=1", "sync_result=0", "log=" + log});
     db.TypeAt(0)->SetName("kept in memory");
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::NotRun);
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotRun);
     EXPECT_EQ(db.TypeAt(0)->GetName(), "kept in memory");  // untouched when nothing synced
 
     // A sync that rewrote the file: read again.
     Configure({"platform_kind=0", "can_sync=1", "sync_result=1"});
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::Reloaded);
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::Reloaded);
     EXPECT_EQ(db.TypeAt(0)->GetName(), "Bank Accts");
 
     // A sync that brought a new password along: it must be asked for.
     {
         CDatabaseObj other(context);
-        ASSERT_EQ(Load(other, db.m_path), 0);
-        other.m_checkBlock = MakeCheckBlock(CSecret("from the handheld"));
-        ASSERT_EQ(Save(other), 0);
+        ASSERT_TRUE(Load(other, db.m_path).Ok());
+        SetPassword(context, other, CSecret("from the handheld"));
+        ASSERT_TRUE(Save(other).Ok());
+        SetDatabaseKey(context, CSecret());
     }
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder), SyncOutcome::NeedPassword);
+    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::NeedPassword);
 
     // The automatic sync asks until the device is there, or skips on Cancel.
     messages.shown.clear();
     Configure({"platform_kind=0", "can_sync=after 2", "sync_result=0"});
     test::CRecordingMessages okTwice;  // answers OK
     context.SetMessages(&okTwice);
-    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder), SyncOutcome::NotRun);
+    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotRun);
     EXPECT_EQ(okTwice.Ids(),
               (std::vector<int>{str::kConnectHandheldToSync, str::kConnectHandheldToSync}));
     Configure({"platform_kind=0", "can_sync=0"});
     context.SetMessages(nullptr);  // the silent user cancels
-    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder), SyncOutcome::NotConnected);
+    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotConnected);
 
     Configure({"platform_kind=0", "activated=1", "can_settings=1", "log=" + log});
     EXPECT_EQ(StartMenus(libraries.Manager(), engine, ann).syncMenu, true);
@@ -390,14 +391,22 @@ namespace {
 
 class CRecordingSwitchUi : public IUserSwitchUi {
 public:
+    explicit CRecordingSwitchUi(CCoreContext& context) : m_context(context) {}
     void SaveListSettings() override { calls.push_back("save settings"); }
+    // What the login dialog does on OK: the typed password's key is held.
     bool LogIn(CPlatformUser& user) override {
         calls.push_back("log in " + user.Name());
+        if (acceptLogin)
+            SetDatabaseKey(m_context, CSecret(password));
         return acceptLogin;
     }
     void RebuildList() override { calls.push_back("rebuild"); }
     std::vector<std::string> calls;
     bool acceptLogin = true;
+    std::string password;
+
+private:
+    CCoreContext& m_context;
 };
 
 TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
@@ -413,35 +422,40 @@ TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
                                                        preferences, store, prompt, Documents());
     ASSERT_EQ(start.user->Name(), "Ann");
     CDatabaseObj db(context);
-    ASSERT_EQ(Open(db, start.dataFolder), 0);
+    ASSERT_TRUE(Open(db, start.dataFolder).Ok());
     {
         CDatabaseObj bobs(context);
-        ASSERT_EQ(Open(bobs, data + "/bob"), 0);
+        ASSERT_TRUE(Open(bobs, data + "/bob").Ok());
         test::AddRecord(bobs, nullptr, nullptr, {"Bob's record"});
         SetPassword(context, bobs, CSecret("bob's"));
-        ASSERT_EQ(Save(bobs), 0);
+        ASSERT_TRUE(Save(bobs).Ok());
         SetDatabaseKey(context, CSecret());
     }
     directory.FillUserMenu(start.user);
-    CRecordingSwitchUi ui;
+    CRecordingSwitchUi ui(context);
 
     // The current user's own item does nothing; a refused login keeps the current user.
     EXPECT_EQ(SwitchUser(context, libraries.Platform(), directory, preferences, store, prompt, ui,
-                         start.user, 40000, db),
+                         start.user, 40000, db)
+                  .user,
               start.user);
     ui.acceptLogin = false;
     EXPECT_EQ(SwitchUser(context, libraries.Platform(), directory, preferences, store, prompt, ui,
-                         start.user, 40001, db),
+                         start.user, 40001, db)
+                  .user,
               start.user);
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob"}));
     EXPECT_EQ(db.m_records.Size(), 0u);
 
     ui.calls.clear();
     ui.acceptLogin = true;
-    SetDatabaseKey(context, CSecret("bob's"));  // what the login dialog does on OK
-    CPlatformUser* bob = SwitchUser(context, libraries.Platform(), directory, preferences, store,
-                                    prompt, ui, start.user, 40001, db);
+    ui.password = "bob's";
+    const CSwitchOutcome switched =
+        SwitchUser(context, libraries.Platform(), directory, preferences, store, prompt, ui,
+                   start.user, 40001, db);
+    CPlatformUser* bob = switched.user;
     ASSERT_EQ(bob->Name(), "Bob");
+    EXPECT_TRUE(switched.opened.Ok());
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"save settings", "log in Bob", "rebuild"}));
     ASSERT_EQ(db.m_records.Size(), 1u);
     EXPECT_EQ(db.RecordAt(0)->GetValue(0), "Bob's record");
@@ -451,7 +465,7 @@ TEST_F(FakePlatform, SwitchingUsersOpensTheOthersDatabaseAfterItsPassword) {
     // Back to Ann, whose database has no password: the held key is dropped.
     EXPECT_EQ(SwitchUser(context, libraries.Platform(), directory, preferences, store, prompt, ui,
                          bob, 40000, db)
-                  ->Name(),
+                  .user->Name(),
               "Ann");
     EXPECT_EQ(context.DatabaseKey(), nullptr);
     EXPECT_EQ(db.m_types.Size(), 18u);
