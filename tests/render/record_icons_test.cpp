@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,44 @@ TEST(BuiltInIcons, DenseScreensGetSharpIcons) {
         for (int x = 0; x < dense.width(); ++x)
             differing += dense.pixel(x, y) != enlarged.pixel(x, y);
     EXPECT_GT(differing, 100);
+}
+
+// The small pictures of the views land where the list, the details pane and the record dialog
+// put them, at either density.
+TEST(ViewPictures, EachDrawsInItsPlace) {
+    for (qreal scale : {1.0, 2.0}) {
+        const struct {
+            std::string what;
+            std::function<void(QPainter&)> draw;
+            QRect area;
+        } cases[] = {
+            {"note mark", [](QPainter& p) { DrawNoteMark(p, QRect(10, 4, 24, 22)); },
+             QRect(15, 7, 16, 16)},
+            {"copy button", [](QPainter& p) { DrawCopyButton(p, QRect(20, 6, 12, 13), false); },
+             QRect(20, 6, 12, 13)},
+            {"pressed copy button",
+             [](QPainter& p) { DrawCopyButton(p, QRect(20, 6, 12, 13), true); },
+             QRect(20, 6, 12, 13)},
+            {"mask marker", [](QPainter& p) { DrawMaskMarker(p, QRect(4, 4, 16, 15)); },
+             QRect(6, 5, 12, 13)},
+        };
+        for (const auto& c : cases) {
+            QImage canvas = Canvas(QSize(40, 30), scale);
+            {
+                QPainter painter(&canvas);
+                c.draw(painter);
+            }
+            const QRect area(c.area.topLeft() * scale, c.area.size() * scale);
+            const QRect changed = ChangedArea(canvas);
+            EXPECT_FALSE(changed.isEmpty()) << c.what;
+            EXPECT_TRUE(area.contains(changed)) << c.what << " at " << scale;
+        }
+    }
+    // The header images and the program icon come at the density asked for.
+    for (const QIcon& icon :
+         {HeaderImage(EHeaderImage::kIcon), HeaderImage(EHeaderImage::kNote), ProgramIcon()})
+        EXPECT_EQ(icon.pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
+    EXPECT_TRUE(PictureIcon(QStringLiteral("no-such-picture")).isNull());
 }
 
 // Icon 7: a family of a 2x2 one-bit bitmap without transparency, then a 4x4 8-bit bitmap of
