@@ -1,7 +1,6 @@
 // icons: the custom icons of the database's handheld icon file, their bitmap families, and the
 // bitmap chosen for a size written out as PNG pictures.
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 
 #include <QImage>
@@ -10,6 +9,7 @@
 #include "cli/cli_session.h"
 #include "cli/command.h"
 #include "cli/json_writer.h"
+#include "render/custom_icons.h"
 #include "resources/string_ids.h"
 #include "store/icon_file.h"
 
@@ -91,17 +91,11 @@ bool ExportIcon(CCliSession& session, const CIconEntry& icon, CSize size,
                 const std::filesystem::path& folder) {
     const std::string id = std::to_string(icon.m_resourceId);
     const std::optional<CFamilyBitmap> chosen = ChooseBitmap(icon, size.width, size.height);
-    const std::optional<CDecodedBitmap> image =
-        chosen ? DecodeFamilyBitmap(icon, *chosen) : std::nullopt;
-    if (!image || image->pixels.empty()) {
+    const QImage picture = chosen ? CustomIconImage(icon, *chosen) : QImage();
+    if (picture.isNull()) {
         session.Fail(str::kCliIconNotDecoded, {id});
         return false;
     }
-    const std::vector<uint32_t> argb = ArgbPixels(*image, TransparentColour(icon, *chosen));
-    QImage picture(image->width, image->height, QImage::Format_ARGB32);
-    for (int y = 0; y < image->height; ++y)
-        std::memcpy(picture.scanLine(y), argb.data() + size_t(y) * size_t(image->width),
-                    size_t(image->width) * sizeof(uint32_t));
     const std::string path = (folder / (id + ".png")).string();
     if (!picture.save(QString::fromStdString(path), "PNG")) {
         session.Fail(str::kCliPictureNotWritten, {FromTerminal(path)});

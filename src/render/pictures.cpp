@@ -23,12 +23,15 @@ QImage RenderPicture(const QString& name, QSize size, qreal devicePixelRatio) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     image.setDevicePixelRatio(devicePixelRatio);
-    QSvgRenderer renderer(PicturePath(name));
-    if (renderer.isValid()) {
-        QPainter painter(&image);
-        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    }
+    QPainter painter(&image);
+    PaintPicture(painter, name, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
+}
+
+void PaintPicture(QPainter& painter, const QString& name, const QRectF& target) {
+    QSvgRenderer renderer(PicturePath(name));
+    if (renderer.isValid())
+        renderer.render(&painter, target);
 }
 
 }  // namespace tessarin
