@@ -37,7 +37,10 @@ public:
         CAllTypesList list(database);
         CCliFilePrompt prompt(session);
         const CImportOutcome outcome = Restore(database, args.positional[0], list, prompt);
-        return ReportImport(session, outcome, str::kCliRestored);
+        const int code = ReportImport(session, outcome, str::kCliRestored);
+        if (!outcome.keptAt.empty() && outcome.save.Ok())
+            session.Say(str::kRestoreKeptAt, {FromTerminal(outcome.keptAt)});
+        return code;
     }
 
 private:

@@ -12,6 +12,8 @@
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/core_context.h"
+#include "store/database_lifecycle.h"
+#include "store/database_lock.h"
 #include "store/file_io.h"
 
 namespace tessarin {
@@ -86,6 +88,48 @@ const CKeySchedule* FindFileKey(CCoreContext& context, std::string_view text,
     }
 }
 
+// A restore: the whole text is read into a database of its own first. Only when every row was read
+// whole does it replace the database's types, categories and records, after the file it replaces
+// was kept beside itself; until then nothing changes.
+CImportOutcome ReplaceFromText(CDatabaseObj& database, std::string_view text,
+                               const CKeySchedule* key, IRecordList& list) {
+    CCoreContext& context = database.Context();
+    CDatabaseObj staging(context);
+    CAllTypesList stagingList(staging);
+    CNoticeList notices;
+    CImportOutcome outcome =
+        ImportRows(staging, ExchangeFormat::Vex2, text, key, stagingList, notices);
+    if (outcome.result != CImportOutcome::Imported)
+        return outcome;
+    if (!outcome.ReadWhole()) {
+        if (outcome.cut || outcome.unreadable)
+            context.ShowMessage(str::kRestoreRowCut, {std::to_string(outcome.firstBadLine)},
+                                MessageIcon::Exclamation);
+        context.ShowMessage(str::kNothingRestored, {}, MessageIcon::Exclamation);
+        outcome.result = CImportOutcome::Failed;
+        return outcome;
+    }
+
+    // One hold of the lock from the copy to the save: nobody changes the file in between.
+    CLockHold hold(context.Lock(), context.m_lockTimeout);
+    CStoreResult kept = hold.Held()
+                            ? KeepCopyBeside(database, kBeforeRestoreSuffix, outcome.keptAt)
+                            : CStoreResult::Failure(StoreCode::LockTimeout, 0, database.m_path);
+    if (!kept.Ok()) {
+        context.ShowMessage(str::kRestoreNotKept, {ResultText(kept, context.Strings())},
+                            MessageIcon::Exclamation);
+        outcome.result = CImportOutcome::Failed;
+        outcome.save = std::move(kept);
+        return outcome;
+    }
+    list.RemoveAll();
+    database.m_types.ReplaceAll(staging.m_types.ReleaseAll());
+    database.m_categories.ReplaceAll(staging.m_categories.ReleaseAll());
+    database.m_records.ReplaceAll(staging.m_records.ReleaseAll());
+    FinishImport(database, list, notices, outcome);
+    return outcome;
+}
+
 }  // namespace
 
 CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const std::string& path,
@@ -131,12 +175,8 @@ CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const s
         }
     }
 
-    if (replace) {
-        list.RemoveAll();
-        database.m_types.Clear();
-        database.m_categories.Clear();
-        database.m_records.Clear();
-    }
+    if (replace)
+        return ReplaceFromText(database, text, key, list);
     return ImportText(database, format, text, key, list);
 }
 

@@ -12,6 +12,9 @@
 
 namespace tessarin {
 
+// What the name of the database that a restore replaced ends in, beside the database.
+inline constexpr const char* kBeforeRestoreSuffix = ".before-restore";
+
 // Asks for the password of a protected import file (the "Get Password" dialog 183).
 class IFilePasswordPrompt {
 public:
@@ -42,9 +45,14 @@ int ReadWholeFile(const std::string& path, CFileBytes& out);
 // with the database's key when that fits, else with a password the prompt gives: 608 after each
 // wrong one, until one fits or the prompt is cancelled (then nothing changes).
 //
-// `replace` (Restore) destroys every type, category and record before the row import, but only
+// `replace` (Restore) replaces every type, category and record by what the file holds, but only
 // once the file was read, is an exchange file of version 2.0 (606 or 180 otherwise: restoring
-// anything else would only empty the database) and its password step succeeded.
+// anything else would only empty the database), its password step succeeded, and every row of it
+// was read whole into a database of its own (a zero byte, a row without values, a row cut short,
+// an item too large or too little memory refuse the restore with their message and 20355, and the
+// database stays as it was). The file it replaces is first kept beside itself, named with
+// kBeforeRestoreSuffix (then -2, -3 and so on; see the outcome's keptAt), so that even a backup cut
+// between two rows, which no reader can tell from a whole one, loses nothing.
 CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const std::string& path,
                           bool replace, IRecordList& list, IFilePasswordPrompt& prompt);
 

@@ -40,6 +40,9 @@ struct CImportRow {
     std::array<std::string, kFieldCount> customLabels;
     std::string category;
     bool typeRow = false;
+    // A record row of an exchange file whose line ended before its note, or whose last value's
+    // quote never closed: the text was cut inside the row.
+    bool cut = false;
 
     void Clear() {
         values.clear();
@@ -48,6 +51,7 @@ struct CImportRow {
             label.clear();
         category.clear();
         typeRow = false;
+        cut = false;
     }
 };
 

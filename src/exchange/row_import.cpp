@@ -27,9 +27,10 @@ size_t LineAt(std::string_view text, size_t offset) {
 
 class CRowImport {
 public:
-    CRowImport(CDatabaseObj& database, ExchangeFormat format, IRecordList& list,
-               CImportOutcome& outcome)
+    CRowImport(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
+               IRecordList& list, CImportOutcome& outcome)
         : m_database(database),
+          m_text(text),
           m_format(format),
           m_list(list),
           m_outcome(outcome),
@@ -40,14 +41,19 @@ public:
     // Parses and imports until the text is used up (false) or a row without values ends the
     // import (true, with the offset where that row began).
     bool Run(IRowParser& parser, size_t& stoppedAt);
-    // Puts the new types and categories into their lists, saves, marks and announces.
-    void Finish();
+    // Puts the new types and categories into their lists; hands over the notices of what was
+    // created.
+    CNoticeList Finish();
 
 private:
     void ImportTypeRow(CImportRow& row);
-    void ImportRecordRow(CImportRow& row);
+    // False for a row without the values a record needs.
+    bool ImportRecordRow(CImportRow& row);
+
+    void NoteBadRow(size_t& count, size_t rowAt);
 
     CDatabaseObj& m_database;
+    std::string_view m_text;
     ExchangeFormat m_format;
     IRecordList& m_list;
     CImportOutcome& m_outcome;
@@ -72,11 +78,19 @@ bool CRowImport::Run(IRowParser& parser, size_t& stoppedAt) {
             stoppedAt = before;
             return true;
         }
+        if (row.cut)
+            NoteBadRow(m_outcome.cut, before);
         if (row.typeRow)
             ImportTypeRow(row);
-        else
-            ImportRecordRow(row);
+        else if (!ImportRecordRow(row))
+            NoteBadRow(m_outcome.unreadable, before);
     }
+}
+
+void CRowImport::NoteBadRow(size_t& count, size_t rowAt) {
+    if (!m_outcome.cut && !m_outcome.unreadable)
+        m_outcome.firstBadLine = LineAt(m_text, rowAt);
+    ++count;
 }
 
 void CRowImport::ImportTypeRow(CImportRow& row) {
@@ -104,7 +118,7 @@ void CRowImport::ImportTypeRow(CImportRow& row) {
     m_notices.push_back({kActionAdded, kKindType, added->m_recordNumber});
 }
 
-void CRowImport::ImportRecordRow(CImportRow& row) {
+bool CRowImport::ImportRecordRow(CImportRow& row) {
     std::vector<std::string>& values = row.values;
     // Every record row of an exchange file belongs to the type row above it, even one of a type
     // without a name; the other formats name the type in their first value.
@@ -113,7 +127,7 @@ void CRowImport::ImportRecordRow(CImportRow& row) {
     else if (values[0].size() > kMaxTypeNameLength)
         values[0].resize(kMaxTypeNameLength);
     if (values.size() < 2)
-        return;
+        return false;
     uint16_t icon = row.icon;
     uint16_t mask = row.mask;
     if (m_format != ExchangeFormat::Vex2 && !EqualsNoCase(values[0], m_unfiled)) {
@@ -127,28 +141,25 @@ void CRowImport::ImportRecordRow(CImportRow& row) {
                                                 m_notices, &m_types, &m_categories);
     if (!record) {
         ++m_outcome.refused;
-        return;
+        return true;
     }
     ++m_outcome.records;
     const ItemKey filter = m_list.TypeFilter();
     if (filter == AnyKey || filter == record->m_key)
         m_list.AddAndSelect(*record);
+    return true;
 }
 
-void CRowImport::Finish() {
+CNoticeList CRowImport::Finish() {
     m_types.Flush();
     m_categories.Flush();
-    CCoreContext& context = m_database.Context();
-    m_outcome.save = Save(m_database);
-    m_list.MarkDatabaseChanged();
-    PostNotices(context, m_notices);
-    m_list.Refill();
+    return std::move(m_notices);
 }
 
 }  // namespace
 
-CImportOutcome ImportText(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
-                          const CKeySchedule* key, IRecordList& list) {
+CImportOutcome ImportRows(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
+                          const CKeySchedule* key, IRecordList& list, CNoticeList& notices) {
     CCoreContext& context = database.Context();
     CImportOutcome outcome;
     // A zero byte ends the text. What follows it is not read: say so when it is more than
@@ -171,15 +182,15 @@ CImportOutcome ImportText(CDatabaseObj& database, ExchangeFormat format, std::st
     bool stopped = false;
     bool outOfMemory = false;
     {
-        CRowImport import(database, format, list, outcome);
+        CRowImport import(database, format, text, list, outcome);
         try {
             auto parser = MakeRowParser(format, text, key);
             stopped = import.Run(*parser, stoppedAt);
         } catch (const std::bad_alloc&) {
-            // What was imported so far stays, and is saved.
+            // What was imported so far stays.
             outOfMemory = true;
         }
-        import.Finish();
+        notices = import.Finish();
     }
 
     if (outcome.refused)
@@ -199,6 +210,23 @@ CImportOutcome ImportText(CDatabaseObj& database, ExchangeFormat format, std::st
         outcome.stoppedEarly = true;
         context.ShowMessage(str::kErrorReadingImportFile, {}, MessageIcon::Exclamation);
     }
+    return outcome;
+}
+
+void FinishImport(CDatabaseObj& database, IRecordList& list, const CNoticeList& notices,
+                  CImportOutcome& outcome) {
+    outcome.save = Save(database);
+    list.MarkDatabaseChanged();
+    PostNotices(database.Context(), notices);
+    list.Refill();
+}
+
+CImportOutcome ImportText(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
+                          const CKeySchedule* key, IRecordList& list) {
+    CNoticeList notices;
+    CImportOutcome outcome = ImportRows(database, format, text, key, list, notices);
+    if (outcome.result == CImportOutcome::Imported)
+        FinishImport(database, list, notices, outcome);
     return outcome;
 }
 

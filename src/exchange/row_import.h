@@ -3,6 +3,7 @@
 // The row import that every import format feeds: rows become types, categories and records, the
 // database is saved, and the sync listener is told what was added.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "exchange/import_row.h"
@@ -23,11 +24,19 @@ struct CImportOutcome {
     size_t records = 0;         // records added
     size_t refused = 0;         // rows not imported because their item would be too large
     bool stoppedEarly = false;  // part of the text was not read (a row without values, a zero byte)
+    size_t cut = 0;             // exchange rows cut short inside (imported as far as they go)
+    size_t unreadable = 0;      // rows without the values a record needs (left out, as ever)
+    size_t firstBadLine = 0;    // the line of the first cut or unreadable row
     CStoreResult save;          // of the save that ends an import
+    std::string keptAt;         // a restore: where the database it replaced was kept
 
     // Everything in the text was imported and saved.
     bool Complete() const {
         return result == Imported && refused == 0 && !stoppedEarly && save.Ok();
+    }
+    // Every row of the text was read whole: what a restore needs before it replaces anything.
+    bool ReadWhole() const {
+        return result == Imported && refused == 0 && !stoppedEarly && cut == 0 && unreadable == 0;
     }
 };
 
@@ -39,5 +48,14 @@ struct CImportOutcome {
 // each with a message.
 CImportOutcome ImportText(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
                           const CKeySchedule* key, IRecordList& list);
+
+// The two halves of ImportText. ImportRows adds the rows to the database, with the messages of
+// rows refused or not read, and hands over the notices of what it created, but saves, announces
+// and refills nothing; FinishImport does that. A restore reads into a database of its own first
+// and finishes only once everything was read.
+CImportOutcome ImportRows(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
+                          const CKeySchedule* key, IRecordList& list, CNoticeList& notices);
+void FinishImport(CDatabaseObj& database, IRecordList& list, const CNoticeList& notices,
+                  CImportOutcome& outcome);
 
 }  // namespace tessarin

@@ -37,7 +37,7 @@ void ReadUnquoted(CTextCursor& cursor, std::string& out) {
 
 }  // namespace
 
-void ReadValue(CTextCursor& cursor, std::string& out) {
+ValueEnd ReadValue(CTextCursor& cursor, std::string& out) {
     out.clear();
     cursor.SkipWhite();
     if (cursor.Peek() == '"') {
@@ -48,7 +48,7 @@ void ReadValue(CTextCursor& cursor, std::string& out) {
             AppendText(out, rest.data(), rest.data() + n);
             cursor.Advance(n);
             if (cursor.AtEnd())
-                break;
+                return ValueEnd::OpenQuote;
             // At a quote: doubled, it is one quote of the value; single, it closes the value.
             if (cursor.PeekAt(1) == '"') {
                 out += '"';
@@ -67,10 +67,11 @@ void ReadValue(CTextCursor& cursor, std::string& out) {
     } else {
         ReadUnquoted(cursor, out);
     }
-    if (cursor.Peek() == ',') {
-        cursor.Advance();
-        cursor.SkipBlanks();
-    }
+    if (cursor.Peek() != ',')
+        return ValueEnd::Other;
+    cursor.Advance();
+    cursor.SkipBlanks();
+    return ValueEnd::Comma;
 }
 
 bool ReadFlag(CTextCursor& cursor, std::string& scratch) {

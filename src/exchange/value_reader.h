@@ -14,7 +14,12 @@ namespace tessarin {
 // quote, the next single quote closes it); an unquoted value ends at a comma, CR or LF. Every
 // vertical tab becomes CR LF. A comma that ends the value is consumed, and the blanks after it up
 // to the line end are skipped.
-void ReadValue(CTextCursor& cursor, std::string& out);
+enum class ValueEnd {
+    Comma,      // a comma ended it: another value follows on the line
+    Other,      // a line end, the end of the text
+    OpenQuote,  // the text ended inside a quoted value: it was cut
+};
+ValueEnd ReadValue(CTextCursor& cursor, std::string& out);
 
 // A value whose first character is "T".
 bool ReadFlag(CTextCursor& cursor, std::string& scratch);

@@ -27,7 +27,7 @@ private:
     };
 
     void SkipHeader();
-    void ReadValueTo(CImportRow& row, int slot);
+    ValueEnd ReadValueTo(CImportRow& row, int slot);
     std::string& SlotOf(CImportRow& row, int slot);
     void Decipher(CImportRow& row);
     void ReadTypeOrRecord(CImportRow& row);
@@ -60,19 +60,18 @@ std::string& CVexParser::SlotOf(CImportRow& row, int slot) {
     return row.customLabels[static_cast<size_t>(kFirstLabel - slot)];
 }
 
-void CVexParser::ReadValueTo(CImportRow& row, int slot) {
+ValueEnd CVexParser::ReadValueTo(CImportRow& row, int slot) {
     if (slot >= 0)
         row.values.emplace_back();
-    if (!m_protected) {
-        ReadValue(m_cursor, SlotOf(row, slot));
-        return;
-    }
+    if (!m_protected)
+        return ReadValue(m_cursor, SlotOf(row, slot));
     // Only whole blocks can be deciphered; a value's bytes past its last whole block are dropped.
-    ReadValue(m_cursor, m_scratch);
+    const ValueEnd end = ReadValue(m_cursor, m_scratch);
     const size_t at = m_cipher.size();
     const size_t size = AppendHexBytes(m_scratch, m_cipher) & ~static_cast<size_t>(7);
     m_cipher.resize(at + size);
     m_pending.push_back({slot, at, size});
+    return end;
 }
 
 void CVexParser::Decipher(CImportRow& row) {
@@ -100,6 +99,7 @@ void CVexParser::ReadTypeOrRecord(CImportRow& row) {
             ReadValueTo(row, slot);
         return;
     }
+    row.cut = !row.typeRow;  // until its category has been read
     const int count = row.typeRow ? 1 + kFieldCount : kFieldCount;
     for (int slot = 0; slot < count && !m_cursor.AtLineEnd(); ++slot)
         ReadValueTo(row, slot);
@@ -114,10 +114,15 @@ void CVexParser::ReadTypeOrRecord(CImportRow& row) {
         ReadValueTo(row, kFirstLabel - i);
     if (m_cursor.AtLineEnd())
         return;
-    ReadValueTo(row, kCategory);
+    // Every writer ends the category with a comma, the note following it (empty or not): a line
+    // that ends sooner, or a note whose quote never closes, was cut.
+    if (ReadValueTo(row, kCategory) != ValueEnd::Comma)
+        return;
+    row.cut = false;
     if (m_cursor.AtLineEnd())
         return;
-    ReadValueTo(row, static_cast<int>(row.values.size()));
+    if (ReadValueTo(row, static_cast<int>(row.values.size())) == ValueEnd::OpenQuote)
+        row.cut = true;
     m_cursor.SkipLine();
 }
 

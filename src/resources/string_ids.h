@@ -286,6 +286,10 @@ inline constexpr int kImportRowsTooLarge = 20350;
 inline constexpr int kImportZeroByte = 20351;
 inline constexpr int kImportStoppedEarly = 20352;
 inline constexpr int kImportCheckBlockDamaged = 20353;
+inline constexpr int kRestoreRowCut = 20354;
+inline constexpr int kNothingRestored = 20355;
+inline constexpr int kRestoreNotKept = 20356;
+inline constexpr int kRestoreKeptAt = 20357;
 
 // The core's own messages.
 inline constexpr int kPlatformFolderNotMoved = 19000;

@@ -170,7 +170,9 @@ TEST_F(ExchangeCli, RestoreReplacesOnlyWhenToldTo) {
 
     CRun restored = Run({"--db", target, "restore", "--yes", file});
     ASSERT_EQ(restored.code, 0) << restored.err;
-    EXPECT_EQ(restored.out, "4 records restored.\n");
+    EXPECT_EQ(restored.out,
+              "4 records restored.\nThe database as it was before the restore is kept as " +
+                  target + ".before-restore.\n");
     EXPECT_NE(Run({"--db", target, "info"}).out.find("Types: 1 "), std::string::npos);
     EXPECT_EQ(Records(target), Records(source));
 }

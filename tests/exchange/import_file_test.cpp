@@ -345,3 +345,115 @@ TEST_F(ImportFiles, AutomaticBackupOnlyOfAChangedDatabaseWithRecords) {
 
 }  // namespace
 }  // namespace tessarin
+
+namespace tessarin {
+namespace {
+
+// A restore from a damaged backup: every record the database held before is still there
+// afterwards, in the database itself or in the copy kept beside it.
+class DamagedBackup : public ::testing::Test {
+protected:
+    DamagedBackup() {
+        context.SetMessages(&messages);
+        CDatabaseObj db(context);
+        EXPECT_TRUE(Open(db, dir.Path().string()).Ok());
+        path = db.m_path;
+        for (int i = 0; i < 289; ++i)
+            test::AddRecord(db, db.TypeAt(i % 18), db.CategoryAt(i % 2),
+                            {"record " + std::to_string(i), "user", "p\"w,d"},
+                            i % 7 ? "" : "a note\r\nof two lines");
+        EXPECT_TRUE(Save(db).Ok());
+        before = Records(path);
+        const std::string full = (dir / "full.vex").string();
+        EXPECT_TRUE(ExportToFile(db, ExportFormat::Vex, ExportScope::All, nullptr, full, nullptr));
+        const auto bytes = test::ReadFileBytes(full);
+        backup.assign(bytes.begin(), bytes.end());
+    }
+
+    // The records of a database file: type, category, values and note of each.
+    std::vector<std::string> Records(const std::string& file) {
+        test::CTestContext reader;
+        CDatabaseObj db(reader);
+        EXPECT_TRUE(Load(db, file).Ok()) << file;
+        std::vector<std::string> records;
+        for (const auto& item : db.m_records.Items()) {
+            const auto& r = static_cast<const CRecord&>(*item);
+            std::string line =
+                db.m_types.NameOf(r.m_key) + "|" + db.m_categories.NameOf(r.m_categoryKey);
+            for (int f = 0; f < kFieldCount; ++f)
+                line.append("|").append(r.GetValue(f));
+            records.push_back(line.append("|").append(r.GetNote()));
+        }
+        return records;
+    }
+
+    // The offset where the line holding `text` begins.
+    size_t LineOf(const std::string& text) {
+        const size_t at = backup.find(text);
+        EXPECT_NE(at, std::string::npos) << text;
+        return backup.rfind('\n', at) + 1;
+    }
+
+    test::CTempDir dir;
+    test::CTestContext context;
+    test::CRecordingMessages messages;
+    std::string path;
+    std::vector<std::string> before;
+    std::string backup;
+};
+
+TEST_F(DamagedBackup, IsRefusedOrKeepsTheDatabaseItReplaces) {
+    const size_t middle = LineOf("record 144,");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool restored;  // an undamaged-looking backup is restored, the database kept beside it
+        int firstMessage;
+    };
+    const Case cases[] = {
+        {"zero byte", backup.substr(0, middle) + std::string("\0", 1) + backup.substr(middle),
+         false, str::kImportZeroByte},
+        {"row without values", backup.substr(0, middle) + "F,24\r\n" + backup.substr(middle), false,
+         str::kImportStoppedEarly},
+        {"cut inside a row", backup.substr(0, middle + 20), false, str::kRestoreRowCut},
+        {"cut inside a quoted value", backup.substr(0, LineOf("record 147,") + 35), false,
+         str::kRestoreRowCut},
+        {"cut at a row boundary", backup.substr(0, middle), true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.shown.clear();
+        const std::string damaged = (dir / "damaged.vex").string();
+        test::WriteFileBytes(damaged, std::vector<unsigned char>(c.bytes.begin(), c.bytes.end()));
+        const auto fileBefore = test::ReadFileBytes(path);
+        CDatabaseObj db(context);
+        ASSERT_TRUE(Load(db, path).Ok());
+        CAllTypesList list(db);
+        CScriptedPrompt prompt;
+        const CImportOutcome outcome = tessarin::Restore(db, damaged, list, prompt);
+        if (!c.restored) {
+            EXPECT_EQ(outcome.result, CImportOutcome::Failed);
+            ASSERT_FALSE(messages.shown.empty());
+            EXPECT_EQ(messages.shown.front().id, c.firstMessage);
+            EXPECT_EQ(messages.shown.back().id, str::kNothingRestored);
+            EXPECT_EQ(db.m_records.Size(), before.size());
+            EXPECT_EQ(test::ReadFileBytes(path), fileBefore);
+            EXPECT_TRUE(outcome.keptAt.empty());
+            continue;
+        }
+        ASSERT_TRUE(outcome.Complete());
+        EXPECT_EQ(Records(path).size(), 144u);
+        // The database it replaced is kept beside it, never over an earlier copy.
+        EXPECT_EQ(outcome.keptAt, path + ".before-restore");
+        EXPECT_EQ(Records(outcome.keptAt), before);
+        CDatabaseObj again(context);
+        ASSERT_TRUE(Load(again, path).Ok());
+        CAllTypesList againList(again);
+        ASSERT_TRUE(tessarin::Restore(again, damaged, againList, prompt).Complete());
+        EXPECT_EQ(Records(path + ".before-restore-2"), Records(path));
+        EXPECT_EQ(Records(outcome.keptAt), before);
+    }
+}
+
+}  // namespace
+}  // namespace tessarin
