@@ -23,6 +23,7 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeRestoreCommand());
     commands.push_back(MakeLsCommand());
     commands.push_back(MakeShowCommand());
+    commands.push_back(MakePrintCommand());
     return commands;
 }
 

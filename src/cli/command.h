@@ -58,5 +58,6 @@ std::unique_ptr<ICommand> MakeBackupCommand();
 std::unique_ptr<ICommand> MakeRestoreCommand();
 std::unique_ptr<ICommand> MakeLsCommand();
 std::unique_ptr<ICommand> MakeShowCommand();
+std::unique_ptr<ICommand> MakePrintCommand();
 
 }  // namespace tessarin::cli

@@ -38,9 +38,6 @@ std::optional<CSecret> CCliFilePrompt::AskFilePassword() {
     return password;
 }
 
-namespace {
-
-// Whether two paths name the same file (or would, once it exists).
 bool SameFile(const std::string& a, const std::string& b) {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -48,8 +45,6 @@ bool SameFile(const std::string& a, const std::string& b) {
         return true;
     return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
 }
-
-}  // namespace
 
 int ExportAllRecords(CCliSession& session, ExportFormat format, bool protect,
                      const std::string& out, int successMessage) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The steps the exchange commands share: the passwords of exchange files (asked on the terminal or
-// read from standard input), writing all records to a file, and what an import says at its end.
+// read from standard input), writing all records to a file, and what an import says at its end;
+// and the check, which every command writing a file makes, that it is not the database.
 #include <optional>
 #include <string>
 
@@ -15,6 +16,10 @@ namespace tessarin::cli {
 // dialog does (137, 155). On a terminal it is asked again after a mistake; otherwise the mistake
 // ends the command. None: the command ends (after a message).
 std::optional<CSecret> AskNewFilePassword(CCliSession& session);
+
+// Whether two paths name the same file (or would, once it exists): a file written safely to the
+// database's path would replace the database.
+bool SameFile(const std::string& a, const std::string& b);
 
 // Opens the database and writes all its records to `out` in the format, with a password of the
 // file's own when `protect`; says `successMessage`. The exit code.

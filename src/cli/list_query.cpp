@@ -3,6 +3,7 @@
 #include "base/codepage.h"
 #include "base/text_case.h"
 #include "cli/cli_session.h"
+#include "listing/list_columns.h"
 #include "platform/qt_locale.h"
 #include "resources/string_ids.h"
 
@@ -41,7 +42,7 @@ std::optional<CSortSetting> ParseSort(const std::string& text) {
 
 }  // namespace
 
-std::vector<COptionSpec> ListOptions() {
+std::vector<COptionSpec> RowChoiceOptions() {
     return {
         {"--type", "NAME", str::kCliOptionType},
         {"--category", "NAME", str::kCliOptionCategory},
@@ -50,8 +51,13 @@ std::vector<COptionSpec> ListOptions() {
         {"--case", "", str::kCliOptionCase},
         {"--word", "", str::kCliOptionWord},
         {"--unmask", "", str::kCliOptionUnmask},
-        {"--json", "", str::kCliOptionRowsJson},
     };
+}
+
+std::vector<COptionSpec> ListOptions() {
+    std::vector<COptionSpec> options = RowChoiceOptions();
+    options.push_back({"--json", "", str::kCliOptionRowsJson});
+    return options;
 }
 
 uint32_t StoredSortInfo(CCliSession& session) {
@@ -106,6 +112,11 @@ int CListQuery::Run(const CParsedArgs& args) {
     else
         m_list.RefillFiltered(find, args.Has("--case"), args.Has("--word"));
     return kExitOk;
+}
+
+CColumnLayout CListQuery::LayoutInForce() const {
+    const CColumnLayout shared = m_session.Preferences().ReadColumns();
+    return ReloadedLayout(m_database, m_list.TypeFilter(), shared).value_or(shared);
 }
 
 }  // namespace tessarin::cli

@@ -1,7 +1,7 @@
 #pragma once
 
-// What "ls" and "show" share: the options that choose the list's rows (filters, sort, find,
-// masking) and the list built from them over the opened database, in the user's locale.
+// What "ls", "show" and "print" share: the options that choose the list's rows (filters, sort,
+// find, masking) and the list built from them over the opened database, in the user's locale.
 #include <memory>
 #include <vector>
 
@@ -17,6 +17,9 @@ namespace tessarin::cli {
 
 class CCliSession;
 
+// The options that choose the rows.
+std::vector<COptionSpec> RowChoiceOptions();
+// Those and "--json", for the commands that write rows as text.
 std::vector<COptionSpec> ListOptions();
 
 // The sort the list starts with: the user's "Sort Info" preference (column 1 ascending when it
@@ -34,6 +37,9 @@ public:
 
     const CDatabaseObj& Database() const { return m_database; }
     const CRecordListModel& List() const { return m_list; }
+    // The column layout the list is shown with under its type filter: the type's own, or the
+    // user's "Show Columns2" for all types and for Unfiled.
+    CColumnLayout LayoutInForce() const;
 
 private:
     CCliSession& m_session;

@@ -44,6 +44,10 @@ public:
     std::pair<size_t, size_t> RowsOfPage(int page) const;
     int HeaderY() const { return 2 * m_line; }
     int RuleY() const { return 2 * m_line + 3 * m_line / 2; }
+    // The right margin: where the rule ends and the page number stops.
+    int RightEdge() const { return m_pageWidth - m_margin; }
+    // Where a text `textWidth` wide starts so that it ends at the right margin.
+    int RightAlignedX(int textWidth) const { return RightEdge() - textWidth; }
     // The line of the k-th row of a page (from 0).
     int RowY(size_t k) const { return (static_cast<int>(k) + 5) * m_line; }
     // The text columns printed, left to right from the margin; icons and notes are not printed.

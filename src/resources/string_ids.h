@@ -301,4 +301,15 @@ inline constexpr int kResultSaveSuspended = 19005;
 inline constexpr int kResultNotSaved = 19006;
 inline constexpr int kResultNestedFolders = 19007;
 
+// The printed report written by the command-line tool.
+inline constexpr int kCliSummaryPrint = 24900;
+inline constexpr int kCliOptionPdf = 24901;
+inline constexpr int kCliOptionPageSize = 24902;
+inline constexpr int kCliPrintNeedsPdf = 24903;
+inline constexpr int kCliBadPageSize = 24904;
+inline constexpr int kCliPrintingDisabled = 24905;
+inline constexpr int kCliReportNotDrawn = 24906;
+inline constexpr int kCliReportNotWritten = 24907;
+inline constexpr int kCliReportWritten = 24908;
+
 }  // namespace tessarin::str

@@ -4,11 +4,16 @@
 // and settings that start empty.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_session.h"
+#include "security/password.h"
+#include "store/database_key.h"
+#include "store/database_lifecycle.h"
+#include "support/fixtures.h"
 #include "support/settings_sandbox.h"
 #include "support/temp_dir.h"
 
@@ -32,6 +37,17 @@ protected:
     std::vector<std::string> With(std::vector<std::string> args) {
         args.insert(args.begin(), {"--db", db});
         return args;
+    }
+    // Writes the database at `db` that `fill` builds, protected when a password is given.
+    void Make(const std::function<void(CDatabaseObj&)>& fill, const char* password = nullptr) {
+        test::CTestContext context;
+        SetDatabaseKey(context, CSecret(password ? password : ""));
+        CDatabaseObj database(context);
+        database.m_path = db;
+        if (password)
+            database.m_checkBlock = MakeCheckBlock(CSecret(password));
+        fill(database);
+        ASSERT_TRUE(Save(database).Ok());
     }
 
     test::CSettingsSandbox settings;

@@ -35,18 +35,6 @@ protected:
         return Cli::Run(With(std::move(args)), input);
     }
 
-    // Writes the database that `fill` builds, protected when a password is given.
-    void Make(const std::function<void(CDatabaseObj&)>& fill, const char* password = nullptr) {
-        test::CTestContext context;
-        SetDatabaseKey(context, CSecret(password ? password : ""));
-        CDatabaseObj database(context);
-        database.m_path = db;
-        if (password)
-            database.m_checkBlock = MakeCheckBlock(CSecret(password));
-        fill(database);
-        ASSERT_TRUE(Save(database).Ok());
-    }
-
     // Standard output of the tool run in a process of its own under another locale.
     std::string RunIn(const std::string& locale, std::vector<std::string> args) {
         args.insert(args.begin(), {TESSARIN_CLI_PATH, "--db", db});

@@ -153,6 +153,9 @@ TEST(PrintPages, PagesRowsAndColumnWidths) {
     EXPECT_EQ(pages.RuleY(), 350);
     EXPECT_EQ(pages.RowY(0), 500);
     EXPECT_EQ(pages.Margin(), 300);
+    // The rule runs to 300 pixels before the right edge; "Page 3", 250 wide, ends there.
+    EXPECT_EQ(pages.RightEdge(), 4700);
+    EXPECT_EQ(pages.RightAlignedX(250), 4450);
     // The type and category columns share the 4,400 pixels between the margins 1 : 3.
     EXPECT_EQ(pages.Cells(), (std::vector<CPrintCell>{{1, 300, 1100}, {2, 1400, 3300}}));
     EXPECT_EQ(CPrintPages::FontHeight(600), -83);
