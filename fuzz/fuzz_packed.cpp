@@ -23,7 +23,7 @@ void Unpack(const uint8_t* data, size_t size, const CKeySchedule* key) {
     v4.ReadPackedV4(copy.data(), copy.size(), key);
     // Whatever was read packs again into a form that reads back the same.
     CFillerSource filler;
-    std::vector<uint8_t> packed;
+    CPackedBytes packed;
     current.BuildPacked(packed, key, filler);
     Item again;
     again.ReadPacked(packed.data(), packed.size(), key);

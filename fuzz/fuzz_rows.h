@@ -40,7 +40,7 @@ inline int FuzzRows(ExchangeFormat format, const uint8_t* data, size_t size) {
     database.m_saveSuspended = true;  // nothing reaches the disk
     CAllTypesList list(database);
     ImportText(database, format, bytes, key.get(), list);
-    std::vector<uint8_t> packed;
+    CPackedBytes packed;
     for (const CItemList* items : {&database.m_types, &database.m_categories, &database.m_records})
         for (const auto& item : items->Items()) {
             if (item->PackedSize() > kMaxPackedSize)

@@ -58,7 +58,6 @@ public:
     }
     size_t Size() const { return m_bytes.size(); }
     bool Empty() const { return m_bytes.empty(); }
-    void Append(char c) { m_bytes.push_back(c); }
     void Clear() { m_bytes.clear(); }
     bool operator==(const CSecret& other) const { return m_bytes == other.m_bytes; }
 

@@ -12,6 +12,7 @@
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/core_context.h"
+#include "base/unique_handle.h"
 #include "store/database_lifecycle.h"
 #include "store/database_lock.h"
 #include "store/file_io.h"
@@ -19,13 +20,13 @@
 namespace tessarin {
 
 int ReadWholeFile(const std::string& path, CFileBytes& out) {
-    const int fd = OpenForReading(path);
-    if (fd < 0)
+    const CFileHandle fd(OpenForReading(path));
+    if (!fd)
         return errno;
     int result = 0;
     try {
         struct stat st {};
-        if (::fstat(fd, &st) != 0)
+        if (::fstat(fd.Get(), &st) != 0)
             throw CFileError(errno, "");
         if (S_ISDIR(st.st_mode))
             throw CFileError(EISDIR, "");
@@ -33,7 +34,7 @@ int ReadWholeFile(const std::string& path, CFileBytes& out) {
         size_t capacity = static_cast<size_t>(st.st_size) + 1;
         out.m_data.reset(new char[capacity]);
         out.m_size = 0;
-        CFileSource source(fd);
+        CFileSource source(fd.Get());
         while (size_t n = source.Read(out.m_data.get() + out.m_size, capacity - out.m_size)) {
             out.m_size += n;
             if (out.m_size < capacity)
@@ -48,7 +49,6 @@ int ReadWholeFile(const std::string& path, CFileBytes& out) {
     } catch (const std::bad_alloc&) {
         result = ENOMEM;
     }
-    ::close(fd);
     return result;
 }
 

@@ -110,9 +110,8 @@ constexpr std::array<uint8_t, 256> MakeHexDigits() {
 }
 constexpr std::array<uint8_t, 256> kHexDigits = MakeHexDigits();
 
-}  // namespace
-
-size_t AppendHexBytes(std::string_view text, std::string& out) {
+template <typename Bytes>
+size_t AppendHex(std::string_view text, Bytes& out) {
     size_t i = 0;
     while (i < text.size() && IsWhite(text[i]))
         ++i;
@@ -129,9 +128,19 @@ size_t AppendHexBytes(std::string_view text, std::string& out) {
         for (size_t b = 0; b < n; ++b, ++done)
             bytes[b] = static_cast<char>(kHexDigits[digits[2 * done]] << 4 |
                                          kHexDigits[digits[2 * done + 1]]);
-        out.append(bytes, n);
+        out.insert(out.end(), bytes, bytes + n);
     }
     return count;
+}
+
+}  // namespace
+
+size_t AppendHexBytes(std::string_view text, std::string& out) {
+    return AppendHex(text, out);
+}
+
+size_t AppendHexBytes(std::string_view text, CWipedChars& out) {
+    return AppendHex(text, out);
 }
 
 }  // namespace tessarin

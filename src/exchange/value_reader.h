@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/secure_memory.h"
 #include "exchange/text_cursor.h"
 
 namespace tessarin {
@@ -33,5 +35,8 @@ uint16_t NumberFromText(std::string_view text);
 // (upper case only), high digit first, up to the first other character; an odd last digit is
 // dropped. The bytes are appended to `out`; returns how many.
 size_t AppendHexBytes(std::string_view text, std::string& out);
+// The same for bytes that are deciphered in place afterwards: wiped when given back.
+using CWipedChars = std::vector<char, CWipingAllocator<char>>;
+size_t AppendHexBytes(std::string_view text, CWipedChars& out);
 
 }  // namespace tessarin

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/random_source.h"
+#include "base/secure_memory.h"
 #include "security/blowfish.h"
 
 namespace tessarin {
@@ -50,7 +51,8 @@ private:
     const CKeySchedule* m_key;
     CRandomSource& m_random;
     std::vector<CItem> m_items;
-    std::vector<uint8_t> m_plain;
+    // Values in the clear before they are enciphered: wiped when given back.
+    std::vector<uint8_t, CWipingAllocator<uint8_t>> m_plain;
 };
 
 }  // namespace tessarin

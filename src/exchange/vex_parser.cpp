@@ -38,7 +38,8 @@ private:
     bool m_started = false;
     bool m_protected = false;
     std::string m_scratch;
-    std::string m_cipher;
+    // Values deciphered in place: wiped when given back.
+    CWipedChars m_cipher;
     std::vector<CPending> m_pending;
 };
 

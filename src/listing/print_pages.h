@@ -37,8 +37,6 @@ public:
     int LinesPerPage() const { return m_linesPerPage; }
     int Pages() const { return m_pages; }
     int Margin() const { return m_margin; }
-    int PageWidth() const { return m_pageWidth; }
-    double Scale() const { return m_scale; }
 
     // The rows page `page` (from 1) prints: [first, end); empty for a page past the last.
     std::pair<size_t, size_t> RowsOfPage(int page) const;

@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "base/file_handle.h"
+#include "base/unique_handle.h"
 
 namespace tessarin {
 

@@ -66,10 +66,6 @@ CCategoryItem* CDatabaseObj::FindCategory(const ItemKey& key) const {
     return static_cast<CCategoryItem*>(m_categories.FindByKey(key));
 }
 
-CCategoryItem* CDatabaseObj::FindCategoryByName(std::string_view name) const {
-    return static_cast<CCategoryItem*>(m_categories.FindByName(name));
-}
-
 std::string CDatabaseObj::LabelFor(const CRecord& record, int index, bool addColon) const {
     const int position = index >= 0 && index < kFieldCount ? index : kFieldCount - 1;
     return record.LabelFor(index, FindType(record.m_key),

@@ -48,7 +48,6 @@ public:
     CTypeItem* FindType(const ItemKey& key) const;
     CTypeItem* FindTypeByName(std::string_view name) const;
     CCategoryItem* FindCategory(const ItemKey& key) const;
-    CCategoryItem* FindCategoryByName(std::string_view name) const;
     CRecord* RecordAt(size_t index) const { return static_cast<CRecord*>(m_records.At(index)); }
     CTypeItem* TypeAt(size_t index) const { return static_cast<CTypeItem*>(m_types.At(index)); }
     CCategoryItem* CategoryAt(size_t index) const {

@@ -80,7 +80,7 @@ struct CLoader {
     CCoreContext& context;
     const CKeySchedule* key;
     const CItemWanted* wanted;
-    std::vector<uint8_t> packed;
+    CPackedBytes packed;
 
     // The next item of a list, or none when only one item is wanted and this is another.
     std::unique_ptr<CBaseItem> ReadItem(int listKind) {
@@ -169,7 +169,7 @@ void NormaliseTypes(CItemList& types, bool convertAll) {
 }
 
 void WriteItem(CArchiveWriter& out, const CBaseItem& item, const CKeySchedule* key,
-               CFillerSource& filler, std::vector<uint8_t>& packed) {
+               CFillerSource& filler, CPackedBytes& packed) {
     out.WriteObjectStart(item.ClassName(), kSchema);
     item.BuildPacked(packed, key, filler);
     out.Write32(static_cast<uint32_t>(packed.size()));
@@ -185,7 +185,7 @@ void WriteItem(CArchiveWriter& out, const CBaseItem& item, const CKeySchedule* k
 }
 
 void WriteList(CArchiveWriter& out, const CItemList& list, const CKeySchedule* key,
-               CFillerSource& filler, std::vector<uint8_t>& packed) {
+               CFillerSource& filler, CPackedBytes& packed) {
     out.WriteCount(static_cast<uint32_t>(list.Size()));
     for (const auto& item : list.Items())
         WriteItem(out, *item, key, filler, packed);
@@ -233,7 +233,7 @@ void StoreDatabase(const CDatabaseObj& database, IByteSink& sink, const CKeySche
     out.Write16(static_cast<uint16_t>(database.m_reservedWord));
     out.Write32(database.m_reservedLongs[0]);
     out.Write32(database.m_reservedLongs[1]);
-    std::vector<uint8_t> packed;
+    CPackedBytes packed;
     WriteList(out, database.m_records, key, filler, packed);
     WriteList(out, database.m_types, key, filler, packed);
     WriteList(out, database.m_categories, key, filler, packed);

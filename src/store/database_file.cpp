@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <new>
 
-#include "base/file_handle.h"
+#include "base/unique_handle.h"
 #include "store/core_context.h"
 #include "store/database_archive.h"
 #include "store/file_io.h"

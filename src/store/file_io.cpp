@@ -10,32 +10,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/unique_handle.h"
+
 namespace tessarin {
 
 namespace {
 
-class CFd {
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
 void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
+    const CFileHandle fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
+        (void)::fsync(fd.Get());
 }
 
 }  // namespace
@@ -93,8 +77,8 @@ void WriteFileSafely(const std::string& path, const std::function<void(IByteSink
     std::string name = ".";
     name.append(target.filename().string()).append(".XXXXXX");
     std::string temp = (folder / name).string();
-    CFd fd(::mkstemp(temp.data()));  // created with mode 0600
-    if (fd.Get() < 0)
+    CFileHandle fd(::mkstemp(temp.data()));  // created with mode 0600
+    if (!fd)
         throw CFileError(errno, "the file could not be created", true);
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0)
@@ -116,7 +100,7 @@ void WriteFileSafely(const std::string& path, const std::function<void(IByteSink
     }
     if (::fsync(fd.Get()) != 0)
         fail(errno, "the file could not be flushed to the disk");
-    if (::close(fd.Release()) != 0)
+    if (fd.Close() != 0)
         fail(errno, "the file could not be closed");
     if (::rename(temp.c_str(), path.c_str()) != 0)
         fail(errno, "the file could not be replaced");
@@ -124,14 +108,14 @@ void WriteFileSafely(const std::string& path, const std::function<void(IByteSink
 }
 
 int CopyFileNoReplace(const std::string& from, const std::string& to) {
-    CFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.Get() < 0)
+    CFileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in)
         return errno;
     struct stat st {};
     if (::fstat(in.Get(), &st) != 0)
         return errno;
-    CFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777));
-    if (out.Get() < 0)
+    CFileHandle out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777));
+    if (!out)
         return errno;
     std::vector<char> buffer(64 * 1024);
     int result = 0;
@@ -152,7 +136,7 @@ int CopyFileNoReplace(const std::string& from, const std::string& to) {
     }
     if (result == 0 && ::fsync(out.Get()) != 0)
         result = errno;
-    if (::close(out.Release()) != 0 && result == 0)
+    if (out.Close() != 0 && result == 0)
         result = errno;
     if (result != 0)
         ::unlink(to.c_str());

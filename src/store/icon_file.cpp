@@ -8,6 +8,7 @@
 
 #include "base/bytes.h"
 #include "base/codepage.h"
+#include "base/unique_handle.h"
 #include "store/file_io.h"
 
 namespace tessarin {
@@ -93,13 +94,13 @@ EIconFileResult CIconList::ReadIconFile(const std::string& folder,
     const std::optional<std::string> path = IconFilePath(folder, handheldName);
     if (!path)
         return EIconFileResult::kMissing;
-    const int fd = OpenForReading(*path);
-    if (fd < 0)
+    const CFileHandle fd(OpenForReading(*path));
+    if (!fd)
         return EIconFileResult::kMissing;
     std::vector<uint8_t> bytes;
     bool read = false;
     try {
-        CFileSource source(fd);
+        CFileSource source(fd.Get());
         if (source.Remaining() <= kMaxIconFileSize) {
             bytes.resize(static_cast<size_t>(source.Remaining()));
             bytes.resize(source.Read(bytes.data(), bytes.size()));
@@ -108,7 +109,6 @@ EIconFileResult CIconList::ReadIconFile(const std::string& folder,
     } catch (const CFileError&) {
     } catch (const std::bad_alloc&) {
     }
-    ::close(fd);
     return read ? ReadIconData(bytes.data(), bytes.size()) : EIconFileResult::kReadError;
 }
 

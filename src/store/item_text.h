@@ -22,7 +22,6 @@ public:
     CItemText(CItemText&&) noexcept = default;
     CItemText& operator=(CItemText&&) noexcept = default;
 
-    size_t Slots() const { return m_slots; }
     std::string_view Get(size_t slot) const;
     void Set(size_t slot, std::string_view text);
     // Replaces the texts of slots [first, first + count) at once.

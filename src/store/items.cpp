@@ -169,7 +169,6 @@ void CBaseItem::CopyFrom(const CBaseItem& other) {
     m_maskBits = other.m_maskBits;
     m_key = other.m_key;
     m_icon = other.m_icon;
-    m_packed = other.m_packed;
     m_checksum = other.m_checksum;
 }
 
@@ -179,7 +178,7 @@ size_t CBaseItem::PackInto(uint8_t*) const {
 
 void CBaseItem::UnpackFrom(const uint8_t*, size_t) {}
 
-void CBaseItem::BuildPacked(std::vector<uint8_t>& out, const CKeySchedule* key,
+void CBaseItem::BuildPacked(CPackedBytes& out, const CKeySchedule* key,
                             CFillerSource& filler) const {
     const size_t size = PackedSize();
     out.resize(size);
@@ -226,27 +225,6 @@ void CBaseItem::ReadPackedV4(uint8_t* packed, size_t size, const CKeySchedule* k
     if (key && size > 6)
         CipherInPlace(*key, packed + 6, size - 6, false);
     ReadOldLayout(packed, size, 6);
-}
-
-void CBaseItem::Pack(const CKeySchedule* key, CFillerSource& filler) {
-    BuildPacked(m_packed, key, filler);
-}
-
-void CBaseItem::Unpack(const CKeySchedule* key) {
-    ReadPacked(m_packed.data(), m_packed.size(), key);
-}
-
-void CBaseItem::UnpackOld(const CKeySchedule* key) {
-    ReadPackedOld(m_packed.data(), m_packed.size(), key);
-}
-
-void CBaseItem::UnpackV4(const CKeySchedule* key) {
-    ReadPackedV4(m_packed.data(), m_packed.size(), key);
-}
-
-void CBaseItem::SetPacked(const uint8_t* bytes, size_t length) {
-    m_packed.assign(bytes, bytes + length);
-    m_checksum = length >= 2 ? ReadBE16(bytes) : 0;
 }
 
 // --- categories and types ---------------------------------------------------------------------

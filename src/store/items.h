@@ -1,7 +1,8 @@
 #pragma once
 
-// Types, categories and records. Every item keeps, beside its fields, a packed form: the big-endian
-// image of its content in the handheld's record layout, which is what the database file stores.
+// Types, categories and records. The database file stores each item as its packed form: the
+// big-endian image of its content in the handheld's record layout, built anew at every save and
+// read back into the fields at every load.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "base/random_source.h"
+#include "base/secure_memory.h"
 #include "store/item_key.h"
 #include "store/item_text.h"
 
@@ -24,6 +26,10 @@ inline constexpr size_t kFillerSize = 7;
 // The largest packed form whose checksum and encipherment still cover all of its content (both
 // count their length in 16 bits).
 inline constexpr size_t kMaxPackedSize = 0xFFFF + kFillerSize;
+
+// A packed form in memory. Before encipherment and after decipherment it holds an item's secrets in
+// the clear, so the memory is wiped when it is given back.
+using CPackedBytes = std::vector<uint8_t, CWipingAllocator<uint8_t>>;
 
 enum ItemKind : int { kKindRecord = 0, kKindType = 1, kKindCategory = 2 };
 
@@ -67,13 +73,11 @@ public:
     // -1 for the base; 0 record, 1 type, 2 category.
     virtual int Kind() const { return -1; }
 
-    void SetKey(const ItemKey& key) { m_key = key; }
-    const ItemKey& GetKey() const { return m_key; }
     virtual bool HasIdentity() const { return m_recordNumber != 0; }
     bool IsEmpty() const;
     virtual bool IsBuiltIn() const { return false; }
 
-    // Copies record number, flags, values, mask, key, icon, packed form and checksum; the classes
+    // Copies record number, flags, values, mask, key, icon and checksum; the classes
     // below also copy their own fields when `other` is of their class.
     virtual void CopyFrom(const CBaseItem& other);
 
@@ -91,7 +95,7 @@ public:
 
     // Builds the packed form into `out`: texts, filler, checksum, then, when a key is given,
     // encipherment from byte 22 on.
-    void BuildPacked(std::vector<uint8_t>& out, const CKeySchedule* key,
+    void BuildPacked(CPackedBytes& out, const CKeySchedule* key,
                      CFillerSource& filler) const;
     // Reads a packed form of the current layout, deciphering it in place first when a key is given.
     void ReadPacked(uint8_t* packed, size_t size, const CKeySchedule* key);
@@ -99,15 +103,6 @@ public:
     virtual void ReadPackedOld(uint8_t* packed, size_t size, const CKeySchedule* key);
     // Reads the layout of item schema 4 (deciphered from byte 6 on).
     void ReadPackedV4(uint8_t* packed, size_t size, const CKeySchedule* key);
-
-    // The same operations on the item's own packed form, m_packed.
-    void Pack(const CKeySchedule* key, CFillerSource& filler);
-    void Unpack(const CKeySchedule* key);
-    void UnpackOld(const CKeySchedule* key);
-    void UnpackV4(const CKeySchedule* key);
-    void SetPacked(const uint8_t* bytes, size_t length);
-    const std::vector<uint8_t>& GetPacked() const { return m_packed; }
-    void DropPacked() { std::vector<uint8_t>().swap(m_packed); }
 
     uint16_t m_maskBits = 0;
     uint16_t m_icon = kDefaultIcon;
@@ -138,9 +133,6 @@ protected:
 
 public:
     CBaseItem() : CBaseItem(kFieldCount) {}
-
-private:
-    std::vector<uint8_t> m_packed;
 };
 
 // An item with a name: the base of types and categories. Files of older versions may hold types of

@@ -141,16 +141,13 @@ int32_t Initialize(void* handle) {
     return f ? f(1, kPlatformProgramName) : 0;
 }
 
-void ReleaseAndClose(void*& handle) {
-    if (!handle)
-        return;
+}  // namespace
+
+int CReleaseLibrary::operator()(void* handle) const {
     if (auto f = Find<TessarinReleasePlatform>(handle, "ReleasePlatform"))
         f();
-    ::dlclose(handle);
-    handle = nullptr;
+    return ::dlclose(handle);
 }
-
-}  // namespace
 
 std::string PlatformLibraryFolder(const std::string& programFolder) {
     if (const char* folder = std::getenv(kPlatformDirVariable); folder && *folder)
@@ -175,30 +172,30 @@ CPlatformLibraries::~CPlatformLibraries() {
 int CPlatformLibraries::Load(const std::string& folder, const std::string& documentsFolder) {
     Release();
     bool failed = false;
-    m_managerHandle = Open(folder, kManagerLibrary, failed);
+    m_managerHandle = CLibraryHandle(Open(folder, kManagerLibrary, failed));
     if (failed)
         return ELIBBAD;
     if (!m_managerHandle) {
         UseManager(std::make_unique<CStandaloneManager>(documentsFolder));
         return 0;
     }
-    UseManager(std::make_unique<CLibraryManager>(m_managerHandle));
-    if (const int32_t result = Initialize(m_managerHandle))
+    UseManager(std::make_unique<CLibraryManager>(m_managerHandle.Get()));
+    if (const int32_t result = Initialize(m_managerHandle.Get()))
         return result;
-    m_engineHandle = Open(folder, kEngineLibrary, failed);
+    m_engineHandle = CLibraryHandle(Open(folder, kEngineLibrary, failed));
     if (failed)
         return ELIBBAD;
     if (m_engineHandle)
-        m_engine = std::make_unique<CLibraryEngine>(m_engineHandle);
-    return m_engineHandle ? Initialize(m_engineHandle) : 0;
+        m_engine = std::make_unique<CLibraryEngine>(m_engineHandle.Get());
+    return m_engineHandle ? Initialize(m_engineHandle.Get()) : 0;
 }
 
 void CPlatformLibraries::Release() {
     // The engine first, then the manager; the built-in answers serve from then on.
     m_engine = std::make_unique<CNoSyncEngine>();
-    ReleaseAndClose(m_engineHandle);
+    m_engineHandle.Close();
     UseManager(std::make_unique<CStandaloneManager>());
-    ReleaseAndClose(m_managerHandle);
+    m_managerHandle.Close();
 }
 
 }  // namespace tessarin

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/unique_handle.h"
 #include "sync/platform_binding.h"
 #include "sync/platform_manager.h"
 
@@ -16,6 +17,12 @@ inline constexpr const char* kManagerLibrary = "libMGPlatformMgr.so";
 inline constexpr const char* kEngineLibrary = "libPlatformSync.so";
 // Names the folder to find the libraries in, instead of the program's own.
 inline constexpr const char* kPlatformDirVariable = "TESSARIN_PLATFORM_DIR";
+
+// Gives a loaded platform library back: its ReleasePlatform, when it has one, then unloads it.
+struct CReleaseLibrary {
+    int operator()(void* handle) const;
+};
+using CLibraryHandle = CUniqueHandle<void*, nullptr, CReleaseLibrary>;
 
 class CPlatformLibraries {
 public:
@@ -35,14 +42,15 @@ public:
     // The manager as the store sees it, with the current user; it follows Load and Release.
     CPlatformBinding& Platform() { return m_platform; }
     ISyncEngine& Engine() { return *m_engine; }
-    bool HasManagerLibrary() const { return m_managerHandle != nullptr; }
-    bool HasEngineLibrary() const { return m_engineHandle != nullptr; }
+    bool HasManagerLibrary() const { return static_cast<bool>(m_managerHandle); }
+    bool HasEngineLibrary() const { return static_cast<bool>(m_engineHandle); }
 
 private:
     void UseManager(std::unique_ptr<IPlatformManager> manager);
 
-    void* m_managerHandle = nullptr;
-    void* m_engineHandle = nullptr;
+    // Members go in reverse order: the engine's library before the manager's.
+    CLibraryHandle m_managerHandle;
+    CLibraryHandle m_engineHandle;
     std::unique_ptr<IPlatformManager> m_manager;
     std::unique_ptr<ISyncEngine> m_engine;
     CPlatformBinding m_platform;

@@ -14,9 +14,9 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Build(const CBaseItem& item, const CKeySchedule* key = nullptr) {
     CFillerSource filler;  // a fresh generator: the filler starts 02 82 8B 78 AE D6 CD
-    Bytes out;
+    CPackedBytes out;
     item.BuildPacked(out, key, filler);
-    return out;
+    return Bytes(out.begin(), out.end());
 }
 
 CRecord SampleRecord() {
