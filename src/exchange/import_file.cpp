@@ -7,12 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/unique_handle.h"
 #include "exchange/format_detection.h"
 #include "exchange/vex_format.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/core_context.h"
-#include "base/unique_handle.h"
 #include "store/database_lifecycle.h"
 #include "store/database_lock.h"
 #include "store/file_io.h"

@@ -95,8 +95,7 @@ public:
 
     // Builds the packed form into `out`: texts, filler, checksum, then, when a key is given,
     // encipherment from byte 22 on.
-    void BuildPacked(CPackedBytes& out, const CKeySchedule* key,
-                     CFillerSource& filler) const;
+    void BuildPacked(CPackedBytes& out, const CKeySchedule* key, CFillerSource& filler) const;
     // Reads a packed form of the current layout, deciphering it in place first when a key is given.
     void ReadPacked(uint8_t* packed, size_t size, const CKeySchedule* key);
     // Reads the layout of item schema 1 and 2 (records are deciphered first).
