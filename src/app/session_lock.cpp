@@ -8,11 +8,12 @@ CSessionLockWatcher::CSessionLockWatcher(std::function<void()> lock, QObject* pa
     : QObject(parent), m_lock(std::move(lock)) {
     QDBusConnection session = QDBusConnection::sessionBus();
     if (session.isConnected()) {
-        // Desktops answer on one of two names; both are watched.
-        for (const char* service : {"org.freedesktop.ScreenSaver", "org.gnome.ScreenSaver"}) {
-            const QString name = QString::fromLatin1(service);
+        // Desktops send it under one of two interfaces, from whichever name they own: any
+        // sender counts.
+        for (const char* interface : {"org.freedesktop.ScreenSaver", "org.gnome.ScreenSaver"}) {
+            const QString name = QString::fromLatin1(interface);
             m_watching |= session.connect(
-                name, QStringLiteral("/") + QString(name).replace('.', '/'), name,
+                QString(), QStringLiteral("/") + QString(name).replace('.', '/'), name,
                 QStringLiteral("ActiveChanged"), this, SLOT(OnScreenSaverActive(bool)));
         }
     }

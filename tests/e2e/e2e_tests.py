@@ -329,6 +329,18 @@ class Suite:
         program.answer("Do you want to import the file more records.vex?", "Yes")
         wait_for("the imported records", lambda: len(program.rows()) == 24)
 
+    def test_session_lock_locks_the_program(self):
+        program = self.running
+        subprocess.run(["dbus-send", "--session", "--type=signal", "/org/freedesktop/ScreenSaver",
+                        "org.freedesktop.ScreenSaver.ActiveChanged", "boolean:true"], check=True)
+        dialog = program.window("Enter Password")
+        assert program.rows() == [], program.rows()
+        users = find(dialog, "combo box")
+        assert not users.getState().contains(pyatspi.STATE_ENABLED)
+        type_into(program.field(dialog, "Please enter the password."), "Blue Heron 7")
+        program.press(program.button(dialog, "OK"))
+        wait_for("the records after the unlock", lambda: len(program.rows()) == 24)
+
     def test_password_changed_elsewhere_asks_again_and_damages_nothing(self):
         program = self.running
         changed = self.cli("passwd", stdin="Blue Heron 7\nRed Kite 9\nRed Kite 9\n")
