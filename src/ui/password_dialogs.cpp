@@ -193,11 +193,14 @@ CAutoLockDialog::CAutoLockDialog(const CStringTable& strings, IMessageSink& mess
     m_check->setEnabled(m_max >= 60);
     m_minutes->setText(QString::number(preferences.EffectiveSleepMinutes()));
     m_minutes->setAccessibleName(UiText(strings, str::kMinutesFieldName));
+    m_minutes->setMaximumWidth(m_minutes->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                               16);
     auto* minutes = new QLabel(UiText(strings, str::kAutoLockMinutes), this);
     minutes->setBuddy(m_minutes);
     auto* row = new QHBoxLayout;
     row->addWidget(m_minutes);
     row->addWidget(minutes);
+    row->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_check);
     layout->addLayout(row);

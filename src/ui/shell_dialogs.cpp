@@ -37,6 +37,7 @@ CAboutDialog::CAboutDialog(const CStringTable& strings, const QString& version,
     texts->addWidget(new QLabel(UiText(strings, str::kAboutNotice), this));
     auto* promo = new QLabel(promoText, this);
     promo->setWordWrap(true);
+    promo->setVisible(!promoText.isEmpty());
     texts->addWidget(promo);
     auto* top = new QHBoxLayout;
     top->addWidget(Picture(QStringLiteral("tessarin"), QSize(48, 48), this), 0, Qt::AlignTop);

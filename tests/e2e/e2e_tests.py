@@ -180,6 +180,9 @@ class Program:
             node = wait_for("the menu item %s among %s" % (step, [(c.name, role(c)) for c in menu_children(node)]),
                             lambda: next((c for c in menu_children(node)
                                           if menu_item_text(c.name) == step), None))
+        item = node
+        wait_for("the menu item %s to be enabled" % path[-1],
+                 lambda: item.getState().contains(pyatspi.STATE_ENABLED))
         press(node)
 
     def exit(self, code=0):
