@@ -298,6 +298,10 @@ void CTessarinDesktopApp::AutoLockCommand() {
 }
 
 int CTessarinDesktopApp::ExitInstance() {
+    // Every change is saved when it is made; one that could not be (the lock was held elsewhere)
+    // gets a last try, unless another process changed the file's password meanwhile.
+    if (m_view && m_view->DatabaseChanged() && !m_view->m_locked && m_lock->FileHasOurPassword())
+        m_view->SaveNow();
     if (m_view && m_user && !m_view->m_locked)
         AutoBackup(m_view->Database(), m_view->DatabaseChanged(), m_options.documentsFolder,
                    m_user->record.PlatformText(), m_user->Name());

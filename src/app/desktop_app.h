@@ -29,7 +29,6 @@ class IPreferenceStore;
 class IShellPrompts;
 
 inline constexpr const char* kSampleDataFileName = "sample-data.vex";
-inline constexpr const char* kProgramVersion = "3.4.0.0";
 
 struct CDesktopOptions {
     std::vector<std::string> args;  // the command line, without the program's name

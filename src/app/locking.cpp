@@ -65,8 +65,10 @@ void CLockController::OnAutoLockTimer() {
     m_timer->Kill();
     if (m_storeOpenEdits)
         m_storeOpenEdits();
-    // A failed save has said so; the lock goes on.
-    m_view.SaveNow();
+    // A failed save has said so; the lock goes on. A file whose password was changed elsewhere
+    // is not saved over with the old one: the unlock reads it again.
+    if (FileHasOurPassword())
+        m_view.SaveNow();
     CDatabaseObj& database = m_view.Database();
     database.m_saveSuspended = true;
     m_view.m_noticePending = false;
@@ -91,12 +93,13 @@ void CLockController::OnAutoLockTimer() {
     m_view.m_noticePending = false;
 }
 
+bool CLockController::FileHasOurPassword() const {
+    return m_view.Database().m_loadState == LoadState::Fresh ||
+           ReadCheckBlock(DatabasePath()) == CCheckBlock(m_view.Database().m_checkBlock);
+}
+
 bool CLockController::CheckKeyStillFits() {
-    if (m_view.m_locked || m_inSyncUnlock)
-        return true;
-    if (m_view.Database().m_loadState == LoadState::Fresh)
-        return true;
-    if (ReadCheckBlock(DatabasePath()) == CCheckBlock(m_view.Database().m_checkBlock))
+    if (m_view.m_locked || m_inSyncUnlock || FileHasOurPassword())
         return true;
     SyncUnlock();
     return false;

@@ -36,6 +36,9 @@ public:
     // Whether the database file still has the check block of the database in memory; when not,
     // another process changed the password and SyncUnlock follows. True when it still fits.
     bool CheckKeyStillFits();
+    // Whether the file's password is the one of the records in memory (no other process changed
+    // it): only then may they be saved over the file.
+    bool FileHasOurPassword() const;
 
     bool IsPasswordSet() const;
     bool IsLocked() const;

@@ -94,7 +94,7 @@ void CMainFrame::BindFrameCommands() {
     m_commands->SetHandler(cmd::kExit, [this] { close(); });
     m_commands->SetHandler(cmd::kAbout, [this] {
         const QString promo = Cp1252ToQString(m_preferences.ReadText(Pref::PromoText));
-        CAboutDialog(m_strings, QGuiApplication::applicationVersion(), promo, this).exec();
+        CAboutDialog(m_strings, QString::fromLatin1(kProgramVersion), promo, this).exec();
     });
     QAction* statusBarAction = m_commands->Action(cmd::kStatusBar);
     statusBarAction->setChecked(true);

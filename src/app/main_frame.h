@@ -21,6 +21,9 @@ class CPreferences;
 class CStringTable;
 class CTessarinDesktopView;
 
+// The program file's version, as the About box shows it.
+inline constexpr const char* kProgramVersion = "3.4.0.0";
+
 inline constexpr int kMinimumFrameWidth = 500;
 inline constexpr int kMinimumFrameHeight = 250;
 

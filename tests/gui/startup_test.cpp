@@ -4,8 +4,10 @@
 
 #include <filesystem>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMouseEvent>
 
 #include "app/desktop_app.h"
@@ -51,12 +53,12 @@ protected:
     std::string Folder() const {
         return (m_home.Path() / "Documents/Marrowgate/Tessarin/_Standalone_").string();
     }
-    // A database of the standalone user with a password and one record.
-    void MakeDatabase(const std::string& password) {
+    // A database with a password and one record, by default the standalone user's.
+    void MakeDatabase(const std::string& password, std::string folder = {}) {
         CCoreContext context;
         SetDatabaseKey(context, CSecret(password));
         CDatabaseObj database(context);
-        ASSERT_EQ(Open(database, Folder()), 0);
+        ASSERT_EQ(Open(database, folder.empty() ? Folder() : folder), 0);
         CNoticeList notices;
         database.AddFromColumns({"Web Logins", "Mail", "me", "pw"}, "Personal", 21, 4, {}, notices);
         ASSERT_EQ(ChangePassword(database, CSecret(password)), 0);
@@ -181,6 +183,57 @@ TEST_F(Startup, CommandLineFileIsImportedAfterTheQuestionSwitchesAreNot) {
     EXPECT_EQ(app->Frame()->geometry(), QRect(130, 130, 500, 300));
 }
 
+// With the sync platform's libraries (the fake ones, answering from a file).
+class PlatformStartup : public Startup {
+protected:
+    void Configure(const std::string& lines) {
+        const fs::path config = m_home.Path() / "fake-platform.conf";
+        test::WriteFileBytes(config, std::vector<unsigned char>(lines.begin(), lines.end()));
+        setenv("TESSARIN_PLATFORM_DIR", TESSARIN_FAKE_PLATFORM_DIR "/full", 1);
+        setenv("TESSARIN_FAKE_PLATFORM", config.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("TESSARIN_PLATFORM_DIR");
+        unsetenv("TESSARIN_FAKE_PLATFORM");
+    }
+};
+
+TEST_F(PlatformStartup, ManagerThatFailsToStartEndsTheStartWithItsCode) {
+    Configure("init_result=42\n");
+    auto app = Make();
+    EXPECT_FALSE(app->InitInstance());
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].id, str::kErrorInitializingPlatform);
+    EXPECT_EQ(m_messages.shown[0].args, std::vector<std::string>{"2a"});
+    EXPECT_EQ(app->Frame(), nullptr);
+}
+
+TEST_F(PlatformStartup, SeveralUsersChooseInTheLoginAndTheMenusFollowThePlatform) {
+    const std::string root = (m_home.Path() / "palm").string();
+    Configure(
+        "platform_kind=0\nplatform_name=Palm\nuser=Ann|ann|0|Palm|1\n"
+        "user=Bob|bob|0|Palm|2\nroot_dir2=" +
+        root + "/%s\n");
+    MakeDatabase("Ann's", root + "/ann");
+    MakeDatabase("Bob's", root + "/bob");
+    m_prompts.passwords = {"Ann's", "Bob's"};
+    m_prompts.chooseUser = 1;
+    auto app = Make();
+    ASSERT_TRUE(app->InitInstance());
+    EXPECT_TRUE(m_prompts.lastForUser);
+    EXPECT_EQ(m_prompts.lastUsers, QStringList({"Ann", "Bob"}));
+    EXPECT_EQ(m_prompts.wrongPasswords, 1);  // Ann's password does not open Bob's database
+    EXPECT_EQ(app->CurrentUser()->Name(), "Bob");
+    EXPECT_EQ(m_store.ReadText("Preferences Palm", "Current User"), "Bob");
+    EXPECT_EQ(app->View()->Folder(), root + "/bob");
+    EXPECT_EQ(app->Frame()->windowTitle(), QStringLiteral("Tessarin Password Manager - Bob"));
+    QStringList popups;
+    for (QAction* action : app->Frame()->menuBar()->actions())
+        popups << action->text();
+    EXPECT_TRUE(popups.contains("&User"));
+    EXPECT_FALSE(popups.contains("Sync"));  // Bob has not activated sync
+}
+
 class Locking : public Startup {
 protected:
     void SetUp() override {
@@ -250,6 +303,24 @@ TEST_F(Locking, NoticeWhileLockedReloadsAfterTheUnlockAndQuitEndsWithOne) {
     m_prompts.passwords = {"wrong"};
     m_app->Lock()->OnAutoLockTimer();
     EXPECT_EQ(m_quitCode, 1);
+}
+
+TEST_F(Locking, LockDoesNotSaveOverAPasswordChangedElsewhere) {
+    {
+        CCoreContext context;
+        SetDatabaseKey(context, CSecret("Secret1"));
+        CDatabaseObj database(context);
+        ASSERT_EQ(Load(database, DatabasePathIn(Folder())), 0);
+        CNoticeList notices;
+        database.AddFromColumns({"Web Logins", "Added elsewhere"}, "Personal", 21, 4, {}, notices);
+        ASSERT_EQ(ChangePassword(database, CSecret("Other2")), 0);
+    }
+    m_prompts.passwords = {"Secret1", "Other2"};
+    m_timer->Advance(std::chrono::minutes(10));
+    EXPECT_EQ(m_prompts.wrongPasswords, 1);
+    EXPECT_FALSE(View().m_locked);
+    EXPECT_TRUE(CheckPassword(DatabasePathIn(Folder()), CSecret("Other2")));
+    EXPECT_EQ(View().RowTexts(), QStringList({"Mail", "Added elsewhere"}));
 }
 
 TEST_F(Locking, NoPasswordNoLock) {
