@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -86,6 +87,14 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
         m_keyTimer->start(kKeyPollMs);
     }
     BindFrameCommands();
+
+    QListWidget* list = view->List();
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+        QMenu* menu = m_commands->BuildContextMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(list->viewport()->mapToGlobal(at));
+    });
 }
 
 CMainFrame::~CMainFrame() = default;
