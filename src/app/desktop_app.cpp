@@ -266,8 +266,22 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
 
 void CTessarinDesktopApp::BindCommands() {
     CCommandTable& commands = m_frame->Commands();
-    // A command never works on records read under a password that is no longer the file's.
-    commands.m_beforeRun = [this] { return m_lock->CheckKeyStillFits(); };
+    // A command never works on records read under a password that is no longer the file's;
+    // leaving, help and the window's own commands touch no record.
+    commands.m_beforeRun = [this](uint32_t id) {
+        switch (id) {
+            case cmd::kExit:
+            case cmd::kAbout:
+            case cmd::kStatusBar:
+            case cmd::kUserGuide:
+            case cmd::kFaqPage:
+            case cmd::kSupportPage:
+            case cmd::kDownloadPage:
+                return true;
+            default:
+                return m_lock->CheckKeyStillFits();
+        }
+    };
     commands.SetHandler(cmd::kSetPassword, [this] { SetPasswordCommand(); });
     commands.SetHandler(cmd::kAutoLock, [this] { AutoLockCommand(); });
     commands.SetEnableRule(cmd::kAutoLock, [this] { return m_lock->IsPasswordSet(); });

@@ -85,7 +85,7 @@ bool CCommandTable::Run(uint32_t id) {
     // The rule is asked again: what it depends on may have changed since the menu was shown.
     if (!IsEnabled(id))
         return false;
-    if (m_beforeRun && !m_beforeRun())
+    if (m_beforeRun && !m_beforeRun(id))
         return false;
     const std::function<void()> handler = m_entries[id].handler;
     handler();

@@ -37,8 +37,9 @@ public:
     // Asks every rule again (done before a menu opens).
     void UpdateEnabled();
 
-    // Asked before any command runs; false stops it (the program locked itself meanwhile).
-    std::function<bool()> m_beforeRun;
+    // Asked with the command's number before it runs; false stops it (the program had to lock
+    // itself first, for example).
+    std::function<bool(uint32_t id)> m_beforeRun;
 
     // Fills the menu bar with the table's popups in order.
     void BuildMenuBar(QMenuBar* bar);

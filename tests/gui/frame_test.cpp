@@ -91,7 +91,7 @@ TEST_F(MainFrame, CommandsWithoutHandlerOrWhoseRuleSaysNoAreDisabled) {
     commands.UpdateEnabled();
     EXPECT_TRUE(commands.Action(cmd::kPrint)->isEnabled());
     // A command is stopped when the program must first ask for the password again.
-    commands.m_beforeRun = [] { return false; };
+    commands.m_beforeRun = [](uint32_t id) { return id != cmd::kPrint; };
     EXPECT_FALSE(commands.Run(cmd::kPrint));
     EXPECT_EQ(runs, 1);
 
