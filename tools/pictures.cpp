@@ -2,7 +2,6 @@
 //   tessarin-pictures sheets DIR         the icon strips, sheets of every icon at each size on
 //                                        light, selected and dark rows at 1x and 2x, the small
 //                                        pictures of the views
-//   tessarin-pictures program-icon DIR   the program icon as tessarin-SIZE.png for the icon theme
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,8 +21,6 @@
 namespace {
 
 using namespace tessarin;
-
-constexpr int kProgramIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 bool Save(const QImage& image, const QDir& folder, const QString& name) {
     const QString path = folder.filePath(name);
@@ -108,21 +105,11 @@ bool WriteSheets(const QDir& folder) {
     return ok;
 }
 
-bool WriteProgramIcon(const QDir& folder) {
-    bool ok = true;
-    for (int size : kProgramIconSizes)
-        ok = Save(RenderPicture(QStringLiteral("tessarin"), QSize(size, size)), folder,
-                  QStringLiteral("tessarin-%1.png").arg(size)) &&
-             ok;
-    return ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 ||
-        (std::strcmp(argv[1], "sheets") != 0 && std::strcmp(argv[1], "program-icon") != 0)) {
-        std::fprintf(stderr, "usage: %s sheets|program-icon DIR\n", argv[0]);
+    if (argc != 3 || std::strcmp(argv[1], "sheets") != 0) {
+        std::fprintf(stderr, "usage: %s sheets DIR\n", argv[0]);
         return 2;
     }
     // Pictures need no display.
@@ -133,7 +120,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot make %s\n", argv[2]);
         return 1;
     }
-    const bool ok =
-        std::strcmp(argv[1], "sheets") == 0 ? WriteSheets(folder) : WriteProgramIcon(folder);
-    return ok ? 0 : 1;
+    return WriteSheets(folder) ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/runtime_folder.h"
+#include "platform/socket_address.h"
 
 namespace tessarin {
 
@@ -21,19 +22,10 @@ constexpr int kBacklog = 4096;
 // A line longer than this is not a notice; a connection that sends one is closed.
 constexpr size_t kMaxLine = 256;
 
-bool MakeAddress(const std::string& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
-
 // A connection to the endpoint made without waiting, or -1.
 int Connect(const std::string& endpoint) {
     sockaddr_un address;
-    if (!MakeAddress(EndpointPath(endpoint), address))
+    if (!MakeSocketAddress(EndpointPath(endpoint), address))
         return -1;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
@@ -113,7 +105,7 @@ size_t CSocketPoster::PostAll(const std::string& endpoint, const CNoticeList& no
 
 CNoticeReceiver::CNoticeReceiver(const std::string& endpoint) : m_path(EndpointPath(endpoint)) {
     sockaddr_un address;
-    if (!MakeAddress(m_path, address))
+    if (!MakeSocketAddress(m_path, address))
         return;
     // A socket file whose holder died refuses connections and is replaced; a live holder keeps it.
     const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -170,11 +170,8 @@ CStoreResult Save(CDatabaseObj& database, bool quiet) {
     // them, and the file must still have the password this object knows of.
     if (!KeyOpens(context.DatabaseKey(), database.m_checkBlock))
         return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
-    if (database.m_fileCheckBlock) {
-        const std::optional<CCheckBlock> stored = ReadStoredCheckBlock(path);
-        if (stored && *stored != *database.m_fileCheckBlock)
-            return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
-    }
+    if (PasswordChangedElsewhere(database))
+        return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
     RemoveStaleTemporaries(path);
     if (database.m_loadState == LoadState::Partial) {
         std::string keptAt;
@@ -310,6 +307,13 @@ CRefreshedItem RefreshItem(CDatabaseObj& database, int kind, uint32_t recordNumb
     if (refreshed.item)
         refreshed.item->CopyFrom(*read.item);
     return refreshed;
+}
+
+bool PasswordChangedElsewhere(const CDatabaseObj& database) {
+    if (!database.m_fileCheckBlock)
+        return false;
+    const std::optional<CCheckBlock> stored = ReadStoredCheckBlock(database.m_path);
+    return stored && *stored != *database.m_fileCheckBlock;
 }
 
 CStoreResult ReloadAll(CDatabaseObj& database, const std::string& folder) {

@@ -83,6 +83,11 @@ struct CRefreshedItem {
 };
 CRefreshedItem RefreshItem(CDatabaseObj& database, int kind, uint32_t recordNumber);
 
+// Whether the file on disk now has another password than the one this database last read or wrote
+// (another process or a sync changed it): its loads, re-reads and saves would be refused
+// (KeyChanged) until the new password is given and the file read again.
+bool PasswordChangedElsewhere(const CDatabaseObj& database);
+
 // Reads the folder's file again into the database (see Load).
 CStoreResult ReloadAll(CDatabaseObj& database, const std::string& folder);
 

@@ -1,0 +1,70 @@
+#pragma once
+
+// The main window's endpoint "Tessarin Desktop": change notices from the sync components, and the
+// instance check with the command-line hand-over from a second copy of the program. One Unix
+// stream socket in the runtime folder; see docs/ipc.md for the lines spoken on it.
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QObject>
+
+#include "store/change_notice.h"
+
+class QSocketNotifier;
+
+namespace tessarin {
+
+inline constexpr const char* kIsMeMessageName = "WM_Tessarin10_IsMe";
+inline constexpr const char* kActivateMessageName = "WM_Tessarin10_Activate";
+inline constexpr const char* kCopyDataMessageName = "WM_COPYDATA";
+// The copy-data tag of a command line handed over.
+inline constexpr uint32_t kCommandLineTag = 0;
+
+// Holds the endpoint while the main window exists and answers what arrives, in the event loop.
+class CDesktopEndpoint : public QObject {
+    Q_OBJECT
+public:
+    explicit CDesktopEndpoint(std::string endpoint, QObject* parent = nullptr);
+    ~CDesktopEndpoint() override;
+
+    // Takes the endpoint: replaces a socket whose holder died; false when a live holder has it or
+    // the socket cannot be made.
+    bool Listen();
+    bool IsListening() const { return m_listener >= 0; }
+
+    std::function<void(const CChangeNotice&)> m_onNotice;
+    // Brings the window to the front.
+    std::function<void()> m_onActivate;
+    // A copy-data message: true when handled. Called after the answer went back, so that it may
+    // ask the user.
+    std::function<bool(uint32_t tag, const std::string& data)> m_onCopyData;
+
+private:
+    void Accept();
+    void Read(int fd);
+    void Close(int fd);
+    void HandleLine(int fd, const std::string& line);
+
+    struct CConnection {
+        std::unique_ptr<QSocketNotifier> notifier;
+        std::string pending;
+    };
+    std::string m_path;
+    int m_listener = -1;
+    std::unique_ptr<QSocketNotifier> m_acceptNotifier;
+    std::map<int, CConnection> m_connections;
+};
+
+// The instance check of a second copy: finds the copy that holds the endpoint and answers the
+// check, asks it to come to the front and, when `commandLine` is not empty, hands it over with
+// tag 0. False when no copy answers (none runs, or a dead one left its socket).
+bool ActivateOtherCopy(const std::string& endpoint, const std::string& commandLine);
+
+// The copy-data line of a text, and the text of such a line.
+std::string CopyDataLine(uint32_t tag, const std::string& data);
+std::optional<std::pair<uint32_t, std::string>> ParseCopyDataLine(const std::string& line);
+
+}  // namespace tessarin

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs the desktop program's end-to-end tests as a person would meet it: a private X display
+# (Xvfb), a private session bus with the accessibility bus on it, and a fresh home folder. The
+# tests read and drive the program through AT-SPI, as a screen reader does.
+#   run.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
+
+for tool in Xvfb dbus-daemon /usr/libexec/at-spi-bus-launcher; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup)"; exit 77; }
+done
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
+    { echo "skipped: python3-pyatspi is not installed (scripts/setup)"; exit 77; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tessarin-e2e-XXXXXX")
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME="$work/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/runtime"
+export XDG_DOCUMENTS_DIR="$HOME/Documents"
+mkdir -p "$HOME/Documents" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset TESSARIN_PLATFORM_DIR TESSARIN_FAKE_PLATFORM WAYLAND_DISPLAY
+
+# A free display number: the X server says which one it took.
+exec 5<> "$work/display"
+Xvfb -displayfd 5 -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+display=$(head -n1 "$work/display")
+[ -n "$display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$display"
+
+eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
+        { read -r address; read -r pid; echo "export DBUS_SESSION_BUS_ADDRESS='$address'; dbus_pid=$pid"; })"
+pids+=("$dbus_pid")
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
+pids+=($!)
+
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 QT_QPA_PLATFORM=xcb
+export QT_QPA_PLATFORMTHEME=
+exec 5>&-
+/usr/bin/python3 "$source/tests/e2e/e2e_tests.py" --build "$build" --source "$source"

@@ -1,0 +1,116 @@
+#pragma once
+
+// Test doubles of the shell: prompts that answer as a script says, messages that are remembered
+// and answered, a lock timer whose time the test moves.
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/lock_timer.h"
+#include "app/shell_prompts.h"
+#include "base/messages.h"
+#include "support/fixtures.h"
+
+namespace tessarin::test {
+
+// Remembers every message and answers Yes or No where it is asked.
+class CAnsweringMessages : public CRecordingMessages {
+public:
+    MessageAnswer Show(const CMessage& message) override {
+        CRecordingMessages::Show(message);
+        if (message.buttons == MessageButtons::YesNo ||
+            message.buttons == MessageButtons::YesNoDefaultNo)
+            return yes ? MessageAnswer::Yes : MessageAnswer::No;
+        return MessageAnswer::Ok;
+    }
+    bool yes = true;
+};
+
+// Each password dialog tries the passwords in turn until the check accepts one; when they run out
+// the user quits.
+class CScriptedPrompts : public IShellPrompts {
+public:
+    std::optional<int> AskPassword(bool forUser, const QStringList& users, int selected,
+                                   bool usersEnabled, const CheckFunction& check) override {
+        ++passwordDialogs;
+        if (onAskPassword)
+            onAskPassword();
+        lastForUser = forUser;
+        lastUsers = users;
+        lastUsersEnabled = usersEnabled;
+        const int user = chooseUser.value_or(selected);
+        while (!passwords.empty()) {
+            const std::string typed = passwords.front();
+            passwords.pop_front();
+            if (check(user, CSecret(typed)))
+                return user;
+            ++wrongPasswords;
+        }
+        return std::nullopt;
+    }
+    std::optional<CSecret> AskWelcomePassword() override {
+        ++welcomeDialogs;
+        return welcome ? std::optional<CSecret>(CSecret(*welcome)) : std::nullopt;
+    }
+    IMissingFolderPrompt& MissingFolder() override { return m_missing; }
+    void ShowGettingStarted() override {
+        ++gettingStarted;
+        if (onGettingStarted)
+            onGettingStarted();
+    }
+
+    std::deque<std::string> passwords;
+    std::optional<int> chooseUser;
+    std::optional<std::string> welcome;
+    int passwordDialogs = 0;
+    int wrongPasswords = 0;
+    int welcomeDialogs = 0;
+    int gettingStarted = 0;
+    bool lastForUser = false;
+    bool lastUsersEnabled = true;
+    QStringList lastUsers;
+    std::function<void()> onGettingStarted;
+    std::function<void()> onAskPassword;
+
+private:
+    class CCancel : public IMissingFolderPrompt {
+    public:
+        Choice Ask(const std::string&) override { return Choice::Cancel; }
+        std::optional<std::string> PickFolder() override { return std::nullopt; }
+    } m_missing;
+};
+
+// Fires when the test has moved time past the interval.
+class CManualTimer : public ILockTimer {
+public:
+    void Start(std::chrono::milliseconds interval) override {
+        m_left = interval;
+        m_pending = true;
+        lastInterval = interval;
+        ++starts;
+    }
+    void Kill() override { m_pending = false; }
+    bool Pending() const override { return m_pending; }
+    void Advance(std::chrono::milliseconds by) {
+        if (!m_pending)
+            return;
+        if (by < m_left) {
+            m_left -= by;
+            return;
+        }
+        m_pending = false;
+        if (m_fired)
+            m_fired();
+    }
+    std::chrono::milliseconds lastInterval{0};
+    int starts = 0;
+
+private:
+    std::chrono::milliseconds m_left{0};
+    bool m_pending = false;
+};
+
+}  // namespace tessarin::test
