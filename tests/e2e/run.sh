@@ -22,11 +22,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export HOME="$work/home"
-export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
-export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/runtime"
-export XDG_DOCUMENTS_DIR="$HOME/Documents"
-mkdir -p "$HOME/Documents" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+# The buses' own files live here; each suite gets a home of its own below.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset TESSARIN_PLATFORM_DIR TESSARIN_FAKE_PLATFORM WAYLAND_DISPLAY
 
@@ -51,4 +49,16 @@ pids+=($!)
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 QT_QPA_PLATFORM=xcb
 export QT_QPA_PLATFORMTHEME=
 exec 5>&-
-/usr/bin/python3 "$source/tests/e2e/e2e_tests.py" --build "$build" --source "$source"
+# Every suite (e2e_*.py) in a fresh home, with a runtime folder of its own for the program's
+# endpoints; the buses stay up for all of them.
+failed=0
+for suite in "$source"/tests/e2e/e2e_*.py; do
+    name=$(basename "$suite" .py)
+    export HOME="$work/$name/home"
+    export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+    export XDG_CACHE_HOME="$HOME/.cache" XDG_DOCUMENTS_DIR="$HOME/Documents"
+    mkdir -p "$HOME/Documents" "$XDG_CONFIG_HOME"
+    echo "== $name"
+    /usr/bin/python3 "$suite" --build "$build" --source "$source" || failed=1
+done
+exit $failed
