@@ -64,6 +64,35 @@ void BM_Pronounceable_LowerCase(benchmark::State& state) {
 }
 BENCHMARK(BM_Pronounceable_LowerCase)->Unit(benchmark::kMillisecond);
 
+// From the source the program uses: the system's cryptographic random source.
+void BM_Random_AllSets_SystemSource(benchmark::State& state) {
+    tessarin::CSystemRandom random;
+    tessarin::CPasswordGenerator generator(random);
+    char out[kLength + 1];
+    for (auto _ : state) {
+        for (size_t i = 0; i < kPasswords; ++i) {
+            generator.GeneratePassword(kLength, tessarin::kAllSets, out);
+            benchmark::DoNotOptimize(out);
+        }
+    }
+    Report(state);
+}
+BENCHMARK(BM_Random_AllSets_SystemSource)->Unit(benchmark::kMillisecond);
+
+void BM_Pronounceable_AllSets_SystemSource(benchmark::State& state) {
+    tessarin::CSystemRandom random;
+    tessarin::CPasswordGenerator generator(random);
+    char out[kLength + 1];
+    for (auto _ : state) {
+        for (size_t i = 0; i < kPasswords; ++i) {
+            generator.GeneratePassword(kLength, tessarin::kAllSets | tessarin::kPronounceable, out);
+            benchmark::DoNotOptimize(out);
+        }
+    }
+    Report(state);
+}
+BENCHMARK(BM_Pronounceable_AllSets_SystemSource)->Unit(benchmark::kMillisecond);
+
 // As the dialog and the tool take it: a CSecret, whose memory is locked and wiped.
 void BM_Random_AllSets_Secret(benchmark::State& state) {
     tessarin::CRandomSource random(1);

@@ -1,8 +1,13 @@
 #pragma once
 
-// The process-wide random source: the published Mersenne Twister (MT19937). Its whole state is
-// seeded from the system's cryptographic random source, so nothing drawn from it can be guessed
-// from a clock reading; a fixed 32-bit seed can still be set (tests, reproducible runs).
+// Random numbers. Two sources draw 32-bit words behind one interface:
+// - the system's cryptographic random source (getrandom), for what must not be guessed from what
+//   was seen before: generated passwords;
+// - the published Mersenne Twister (MT19937), whose numbers the file formats and the tests need
+//   reproducibly: item keys, fixed-seed runs. Its whole state is seeded from the system's random
+//   source, so nothing drawn from it can be guessed from a clock reading; but its state can be
+//   recovered from enough of its outputs, so it never makes passwords.
+#include <array>
 #include <cstdint>
 #include <random>
 
@@ -22,7 +27,37 @@ uint32_t UniformBelow(uint32_t n, Draw&& draw) {
     return word % n;
 }
 
-class CRandomSource {
+class IRandomWords {
+public:
+    virtual ~IRandomWords() = default;
+    // One uniformly distributed 32-bit word.
+    virtual uint32_t RandomWord() = 0;
+    // A number from 0 to n - 1 (n from 1 to 65535), each equally likely; see UniformBelow.
+    uint32_t Random(uint32_t n) {
+        return UniformBelow(n, [this] { return RandomWord(); });
+    }
+};
+
+// The system's cryptographic random source. Words come from a small buffer refilled with
+// getrandom; each is wiped from the buffer once drawn, and a process made by fork never draws what
+// its parent had buffered.
+class CSystemRandom final : public IRandomWords {
+public:
+    CSystemRandom() = default;
+    ~CSystemRandom() override;
+    CSystemRandom(const CSystemRandom&) = delete;
+    CSystemRandom& operator=(const CSystemRandom&) = delete;
+    uint32_t RandomWord() override;
+
+private:
+    void Refill();
+
+    std::array<uint32_t, 1024> m_words{};
+    size_t m_next = 1024;  // empty
+    unsigned m_forks = 0;  // the process's fork count when the buffer was filled
+};
+
+class CRandomSource final : public IRandomWords {
 public:
     CRandomSource();  // seeded from the system's random device
     explicit CRandomSource(uint32_t seed) : m_engine(seed) {}
@@ -31,12 +66,7 @@ public:
     void SeedRandom(uint32_t seed) { m_engine.seed(seed); }
     void SeedFromSystem();
     // One tempered 32-bit draw.
-    uint32_t RandomWord() { return static_cast<uint32_t>(m_engine()); }
-    // A number from 0 to n - 1 (n from 1 to 65535), each equally likely; see UniformBelow.
-    uint32_t Random(uint32_t n) {
-        return UniformBelow(n, [this] { return RandomWord(); });
-    }
-    std::mt19937& Engine() { return m_engine; }
+    uint32_t RandomWord() override { return static_cast<uint32_t>(m_engine()); }
 
 private:
     std::mt19937 m_engine;

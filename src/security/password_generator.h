@@ -40,8 +40,9 @@ struct CWordTrace {
 
 class CPasswordGenerator {
 public:
-    // Draws from `random`, which is the process-wide source (CCoreContext::Random) in the program.
-    explicit CPasswordGenerator(CRandomSource& random) : m_random(random), m_syllables(random) {}
+    // Draws from `random`: the system's cryptographic source in the program (CCoreContext), a
+    // seeded Mersenne Twister where a test needs the same passwords again.
+    explicit CPasswordGenerator(IRandomWords& random) : m_random(random), m_syllables(random) {}
 
     // Writes a zero-terminated password of `length` characters (the pronounceable method: at most
     // 30) into `out`, which holds at least `length` + 1 bytes, and returns its length. With none of
@@ -58,7 +59,7 @@ private:
     // Turns a syllable into the set the pointer moves on to.
     void Style(char* text, size_t length, int& setPointer, uint16_t bits);
 
-    CRandomSource& m_random;
+    IRandomWords& m_random;
     CSyllableGenerator m_syllables;
 };
 

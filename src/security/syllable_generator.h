@@ -23,13 +23,13 @@ struct CSyllable {
 
 class CSyllableGenerator {
 public:
-    explicit CSyllableGenerator(CRandomSource& random) : m_random(random) {}
+    explicit CSyllableGenerator(IRandomWords& random) : m_random(random) {}
 
     // A syllable of at most `wanted` characters (1 to kMaxPronounceableLength); empty when 0.
     void Next(size_t wanted, CSyllable& syllable);
 
 private:
-    CRandomSource& m_random;
+    IRandomWords& m_random;
     // Units the last syllable handed on: how many (0, 1 or 2), and which (pair[1] comes first).
     int m_savedCount = 0;
     std::array<uint8_t, 2> m_savedPair{};

@@ -33,7 +33,8 @@ public:
     CFillerSource& Filler() { return m_filler; }
     ItemKey NewKey() { return m_keys.Generate(m_random); }
     void SetKeyGenerator(CKeyGenerator generator) { m_keys = std::move(generator); }
-    // Draws from Random(); keeps the syllables one password hands on to the next.
+    // Draws from the system's cryptographic random source, never from Random(); keeps the
+    // syllables one password hands on to the next.
     CPasswordGenerator& PasswordGenerator() { return m_passwords; }
 
     // The sync platform as the store sees it; a platform without handheld unless another is set.
@@ -88,7 +89,8 @@ private:
     CRandomSource m_random;
     CFillerSource m_filler;
     CKeyGenerator m_keys;
-    CPasswordGenerator m_passwords{m_random};
+    CSystemRandom m_systemRandom;
+    CPasswordGenerator m_passwords{m_systemRandom};
     CNoPlatform m_noPlatform;
     IStorePlatform* m_platform = &m_noPlatform;
     CStringTable m_strings;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -284,14 +287,38 @@ TEST(PasswordGenerator, SameSeedSameOutputs) {
     }
 }
 
-TEST(PasswordGenerator, TheContextsGeneratorDrawsFromTheContextsSource) {
-    CCoreContext context;
-    context.Random().SeedRandom(3);
+TEST(PasswordGenerator, TheProgramsPasswordsComeFromTheSystemsSourceNotTheSeededOne) {
+    // A Mersenne Twister's state can be recovered from what it gave out, so the program's
+    // passwords never come from it: two contexts seeded alike still make different passwords,
+    // and making them leaves the seeded source where it was.
+    CCoreContext first, second;
+    first.Random().SeedRandom(3);
+    second.Random().SeedRandom(3);
     CRandomSource alone(3);
-    CPasswordGenerator reference(alone);
-    EXPECT_EQ(Generate(context.PasswordGenerator(), 16, kAllSets | kPronounceable),
-              Generate(reference, 16, kAllSets | kPronounceable));
-    EXPECT_EQ(context.Random().RandomWord(), alone.RandomWord());
+    for (uint16_t bits : {uint16_t(kAllSets), uint16_t(kAllSets | kPronounceable)})
+        EXPECT_NE(Generate(first.PasswordGenerator(), 20, bits),
+                  Generate(second.PasswordGenerator(), 20, bits));
+    EXPECT_EQ(first.Random().RandomWord(), alone.RandomWord());
+}
+
+TEST(SystemRandom, AForkedProcessNeverDrawsWhatItsParentHadBuffered) {
+    CSystemRandom random;
+    random.RandomWord();  // the buffer is full now
+    int pipe_fds[2];
+    ASSERT_EQ(::pipe(pipe_fds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const uint32_t word = random.RandomWord();
+        (void)!::write(pipe_fds[1], &word, sizeof word);
+        ::_exit(0);
+    }
+    const uint32_t mine = random.RandomWord();
+    uint32_t theirs = 0;
+    ASSERT_EQ(::read(pipe_fds[0], &theirs, sizeof theirs), static_cast<ssize_t>(sizeof theirs));
+    ::waitpid(child, nullptr, 0);
+    ::close(pipe_fds[0]);
+    ::close(pipe_fds[1]);
+    EXPECT_NE(mine, theirs);
 }
 
 TEST(GenerateDialog, LengthRules) {
