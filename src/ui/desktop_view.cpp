@@ -18,6 +18,7 @@
 #include "store/database_lifecycle.h"
 #include "store/preferences.h"
 #include "ui/command_table.h"
+#include "ui/database_watch.h"
 #include "ui/details_pane.h"
 #include "ui/filter_combo.h"
 #include "ui/record_list_view.h"
@@ -60,6 +61,8 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     m_list->setAccessibleName(UiText(strings, str::kRecordListName));
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_pane = new CDetailsPane(*m_database, m_style, strings, this);
+    m_watch = new CDatabaseWatch(context, this);
+    m_watch->m_onForeignChange = [this] { return OnForeignChange(); };
     ApplyListFont(m_style.fonts.list);
 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -224,6 +227,7 @@ bool CTessarinDesktopView::OpenDatabase(const std::string& folder) {
     m_folder = folder;
     const bool ok = ReportLoad(Open(*m_database, folder));
     LoadCustomIcons();
+    m_watch->Watch(m_database->m_path);
     // A filter that names no item of the database (deleted ones count) shows everything.
     SetFilters(
         CheckedFilter(m_database->m_types, m_preferences.ReadKey(Pref::CurrentType)),
@@ -239,8 +243,10 @@ bool CTessarinDesktopView::ReloadUser() {
     ClearRows();
     const CStoreResult result = ReloadAll(*m_database, m_folder);
     const bool ok = ReportLoad(result);
-    if (result.code != StoreCode::KeyChanged)
+    if (result.code != StoreCode::KeyChanged) {
         LoadCustomIcons();
+        m_watch->TakeFileAsKnown();
+    }
     SetFilters(AnyKey, AnyKey);
     return ok;
 }

@@ -34,6 +34,7 @@ namespace tessarin {
 
 class CCommandTable;
 class CCoreContext;
+class CDatabaseWatch;
 class CDetailsPane;
 class CFilterCombo;
 class CPreferences;
@@ -221,6 +222,8 @@ private:
     void HandleNotice(const CChangeNotice& notice);
     void FlushDeferredNotices();
     bool BusyElsewhere() const;
+    bool OnForeignChange();
+    void ReloadKeepingView();
     void ApplyToSelection(const std::function<void(CRecord&)>& change);
 
     CCoreContext& m_context;
@@ -251,6 +254,7 @@ private:
     CRecordTableModel* m_tableModel;
     CRecordListView* m_list;
     CDetailsPane* m_pane;
+    CDatabaseWatch* m_watch;
 
     IFilePasswordPrompt* m_filePasswordPrompt = nullptr;
     bool m_databaseChanged = false;

@@ -1,5 +1,7 @@
-// The record view and the changes that reach its database from outside its own commands: imports
-// and the change notices of other processes.
+// The record view and the changes that reach its database from outside its own commands: imports,
+// the change notices of other processes, and a file rewritten by someone who sent none.
+#include <unordered_set>
+
 #include <QApplication>
 #include <QInputDialog>
 
@@ -8,6 +10,7 @@
 #include "security/password.h"
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
+#include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
 #include "ui/filter_combo.h"
@@ -128,6 +131,8 @@ void CTessarinDesktopView::HandleNotice(const CChangeNotice& notice) {
         Q_EMIT passwordChangedElsewhere();
         return;
     }
+    // The notice said what changed in the file: no need to read it all again for that.
+    m_watch->TakeFileAsKnown();
     const ICollation& collation = m_context.Collation();
     const auto comboOf = [this](uint32_t kind) {
         return kind == kKindType ? m_typeCombo : m_categoryCombo;
@@ -171,6 +176,62 @@ void CTessarinDesktopView::HandleNotice(const CChangeNotice& notice) {
         default:
             break;
     }
+}
+
+bool CTessarinDesktopView::OnForeignChange() {
+    if (!m_opened)
+        return true;
+    if (m_locked) {
+        m_noticePending = true;
+        return true;
+    }
+    if (BusyElsewhere())
+        return false;
+    // The file's password changed: the next command asks for the new one.
+    if (PasswordChangedElsewhere(*m_database))
+        return true;
+    ReloadKeepingView();
+    return true;
+}
+
+void CTessarinDesktopView::ReloadKeepingView() {
+    std::vector<uint32_t> numbers;
+    for (const CRecord* record : SelectedRows())
+        numbers.push_back(record->m_recordNumber);
+    const CRecord* current = m_tableModel->RecordAt(m_list->currentIndex().row());
+    const uint32_t currentNumber = current ? current->m_recordNumber : 0;
+    const ItemKey type = m_listModel.TypeFilter();
+    const ItemKey category = m_listModel.CategoryFilter();
+    ClearRows();
+    const CStoreResult result = ReloadAll(*m_database, m_folder);
+    if (result.code == StoreCode::KeyChanged) {
+        // Nothing was read: the next command asks for the new password.
+        RefillList();
+        return;
+    }
+    ReportLoad(result);
+    LoadCustomIcons();
+    m_watch->TakeFileAsKnown();
+    const auto kept = [](const CItemList& list, const ItemKey& key) {
+        return key == AnyKey || key.IsZero() ? key : CheckedFilter(list, key);
+    };
+    SetFilters(kept(m_database->m_types, type), kept(m_database->m_categories, category));
+    std::vector<int> rows;
+    int currentRow = -1;
+    if (!numbers.empty() || currentNumber) {
+        const std::unordered_set<uint32_t> wanted(numbers.begin(), numbers.end());
+        for (int row = 0; row < RowCount(); ++row) {
+            const uint32_t number = m_tableModel->RecordAt(row)->m_recordNumber;
+            if (number == 0)
+                continue;
+            if (wanted.count(number))
+                rows.push_back(row);
+            if (number == currentNumber)
+                currentRow = row;
+        }
+    }
+    if (!rows.empty() || currentRow >= 0)
+        SelectRowNumbers(rows, currentRow);
 }
 
 }  // namespace tessarin

@@ -14,6 +14,7 @@
 #include "store/database_lifecycle.h"
 #include "store/preferences.h"
 #include "ui/command_table.h"
+#include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
 #include "ui/filter_combo.h"
@@ -379,6 +380,7 @@ void CTessarinDesktopView::RebuildList(const std::string& folder) {
     m_folder = folder;
     ReadViewPreferences();
     LoadCustomIcons();
+    m_watch->Watch(m_database->m_path);
     m_opened = true;
     SetFilters(AnyKey, AnyKey);
     UpdateCommandTexts();

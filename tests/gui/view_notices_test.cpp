@@ -139,6 +139,35 @@ TEST_F(ViewNotices, WhileLockedOrBusyNoticesWait) {
     EXPECT_TRUE(WaitFor([&] { return View().RowCount() == 3; }));
 }
 
+TEST_F(ViewNotices, AFileRewrittenElsewhereIsReadAgainKeepingFiltersAndSelection) {
+    OpenView();
+    View().SelectCategoryEntry(View().CategoryCombo()->findText("Home"));
+    View().SelectRecords({View().ListModel().RowAt(1)});  // delta
+    // This program's own saves are not someone else's.
+    const CRecord* before = View().ListModel().RowAt(0);
+    ASSERT_TRUE(View().SaveNow());
+    QTest::qWait(600);
+    EXPECT_EQ(View().ListModel().RowAt(0), before);
+
+    ChangeFile([](CDatabaseObj& db) {
+        CNoticeList notices;
+        db.AddFromColumns({"Login", "gamma"}, "Home", 3, 0, {}, notices);
+    });
+    ASSERT_TRUE(WaitFor([&] { return View().RowCount() == 3; }));
+    EXPECT_EQ(View().RowTexts(), QStringList({"beta", "delta", "gamma"}));
+    EXPECT_EQ(View().CategoryCombo()->currentText(), QStringLiteral("Home"));
+    ASSERT_NE(View().GetSelectedRecord(), nullptr);
+    EXPECT_EQ(View().GetSelectedRecord()->GetValue(0), "delta");
+
+    // While locked it is only remembered.
+    View().m_locked = true;
+    ChangeFile([](CDatabaseObj& db) {
+        CNoticeList notices;
+        db.AddFromColumns({"Login", "epsilon"}, "Home", 3, 0, {}, notices);
+    });
+    EXPECT_TRUE(WaitFor([&] { return View().m_noticePending; }));
+}
+
 TEST_F(ViewNotices, ClosingKeepsTheViewsSettingsForTheNextStart) {
     OpenView(QSize(900, 500));
     View().SortByColumn(kFirstFieldColumn);
