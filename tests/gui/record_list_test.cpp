@@ -275,5 +275,45 @@ TEST_F(RecordListView, RowsArePaintedInTheirColoursWithIconsAndNoteMarks) {
     }
 }
 
+// Counts the cells it paints.
+class CCountingDelegate : public CRecordDelegate {
+public:
+    using CRecordDelegate::CRecordDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        ++painted;
+        maxRow = std::max(maxRow, index.row());
+        CRecordDelegate::paint(painter, option, index);
+    }
+    mutable int painted = 0;
+    mutable int maxRow = -1;
+};
+
+TEST_F(RecordListView, ALongListMakesNoWidgetPerRowAndPaintsOnlyWhatShows) {
+    MakeDatabase([](CDatabaseObj& db) {
+        for (int i = 0; i < 20000; ++i)
+            AddRecord(db, nullptr, nullptr, {"row " + std::to_string(100000 + i)});
+    });
+    OpenView(QSize(800, 400));
+    ASSERT_EQ(View().RowCount(), 20004);  // with the four of every case
+    EXPECT_LT(View().findChildren<QWidget*>().size(), 100);
+    auto* counting = new CCountingDelegate(View().Style(), &List());
+    List().setItemDelegate(counting);
+    QCoreApplication::processEvents();
+    counting->painted = 0;
+    List().viewport()->grab();
+    const int shown = List().RowsPerPage() + 1;
+    EXPECT_GT(counting->painted, 0);
+    EXPECT_LE(counting->painted, shown * Model().columnCount());
+    EXPECT_LE(counting->maxRow, shown);
+    // Scrolling to the end paints the last page only.
+    List().scrollToBottom();
+    QCoreApplication::processEvents();
+    counting->painted = 0;
+    List().viewport()->grab();
+    EXPECT_LE(counting->painted, shown * Model().columnCount());
+    EXPECT_EQ(counting->maxRow, 20003);
+}
+
 }  // namespace
 }  // namespace tessarin
