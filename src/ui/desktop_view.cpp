@@ -97,8 +97,8 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
 
 CTessarinDesktopView::~CTessarinDesktopView() {
     WritePreferences();
-    // The rows go before the records they point at.
-    m_listModel.Clear();
+    // The rows and the pane let go of the records before the database goes.
+    ClearRows();
 }
 
 void CTessarinDesktopView::BuildStrips() {

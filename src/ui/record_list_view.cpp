@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
 
 #include "base/codepage.h"
 #include "render/record_icons.h"
@@ -203,15 +203,15 @@ void CRecordListView::paintEvent(QPaintEvent* event) {
     const QModelIndex current = currentIndex();
     if (!hasFocus() || !current.isValid())
         return;
-    // One focus rectangle around the whole row, not one per cell.
+    // One dotted focus rectangle around the whole row, not one per cell, in the row's text colour.
     const QRect first = visualRect(m_model.index(current.row(), 0));
-    const int width = m_header->length();
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = QRect(first.left(), first.top(), width, first.height());
-    option.backgroundColor = palette().color(QPalette::Base);
+    const QRect row(first.left(), first.top(), m_header->length(), first.height());
+    const bool selected = selectionModel()->isRowSelected(current.row(), QModelIndex());
     QPainter painter(viewport());
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    QPen pen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(row.adjusted(0, 0, -1, -1));
 }
 
 void CRecordListView::mouseDoubleClickEvent(QMouseEvent* event) {

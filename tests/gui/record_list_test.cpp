@@ -14,6 +14,7 @@
 #include "listing/list_columns.h"
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
+#include "support/palm_files.h"
 #include "ui/details_pane.h"
 #include "ui/filter_combo.h"
 #include "ui/record_list_view.h"
@@ -225,6 +226,18 @@ TEST_F(RecordListView, DoubleClicksAndTheButtonsRunTheRecordCommands) {
     }
     EXPECT_EQ(ran, std::vector<uint32_t>({cmd::kEditItem, cmd::kNewItem, cmd::kEditItem,
                                           cmd::kDeleteItem, cmd::kDuplicateItem}));
+    // Return in the list edits the selected record; with none selected it does nothing.
+    QApplication::setActiveWindow(m_window.get());
+    List().setFocus();
+    View().SelectRecords({View().ListModel().RowAt(0)});
+    QTest::keyClick(&List(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran.back(), cmd::kEditItem);
+    EXPECT_EQ(ran.size(), 6u);
+    View().ClearSelection();
+    QTest::keyClick(&List(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran.size(), 6u);
     // Several rows: only delete.
     View().SelectAllRows();
     EXPECT_FALSE(m_commands->IsEnabled(cmd::kEditItem));
@@ -245,8 +258,10 @@ TEST_F(RecordListView, RowsArePaintedInTheirColoursWithIconsAndNoteMarks) {
     EXPECT_EQ(pixelAt(1, kTypeColumn, 1), base);
     EXPECT_EQ(pixelAt(2, kTypeColumn, 1), View().Style().rowColor);
     // Something is drawn in the icon cells; the note mark only where there is a note.
+    // Inside the cell's edges, where a focus rectangle may run.
     const auto painted = [&](int row, int column) {
-        const QRect cell = List().visualRect(Model().index(row, Section(column)));
+        const QRect cell =
+            List().visualRect(Model().index(row, Section(column))).adjusted(1, 1, -1, -1);
         const QColor background = image.pixelColor(cell.topLeft());
         for (int y = cell.top(); y <= cell.bottom(); ++y)
             for (int x = cell.left(); x <= cell.right(); ++x)
@@ -273,6 +288,50 @@ TEST_F(RecordListView, RowsArePaintedInTheirColoursWithIconsAndNoteMarks) {
                 dark += header.pixelColor(x, y).lightness() < 140;
         EXPECT_GT(dark, 8) << column;
     }
+}
+
+TEST_F(RecordListView, CustomIconsComeFromTheIconFileBesideTheDatabase) {
+    MakeDatabase([](CDatabaseObj& db) {
+        db.m_handheldName = "Handheld";
+        AddRecord(db, nullptr, nullptr, {"custom"})->m_icon = 256 + 7;
+        AddRecord(db, nullptr, nullptr, {"missing"})->m_icon = 256 + 9;
+    });
+    // One bitmap resource, id 7: 4 x 4 pixels of 8 bits, version 2, all of palette entry 230.
+    std::vector<unsigned char> file = test::IconFileHeader(1);
+    const std::vector<unsigned char> rest = {
+        'T', 'b', 'm', 'p', 0, 7, 0, 0, 0, 90, 0, 0,              // entry, padding
+        0,   4,   0,   4,   0, 4, 0, 0, 8, 2,  0, 0, 0, 0, 0, 0,  // header
+    };
+    file.insert(file.end(), rest.begin(), rest.end());
+    file.insert(file.end(), 16, 230);
+    test::WriteFileBytes(m_dir / "db" / "Handheld.pdb", file);
+    OpenView(QSize(1200, 400));
+    ASSERT_EQ(View().CustomIcons().Size(), 1u);
+    View().SortByColumn(kFirstFieldColumn);
+    ASSERT_EQ(View().RowTexts().first(), QStringLiteral("alpha"));
+    const int custom = static_cast<int>(View().RowTexts().indexOf("custom"));
+    const int missing = static_cast<int>(View().RowTexts().indexOf("missing"));
+    View().ClearSelection();
+    const QImage image = Grab(List().viewport());
+    const auto darkIn = [&](int row) {
+        const QRect cell = List().visualRect(Model().index(row, Section(kIconColumn)));
+        int dark = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                dark += image.pixelColor(x, y).lightness() < 60;
+        return dark;
+    };
+    EXPECT_EQ(darkIn(custom), 16);
+    EXPECT_EQ(darkIn(missing), 0);
+    // In the title band the text starts 32 pixels in after an icon, 7 without one.
+    View().SelectRecords({View().ListModel().RowAt(static_cast<size_t>(custom))});
+    const CDetailsLayout& layout = View().Pane()->Layout();
+    EXPECT_FALSE(layout.iconBox.isEmpty());
+    EXPECT_EQ(layout.pieces[0].box.left(), layout.titleBand.left() + 32);
+    View().SelectRecords({View().ListModel().RowAt(static_cast<size_t>(missing))});
+    EXPECT_TRUE(View().Pane()->Layout().iconBox.isEmpty());
+    EXPECT_EQ(View().Pane()->Layout().pieces[0].box.left(),
+              View().Pane()->Layout().titleBand.left() + 7);
 }
 
 // Counts the cells it paints.
