@@ -17,6 +17,10 @@ CViewGeometry ViewGeometry(QSize client, int paneWidth, bool showDetails, int co
                            int typesLabelText, int categoryLabelText) {
     const int w = client.width();
     const int h = client.height();
+    // A stored width the window cannot hold (a damaged preference, a smaller screen) is shown
+    // within the splitter's own limits, so the grip stays where it can be reached.
+    if (w - 151 >= 31)
+        paneWidth = std::clamp(paneWidth, 31, w - 151);
     CViewGeometry g;
     const int typesRight = std::max(42, 7 + typesLabelText);
     g.typesLabel = Edges(7, 8, typesRight, 24);

@@ -28,7 +28,8 @@ inline constexpr int kDefaultPaneWidth = 250;
 inline constexpr int kGripWidth = 11;
 
 // The labels keep their places and widths unless their texts need more room (a larger font, a
-// translation); the controls after them then move right by as much.
+// translation); the controls after them then move right by as much. The pane is shown no wider
+// than the splitter could make it in this window.
 CViewGeometry ViewGeometry(QSize client, int paneWidth, bool showDetails, int comboHeight,
                            int typesLabelText = 0, int categoryLabelText = 0);
 

@@ -131,6 +131,9 @@ TEST_F(FilterStrip, ControlsStandWhereTheLayoutSaysAndCarryTheirNames) {
     EXPECT_EQ(g.duplicateButton, QRect(200, 575, 90, 22));
     EXPECT_EQ(g.syncButton, QRect(735, 575, 60, 22));
     EXPECT_EQ(ViewGeometry(QSize(800, 600), 250, false, 22).list, QRect(5, 30, 790, 540));
+    // A stored width the window cannot hold keeps the grip within reach.
+    EXPECT_EQ(ViewGeometry(QSize(800, 600), 5000, true, 22).pane.left(), 151);
+    EXPECT_EQ(ViewGeometry(QSize(800, 600), -7, true, 22).pane.width(), 31);
     // A label whose text needs more room moves what follows it.
     const CViewGeometry wide = ViewGeometry(QSize(800, 600), 250, true, 22, 60, 80);
     EXPECT_EQ(wide.typesLabel, QRect(7, 8, 60, 16));
