@@ -203,7 +203,8 @@ bool CTessarinDesktopApp::InitInstance() {
 }
 
 bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
-    m_view = new CTessarinDesktopView(m_context);
+    m_view = new CTessarinDesktopView(m_context, *m_preferences);
+    m_view->SetSyncButtonShown(m_libraries.HasManagerLibrary());
     if (!m_view->OpenDatabase(folder)) {
         delete m_view;
         m_view = nullptr;

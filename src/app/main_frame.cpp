@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -88,13 +87,8 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
     }
     BindFrameCommands();
 
-    QListWidget* list = view->List();
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
-        QMenu* menu = m_commands->BuildContextMenu(this);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(list->viewport()->mapToGlobal(at));
-    });
+    // The view binds its commands and opens the list's shortcut menu from the table.
+    view->AttachCommands(*m_commands);
 }
 
 CMainFrame::~CMainFrame() = default;

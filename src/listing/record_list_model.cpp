@@ -56,14 +56,20 @@ void CRecordListModel::RefillFiltered(std::string_view text, bool caseSensitive,
     Fill(&finder);
 }
 
-std::optional<size_t> CRecordListModel::InsertRecordRow(CRecord& record) {
+std::optional<size_t> CRecordListModel::RowForNewRecord(const CRecord& record) const {
     if (m_typeFilter != AnyKey && m_typeFilter != record.GetTypeKey())
         return std::nullopt;
     const auto at = std::find_if(m_rows.begin(), m_rows.end(), [&](const CRecord* row) {
         return CompareRecords(record, *row, m_sort, *m_database, *m_locale) <= 0;
     });
-    const auto inserted = m_rows.insert(at, &record);
-    return static_cast<size_t>(inserted - m_rows.begin());
+    return static_cast<size_t>(at - m_rows.begin());
+}
+
+std::optional<size_t> CRecordListModel::InsertRecordRow(CRecord& record) {
+    const std::optional<size_t> row = RowForNewRecord(record);
+    if (row)
+        m_rows.insert(m_rows.begin() + static_cast<ptrdiff_t>(*row), &record);
+    return row;
 }
 
 bool CRecordListModel::RemoveRecordRow(const CRecord& record) {

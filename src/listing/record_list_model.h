@@ -57,6 +57,9 @@ public:
     // filter and a find are not consulted), before the first row it does not sort after. Returns
     // its row, or none when not listed.
     std::optional<size_t> InsertRecordRow(CRecord& record);
+    // The row InsertRecordRow would give the record, without inserting it: for a window that must
+    // announce a row before it comes.
+    std::optional<size_t> RowForNewRecord(const CRecord& record) const;
     bool RemoveRecordRow(const CRecord& record);
 
     // A find narrows the list: the rows are not all the records the filters pass. This is when

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <QFontInfo>
 #include <QStringList>
 
+#include "base/codepage.h"
 #include "platform/qt_text.h"
 
 namespace tessarin {
@@ -26,6 +28,22 @@ QFont FontFromLogFont(const CLogFont& stored, const QFont& base) {
     font.setUnderline(stored.underline != 0);
     font.setStrikeOut(stored.strikeOut != 0);
     return font;
+}
+
+CLogFont LogFontFromFont(const QFont& font) {
+    CLogFont stored;
+    // What the font resolves to on this screen: a font chosen in points has a pixel size here.
+    stored.height = -QFontInfo(font).pixelSize();
+    stored.weight = font.weight();
+    stored.italic = font.italic() ? 1 : 0;
+    stored.underline = font.underline() ? 1 : 0;
+    stored.strikeOut = font.strikeOut() ? 1 : 0;
+    const QString family = font.families().isEmpty() ? font.family() : font.families().first();
+    stored.faceName = Utf16ToCp1252(std::u16string_view(
+        reinterpret_cast<const char16_t*>(family.utf16()), static_cast<size_t>(family.size())));
+    if (stored.faceName.size() >= CLogFont::kFaceNameBytes)
+        stored.faceName.resize(CLogFont::kFaceNameBytes - 1);
+    return stored;
 }
 
 }  // namespace tessarin

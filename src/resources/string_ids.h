@@ -302,6 +302,19 @@ inline constexpr int kRecordListName = 21040;
 inline constexpr int kPasswordFieldName = 21041;
 inline constexpr int kMinutesFieldName = 21042;
 
+// The record list and the details pane.
+inline constexpr int kShowColumnsTitle = 22000;
+inline constexpr int kShowTypeColumn = 22001;
+inline constexpr int kShowCategoryColumn = 22002;
+inline constexpr int kShowFieldColumn1 = 22003;  // to 22008 for field 6
+inline constexpr int kShowNoteColumn = 22009;
+inline constexpr int kCopyButtonName = 22010;
+inline constexpr int kDetailsPaneName = 22011;
+inline constexpr int kIconColumnName = 22012;
+inline constexpr int kNoteColumnName = 22013;
+inline constexpr int kRowColorTitle = 22014;
+inline constexpr int kFontTitle = 22015;
+
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 

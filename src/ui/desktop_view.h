@@ -1,40 +1,66 @@
 #pragma once
 
-// The main window's view: it owns the current user's database from its opening to the view's end,
-// shows its records, imports files into it, and follows the change notices of other processes.
-// The list shown here is plain (field 1 of each record); the record list proper takes its place
-// behind the same operations.
+// The main window's view: it owns the current user's database from its opening to the view's end
+// and shows its records in the record list, with the type and category choosers and the Mask
+// button above it, the record buttons below it and the details pane beside it. It imports files
+// into the database and follows the changes other processes make to the file.
+#include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include <QColor>
+#include <QFont>
+#include <QTimer>
 #include <QWidget>
 
 #include "exchange/import_file.h"
 #include "exchange/record_list.h"
+#include "listing/record_list_model.h"
 #include "store/change_notice.h"
 #include "store/database.h"
+#include "store/icon_file.h"
+#include "ui/list_style.h"
+#include "ui/view_geometry.h"
 
-class QListWidget;
+class QLabel;
+class QMenu;
+class QPushButton;
 
 namespace tessarin {
 
+class CCommandTable;
 class CCoreContext;
+class CDatabaseWatch;
+class CDetailsPane;
+class CFilterCombo;
+class CPreferences;
+class CRecordListView;
+class CRecordTableModel;
+class CShowColumnsDialog;
 
 class CTessarinDesktopView : public QWidget, public IRecordList {
     Q_OBJECT
 public:
-    explicit CTessarinDesktopView(CCoreContext& context, QWidget* parent = nullptr);
+    CTessarinDesktopView(CCoreContext& context, CPreferences& preferences,
+                         QWidget* parent = nullptr);
+    // Writes the view's preferences when a database was opened.
     ~CTessarinDesktopView() override;
 
     CDatabaseObj& Database() { return *m_database; }
     const std::string& Folder() const { return m_folder; }
 
-    // Opens the database in `folder` (made when missing) and fills the list. False after a
-    // message when the file could not be read; the database is then never saved over.
+    // Reads the view's preferences, opens the database in `folder` (made when missing), loads
+    // the user's custom icons, fills the choosers and the list, and selects the first row. False
+    // after a message when the file could not be read; the database is then never saved over.
     bool OpenDatabase(const std::string& folder);
-    // Reads the user's database again from its file and fills the list.
+    // Reads the user's database again from its file, both filters back to all: after a notice
+    // that everything changed, or an unlock that found the file changed.
     bool ReloadUser();
-    // Builds the rows anew from the records in memory.
+    // Builds the rows anew from the records in memory with the filters in force.
     void RefillList();
     // Saves now; false when the save failed (its message has been shown).
     bool SaveNow();
@@ -46,7 +72,8 @@ public:
     // Where the password of a protected import file is asked; the view's own prompt when none.
     void SetFilePasswordPrompt(IFilePasswordPrompt* prompt) { m_filePasswordPrompt = prompt; }
 
-    // A change notice from another process: remembered while locked, else acted upon.
+    // A change notice from another process: remembered while locked, kept until a dialog or menu
+    // closes, else acted upon.
     void OnNotice(const CChangeNotice& notice);
 
     // The lock: the rows and details go, the records stay in memory.
@@ -57,17 +84,98 @@ public:
     bool m_noticePending = false;
     bool DatabaseChanged() const { return m_databaseChanged; }
 
-    // The rows as the user reads them, top to bottom.
+    // The commands: the view binds its own and runs the others from its buttons, the list and
+    // the details pane; the record list's shortcut menu comes from the table.
+    void AttachCommands(CCommandTable& commands);
+    // The "Sync" button, for when the sync platform's manager library is there.
+    void SetSyncButtonShown(bool shown);
+
+    // --- What the record dialogs, find, the clipboard, printing and the file commands use ---
+
+    // The record of the selected row when exactly one row is selected, else none.
+    CRecord* GetSelectedRecord() const;
+    // The records of the selected rows, in display order.
+    std::vector<CRecord*> SelectedRows() const;
+    // Selects the rows of these records only (those listed), the first of them current.
+    void SelectRecords(const std::vector<const CRecord*>& records);
+    void SelectAllRows();
+    // A new record's row, in sorted position, when the type filter passes it; with `select` it
+    // becomes the only selected row and is scrolled into view.
+    void InsertRecordRow(CRecord& record, bool select);
+    // The record changed: its row is repainted and scrolled into view, and it is shown in the
+    // details pane.
+    void RedrawRecordRow(const CRecord& record);
+    // The record's row goes (before the record is destroyed).
+    void RemoveRecordRow(const CRecord& record);
+    // Shows the record in the details pane (none: an empty pane).
+    void ShowInDetails(const CRecord* record);
+    // The rows narrowed to the records holding the text (find).
+    void RefillFiltered(std::string_view text, bool caseSensitive, bool wholeWord);
+    bool IsNarrowed() const;
+    // The type and category choosers anew from the database (after types or categories were
+    // edited), the columns, and the rows. A filter whose item is gone becomes "All".
+    void RefillFilterCombos();
+    // Every row painted again (names, labels or values changed).
+    void RepaintRows();
+
+    const CRecordListModel& ListModel() const { return m_listModel; }
+    const CColumnLayout& ColumnLayout() const { return m_columns; }
+    const QFont& ListFont() const { return m_style.fonts.list; }
+    const CIconList& CustomIcons() const { return m_customIcons; }
+    ItemKey CategoryFilter() const { return m_listModel.CategoryFilter(); }
+    bool Unmasked() const { return !m_style.masking; }
+
+    // Switching users: the column layout and the view's settings are kept for the user who is
+    // current now, and the rows go, since the database is about to be read anew. When the switch
+    // is abandoned, RefillList() brings the rows back.
+    void SaveListSettings();
+    // After another user's database was opened from `folder`: that user's settings, icons, both
+    // filters on all, the choosers and the rows.
+    void RebuildList(const std::string& folder);
+    // "Sort Info", "Showing Details", "Details Pane Width", "Current Type", "Current CategoryID".
+    void WritePreferences();
+
+    // What the user reads: field 1 of every row as shown, top to bottom.
     QStringList RowTexts() const;
-    QListWidget* List() const { return m_list; }
+    int RowCount() const;
+    CRecordListView* List() const { return m_list; }
+    CDetailsPane* Pane() const { return m_pane; }
+    CFilterCombo* TypeCombo() const { return m_typeCombo; }
+    CFilterCombo* CategoryCombo() const { return m_categoryCombo; }
+    QPushButton* MaskButton() const { return m_maskButton; }
+    const CViewGeometry& Geometry() const { return m_geometry; }
+    bool ShowingDetails() const { return m_showDetails; }
+    int PaneWidth() const { return m_paneWidth; }
+    const CViewStyle& Style() const { return m_style; }
+    // The record list's shortcut menu as it would open now, Type and Category filled in.
+    QMenu* BuildContextMenu(QWidget* parent);
+
+    // The view's own commands, also run by the command table.
+    void SortByColumn(int column);
+    void SelectTypeEntry(int index);
+    void SelectCategoryEntry(int index);
+    void ToggleDetails();
+    void ToggleMask();
+    void ShowColumnsCommand();
+    void RowColorCommand();
+    void SetFontCommand();
+    // The n-th type not deleted (none: Unfiled) for every selected record; the category likewise.
+    void SetTypeOfSelection(std::optional<size_t> typeIndex);
+    void SetCategoryOfSelection(std::optional<size_t> categoryIndex);
+    void DragSplitterTo(int x);
+
+    // Where the view's standard dialogs answer; tests answer in their place.
+    std::function<std::optional<QColor>(const QColor& current)> m_chooseColor;
+    std::function<std::optional<QFont>(const QFont& current)> m_chooseFont;
+    std::function<bool(CShowColumnsDialog& dialog)> m_runShowColumns;
 
     // IRecordList
-    ItemKey TypeFilter() const override { return AnyKey; }
+    ItemKey TypeFilter() const override { return m_listModel.TypeFilter(); }
     std::vector<const CRecord*> ShownRecords() const override;
     std::vector<const CRecord*> SelectedRecords() const override;
     void AddAndSelect(CRecord& record) override;
     void RemoveAll() override;
-    void Refill() override { RefillList(); }
+    void Refill() override;
     void MarkDatabaseChanged() override { m_databaseChanged = true; }
 
 Q_SIGNALS:
@@ -81,18 +189,80 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Selection kept over a reset of the rows: the records and the current one.
+    struct CSelectionMemo {
+        std::vector<const CRecord*> selected;
+        const CRecord* current = nullptr;
+    };
+
+    void BuildStrips();
+    void ApplyGeometry();
+    void ReadViewPreferences();
+    void ApplyListFont(const QFont& font);
+    void LoadCustomIcons();
     bool ReportLoad(const CStoreResult& result);
-    void AddRow(const CRecord& record, bool select);
+    void ClearRows();
+    void FillCombos();
+    void SetFilters(const ItemKey& type, const ItemKey& category);
+    void RebuildColumns(bool reload);
+    void SaveColumnLayout();
+    void StoreColumnWidth(int column, int width);
+    void BestFit(int column);
+    std::vector<int> SelectedRowNumbers() const;
+    void SelectRowNumbers(const std::vector<int>& rows, int current);
+    CSelectionMemo RememberSelection() const;
+    void RestoreSelection(const CSelectionMemo& memo);
+    void SelectionChanged();
+    void UpdateCommandTexts();
+    void RunCommand(uint32_t id);
+    void HandleNotice(const CChangeNotice& notice);
+    void FlushDeferredNotices();
+    bool BusyElsewhere() const;
+    bool OnForeignChange();
+    void ReloadKeepingView();
+    void ApplyToSelection(const std::function<void(CRecord&)>& change);
 
     CCoreContext& m_context;
+    CPreferences& m_preferences;
     std::unique_ptr<CDatabaseObj> m_database;
+    CRecordListModel m_listModel;
     std::string m_folder;
-    QListWidget* m_list;
+    CIconList m_customIcons;
+    CViewStyle m_style;
+    CColumnLayout m_columns = CColumnLayout::Default();
+    bool m_showDetails = true;
+    int m_paneWidth = kDefaultPaneWidth;
+    bool m_syncShown = false;
+    bool m_opened = false;
+    CViewGeometry m_geometry;
+    CCommandTable* m_commands = nullptr;
+
+    QLabel* m_typesLabel;
+    CFilterCombo* m_typeCombo;
+    QLabel* m_categoryLabel;
+    CFilterCombo* m_categoryCombo;
+    QPushButton* m_maskButton;
+    QPushButton* m_newButton;
+    QPushButton* m_editButton;
+    QPushButton* m_deleteButton;
+    QPushButton* m_duplicateButton;
+    QPushButton* m_syncButton;
+    CRecordTableModel* m_tableModel;
+    CRecordListView* m_list;
+    CDetailsPane* m_pane;
+    CDatabaseWatch* m_watch;
+
     IFilePasswordPrompt* m_filePasswordPrompt = nullptr;
     bool m_databaseChanged = false;
     bool m_shownOnce = false;
+    // Records an import made: selected once the import has refilled the list.
+    std::vector<const CRecord*> m_imported;
+    std::deque<CChangeNotice> m_deferredNotices;
+    QTimer m_deferTimer;
 };
 
 }  // namespace tessarin

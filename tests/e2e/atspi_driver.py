@@ -112,6 +112,20 @@ def type_into(field, text):
     field.queryEditableText().setTextContents(text)
 
 
+def table_headers(table):
+    """The column headers' names of a table (its Table interface)."""
+    names = []
+    for column in range(table.nColumns):
+        header = table.getColumnHeader(column)
+        names.append(header.name if header is not None else "")
+    return names
+
+
+def table_row(table, row):
+    """The cells' names of one row of a table."""
+    return [table.getAccessibleAt(row, column).name for column in range(table.nColumns)]
+
+
 def menu_children(node):
     """The items of a menu bar entry or submenu: Qt puts them under a popup menu of their own."""
     kids = children(node)
@@ -168,10 +182,20 @@ class Program:
             (w for w in windows(self.app) if w.name.startswith("Tessarin Password Manager") and
              find(w, "menu bar") and w.getState().contains(pyatspi.STATE_SHOWING)), None))
 
+    def records(self):
+        """The record list: a table named "Records"."""
+        return find(self.main(), "table", "Records")
+
     def rows(self):
-        main = self.main()
-        record_list = find(main, "list", "Records")
-        return [item.name for item in children(record_list) if role(item) == "list item"]
+        """Field 1 of every row as shown, top to bottom: the first text column after the type and
+        the category."""
+        table = self.records().queryTable()
+        if table.nRows == 0:
+            return []
+        headers = table_headers(table)
+        column = next(i for i, name in enumerate(headers)
+                      if name not in ("", "Icon", "Type", "Category", "Note"))
+        return [table.getAccessibleAt(row, column).name for row in range(table.nRows)]
 
     def menu(self, path):
         """Chooses a menu item: path like ['File', 'Set Password...']."""

@@ -26,8 +26,8 @@ protected:
     std::unique_ptr<CMainFrame> Make(CMenuVisibility menus = {}, bool standalone = true,
                                      const QString& user = QStringLiteral("Ann")) {
         return std::make_unique<CMainFrame>(m_context.Strings(), m_preferences,
-                                            new CTessarinDesktopView(m_context), menus, user,
-                                            standalone);
+                                            new CTessarinDesktopView(m_context, m_preferences),
+                                            menus, user, standalone);
     }
     static QStringList Titles(const QMenu* menu) {
         QStringList titles;

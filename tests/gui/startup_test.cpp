@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
 
@@ -21,6 +20,7 @@
 #include "store/preference_store.h"
 #include "support/temp_dir.h"
 #include "ui/desktop_view.h"
+#include "ui/record_list_view.h"
 
 namespace tessarin {
 namespace {
@@ -86,7 +86,7 @@ TEST_F(Startup, FirstRunImportsTheSampleDataSelectsNothingAndShowsGettingStarted
     auto app = Make();
     int rowsWhenPagesShown = -1;
     m_prompts.onGettingStarted = [&] {
-        rowsWhenPagesShown = app->View()->List()->count();
+        rowsWhenPagesShown = app->View()->RowCount();
         EXPECT_TRUE(app->Frame()->isVisible());
     };
     ASSERT_TRUE(app->InitInstance());
@@ -95,7 +95,7 @@ TEST_F(Startup, FirstRunImportsTheSampleDataSelectsNothingAndShowsGettingStarted
     EXPECT_EQ(rowsWhenPagesShown, 12);
     EXPECT_TRUE(app->View()->RowTexts().contains("Northwind Mail"));
     EXPECT_TRUE(app->View()->SelectedRecords().empty());
-    EXPECT_EQ(app->View()->List()->currentItem(), nullptr);
+    EXPECT_FALSE(app->View()->List()->currentIndex().isValid());
     EXPECT_TRUE(m_messages.shown.empty());
     EXPECT_EQ(m_store.ReadText("Preferences", "Current User"), "<Standalone>");
     app->Frame()->close();
@@ -105,7 +105,7 @@ TEST_F(Startup, FirstRunImportsTheSampleDataSelectsNothingAndShowsGettingStarted
     auto again = Make();
     ASSERT_TRUE(again->InitInstance());
     EXPECT_EQ(m_prompts.gettingStarted, 1);
-    EXPECT_EQ(again->View()->List()->count(), 12);
+    EXPECT_EQ(again->View()->RowCount(), 12);
 }
 
 TEST_F(Startup, MissingSampleDataIsReportedAndStartUpGoesOn) {
@@ -113,7 +113,7 @@ TEST_F(Startup, MissingSampleDataIsReportedAndStartUpGoesOn) {
     auto app = Make();
     ASSERT_TRUE(app->InitInstance());
     EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kErrorReadingImportFile});
-    EXPECT_EQ(app->View()->List()->count(), 0);
+    EXPECT_EQ(app->View()->RowCount(), 0);
 }
 
 TEST_F(Startup, PasswordIsAskedUntilRightOrQuit) {
@@ -165,7 +165,7 @@ TEST_F(Startup, CommandLineFileIsImportedAfterTheQuestionSwitchesAreNot) {
         ASSERT_EQ(m_messages.shown.size(), 1u);
         EXPECT_EQ(m_messages.shown[0].id, str::kImportFileConfirm);
         EXPECT_EQ(m_messages.shown[0].args, std::vector<std::string>{"more.vex"});
-        EXPECT_EQ(app->View()->List()->count(), 1);
+        EXPECT_EQ(app->View()->RowCount(), 1);
     }
     {
         m_messages.yes = true;
@@ -173,7 +173,7 @@ TEST_F(Startup, CommandLineFileIsImportedAfterTheQuestionSwitchesAreNot) {
         auto app = Make({file.string()});
         ASSERT_TRUE(app->InitInstance());
         EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kImportFileConfirm});
-        EXPECT_EQ(app->View()->List()->count(), 13);
+        EXPECT_EQ(app->View()->RowCount(), 13);
     }
     m_messages.shown.clear();
     m_store.WriteText(" - <Standalone>", "Winpos", "0100 0100 0600 0400");
@@ -270,7 +270,7 @@ TEST_F(Locking, IdleTimeLocksAndTheRightPasswordUnlocksFromMemory) {
     m_prompts.onAskPassword = [this] {
         EXPECT_TRUE(View().m_locked);
         EXPECT_TRUE(View().Database().m_saveSuspended);
-        EXPECT_EQ(View().List()->count(), 0);
+        EXPECT_EQ(View().RowCount(), 0);
         EXPECT_EQ(m_app->Context().DatabaseKey(), nullptr);
     };
     m_timer->Advance(std::chrono::minutes(1));
@@ -291,7 +291,7 @@ TEST_F(Locking, NoticeWhileLockedReloadsAfterTheUnlockAndQuitEndsWithOne) {
     m_prompts.onAskPassword = [this] {
         AddFromOutside("Secret1", "From outside");
         View().OnNotice({kActionReloadAll, 0, 0});
-        EXPECT_EQ(View().List()->count(), 0);
+        EXPECT_EQ(View().RowCount(), 0);
     };
     m_app->Lock()->OnAutoLockTimer();
     EXPECT_FALSE(View().m_locked);
@@ -320,7 +320,8 @@ TEST_F(Locking, LockDoesNotSaveOverAPasswordChangedElsewhere) {
     EXPECT_EQ(m_prompts.wrongPasswords, 1);
     EXPECT_FALSE(View().m_locked);
     EXPECT_TRUE(CheckPassword(DatabasePathIn(Folder()), CSecret("Other2")));
-    EXPECT_EQ(View().RowTexts(), QStringList({"Mail", "Added elsewhere"}));
+    // Sorted by type, category, then field 1.
+    EXPECT_EQ(View().RowTexts(), QStringList({"Added elsewhere", "Mail"}));
 }
 
 TEST_F(Locking, NoPasswordNoLock) {

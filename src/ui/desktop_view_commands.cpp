@@ -1,0 +1,399 @@
+// The record view's commands: the shortcut menu with its Type and Category popups, the choosers,
+// sorting and column widths, Show Columns, the details pane, masking, the row colour and the font.
+#include <QAction>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QMenu>
+#include <QPushButton>
+
+#include "platform/qt_text.h"
+#include "render/list_font.h"
+#include "resources/command_table_data.h"
+#include "resources/string_ids.h"
+#include "store/core_context.h"
+#include "store/database_lifecycle.h"
+#include "store/preferences.h"
+#include "ui/command_table.h"
+#include "ui/database_watch.h"
+#include "ui/desktop_view.h"
+#include "ui/details_pane.h"
+#include "ui/filter_combo.h"
+#include "ui/record_list_view.h"
+#include "ui/record_table_model.h"
+#include "ui/show_columns_dialog.h"
+#include "ui/ui_text.h"
+
+namespace tessarin {
+
+namespace {
+
+// The n-th item of the list that is not deleted, in list order.
+CBaseItem* NthLiveItem(const CItemList& list, size_t n) {
+    for (const auto& item : list.Items())
+        if (!item->m_deleted && n-- == 0)
+            return item.get();
+    return nullptr;
+}
+
+// The popup of the shortcut menu that the table puts the command's item in.
+QMenu* PopupOf(QMenu* menu, uint32_t firstCommand) {
+    for (const cmd::CContextItem& item : cmd::ContextMenuTable()) {
+        if (item.id != firstCommand)
+            continue;
+        const QString title = Cp1252ToQString(item.popup);
+        for (QAction* action : menu->actions())
+            if (action->menu() && action->text() == title)
+                return action->menu();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void CTessarinDesktopView::AttachCommands(CCommandTable& commands) {
+    m_commands = &commands;
+    const auto one = [this] { return GetSelectedRecord() != nullptr; };
+    const auto any = [this] { return m_list->selectionModel()->hasSelection(); };
+    // The record commands themselves are the record dialogs' and the clipboard's; whether they
+    // may run depends on the list's selection.
+    commands.SetEnableRule(cmd::kEditItem, one);
+    commands.SetEnableRule(cmd::kDuplicateItem, one);
+    commands.SetEnableRule(cmd::kCustomizeFields, one);
+    commands.SetEnableRule(cmd::kDeleteItem, any);
+    commands.SetEnableRule(cmd::kCut, any);
+    commands.SetEnableRule(cmd::kCopy, any);
+    commands.SetHandler(cmd::kShowColumns, [this] { ShowColumnsCommand(); });
+    commands.SetHandler(cmd::kShowDetails, [this] { ToggleDetails(); });
+    commands.SetHandler(cmd::kUnmask, [this] { ToggleMask(); });
+    commands.SetHandler(cmd::kRowColor, [this] { RowColorCommand(); });
+    commands.SetHandler(cmd::kSetFont, [this] { SetFontCommand(); });
+    commands.SetHandler(cmd::kSetTypeUnfiled, [this] { SetTypeOfSelection(std::nullopt); });
+    commands.SetHandler(cmd::kSetCategoryUnfiled, [this] { SetCategoryOfSelection(std::nullopt); });
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = BuildContextMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_list->viewport()->mapToGlobal(at));
+    });
+    UpdateCommandTexts();
+}
+
+void CTessarinDesktopView::RunCommand(uint32_t id) {
+    if (m_commands)
+        m_commands->Run(id);
+}
+
+void CTessarinDesktopView::UpdateCommandTexts() {
+    const CStringTable& strings = m_context.Strings();
+    m_maskButton->setText(UiText(strings, m_style.masking ? str::kUnmaskButton : str::kMaskButton));
+    if (!m_commands)
+        return;
+    m_commands->Action(cmd::kShowDetails)
+        ->setText(UiText(strings, m_showDetails ? str::kHideDetails : str::kShowDetails));
+    m_commands->Action(cmd::kUnmask)
+        ->setText(UiText(strings, m_style.masking ? str::kUnmaskMenuText : str::kMaskMenuText));
+}
+
+// --- The shortcut menu ---
+
+QMenu* CTessarinDesktopView::BuildContextMenu(QWidget* parent) {
+    QMenu* menu = m_commands ? m_commands->BuildContextMenu(parent) : new QMenu(parent);
+    // Check marks show the keys of the one selected record; with none or several, nothing.
+    const CRecord* single = GetSelectedRecord();
+    const struct {
+        uint32_t unfiled;
+        const CItemList& list;
+        ItemKey checked;
+        int editText;
+        uint32_t editCommand;
+        bool types;
+    } popups[] = {
+        {cmd::kSetTypeUnfiled, m_database->m_types, single ? single->GetTypeKey() : AnyKey,
+         str::kEditTypesEntry, cmd::kEditTypes, true},
+        {cmd::kSetCategoryUnfiled, m_database->m_categories,
+         single ? single->m_categoryKey : AnyKey, str::kEditCategoriesEntry, cmd::kEditCategories,
+         false},
+    };
+    for (const auto& p : popups) {
+        QMenu* popup = PopupOf(menu, p.unfiled);
+        if (!popup)
+            continue;
+        if (QAction* unfiled = popup->actions().value(0)) {
+            unfiled->setCheckable(true);
+            unfiled->setChecked(p.checked.IsZero());
+        }
+        size_t n = 0;
+        for (const auto& item : p.list.Items()) {
+            if (item->m_deleted)
+                continue;
+            QAction* action = popup->addAction(Cp1252ToQString(item->GetName()));
+            action->setCheckable(true);
+            action->setChecked(item->m_key == p.checked);
+            const bool types = p.types;
+            // Queued like the table's commands: the menu closes first.
+            connect(
+                action, &QAction::triggered, this,
+                [this, n, types] {
+                    const uint32_t id = (types ? 5000u : 4000u) + static_cast<uint32_t>(n);
+                    if (m_commands && m_commands->m_beforeRun && !m_commands->m_beforeRun(id))
+                        return;
+                    if (types)
+                        SetTypeOfSelection(n);
+                    else
+                        SetCategoryOfSelection(n);
+                },
+                Qt::QueuedConnection);
+            ++n;
+        }
+        QAction* edit = popup->addAction(UiText(m_context.Strings(), p.editText));
+        edit->setEnabled(m_commands && m_commands->IsEnabled(p.editCommand));
+        const uint32_t command = p.editCommand;
+        connect(
+            edit, &QAction::triggered, this, [this, command] { RunCommand(command); },
+            Qt::QueuedConnection);
+    }
+    return menu;
+}
+
+void CTessarinDesktopView::SetTypeOfSelection(std::optional<size_t> typeIndex) {
+    const CTypeItem* type = nullptr;
+    if (typeIndex) {
+        type = static_cast<const CTypeItem*>(NthLiveItem(m_database->m_types, *typeIndex));
+        if (!type)
+            return;
+    }
+    ApplyToSelection([type](CRecord& record) { record.ApplyType(type); });
+}
+
+void CTessarinDesktopView::SetCategoryOfSelection(std::optional<size_t> categoryIndex) {
+    ItemKey key = ZeroKey;
+    if (categoryIndex) {
+        const CBaseItem* category = NthLiveItem(m_database->m_categories, *categoryIndex);
+        if (!category)
+            return;
+        key = category->m_key;
+    }
+    ApplyToSelection([key](CRecord& record) { record.m_categoryKey = key; });
+}
+
+void CTessarinDesktopView::ApplyToSelection(const std::function<void(CRecord&)>& change) {
+    const std::vector<CRecord*> records = SelectedRows();
+    if (records.empty())
+        return;
+    CNoticeList notices;
+    for (CRecord* record : records) {
+        change(*record);
+        record->m_modified = true;
+        notices.push_back({kActionChanged, kKindRecord, record->m_recordNumber});
+    }
+    MarkDatabaseChanged();
+    // The listener reads what the notices name from the file: only a saved change is announced.
+    if (SaveNow())
+        PostNotices(m_context, notices);
+    // The rows stay, even those the filters would no longer list, until the next refill.
+    RepaintRows();
+    ShowInDetails(GetSelectedRecord());
+}
+
+// --- Choosers, sorting and columns ---
+
+void CTessarinDesktopView::SelectTypeEntry(int index) {
+    const ItemKey key = m_typeCombo->KeyAt(index);
+    if (key == EditListKey) {
+        m_typeCombo->SelectKey(m_listModel.TypeFilter());
+        RunCommand(cmd::kEditTypes);
+        return;
+    }
+    m_typeCombo->setCurrentIndex(index);
+    SaveColumnLayout();
+    m_listModel.SetTypeFilter(key);
+    RebuildColumns(true);
+    RefillList();
+    ShowInDetails(nullptr);
+}
+
+void CTessarinDesktopView::SelectCategoryEntry(int index) {
+    const ItemKey key = m_categoryCombo->KeyAt(index);
+    if (key == EditListKey) {
+        m_categoryCombo->SelectKey(m_listModel.CategoryFilter());
+        RunCommand(cmd::kEditCategories);
+        return;
+    }
+    m_categoryCombo->setCurrentIndex(index);
+    m_listModel.SetCategoryFilter(key);
+    RefillList();
+    ShowInDetails(nullptr);
+}
+
+void CTessarinDesktopView::SortByColumn(int column) {
+    if (column < 0 || column >= kColumnCount)
+        return;
+    const CSelectionMemo memo = RememberSelection();
+    m_tableModel->SortByColumn(column);
+    m_list->ApplyColumnWidths();
+    m_list->ShowSortIndicator(m_listModel.Sort());
+    RestoreSelection(memo);
+}
+
+void CTessarinDesktopView::RebuildColumns(bool reload) {
+    if (reload) {
+        const std::optional<CColumnLayout> layout =
+            ReloadedLayout(*m_database, m_listModel.TypeFilter(), m_preferences.ReadColumns());
+        if (layout)
+            m_columns = *layout;
+    }
+    const CSelectionMemo memo = RememberSelection();
+    m_tableModel->SetColumns(VisibleColumns(m_columns));
+    m_list->ApplyColumnWidths();
+    m_list->ShowSortIndicator(m_listModel.Sort());
+    RestoreSelection(memo);
+}
+
+void CTessarinDesktopView::SaveColumnLayout() {
+    const ItemKey& filter = m_listModel.TypeFilter();
+    switch (LayoutHomeFor(*m_database, filter)) {
+        case LayoutHome::Preference:
+            m_preferences.WriteColumns(m_columns);
+            break;
+        case LayoutHome::Type:
+            m_database->FindType(filter)->m_columns = m_columns;
+            SaveNow();
+            break;
+        case LayoutHome::Nowhere:
+            break;
+    }
+}
+
+void CTessarinDesktopView::StoreColumnWidth(int column, int width) {
+    SetColumnWidth(m_columns, column, width);
+    const int stored = m_columns.entries[static_cast<size_t>(column)].width;
+    const int section = m_tableModel->SectionOf(column);
+    m_tableModel->SetColumnWidth(section, stored);
+    if (stored != width)
+        m_list->Header()->resizeSection(section, stored);
+    SaveColumnLayout();
+}
+
+void CTessarinDesktopView::BestFit(int column) {
+    const int section = m_tableModel->SectionOf(column);
+    if (section < 0)
+        return;
+    const QFontMetrics metrics(m_style.fonts.list);
+    const int width = BestFitWidth(
+        *m_database, m_listModel.Rows(), column, m_style.masking,
+        [&](std::string_view text) { return metrics.horizontalAdvance(Cp1252ToQString(text)); });
+    // Kept in the layout, and written with the next saving of it.
+    SetColumnWidth(m_columns, column, width);
+    const int stored = m_columns.entries[static_cast<size_t>(column)].width;
+    m_tableModel->SetColumnWidth(section, stored);
+    m_list->Header()->resizeSection(section, stored);
+    m_list->viewport()->update();
+}
+
+void CTessarinDesktopView::ShowColumnsCommand() {
+    std::array<std::optional<std::string>, kFieldCount> titles;
+    for (int i = 0; i < kFieldCount; ++i)
+        titles[static_cast<size_t>(i)] = ShowFieldTitle(*m_database, m_listModel.TypeFilter(), i);
+    CShowColumnsDialog dialog(m_context.Strings(), m_columns, titles, this);
+    const bool accepted =
+        m_runShowColumns ? m_runShowColumns(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted)
+        return;
+    m_columns = dialog.Layout();
+    if (m_listModel.TypeFilter() == AnyKey &&
+        m_context.ShowMessage(str::kApplyColumnsToAllViews, {}, MessageIcon::Question,
+                              MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes) {
+        m_database->ApplyColumnsToAllTypes(m_columns);
+        // The types' layouts are part of the database: saved at once like every other change.
+        MarkDatabaseChanged();
+        SaveNow();
+    }
+    SaveColumnLayout();
+    RebuildColumns(true);
+}
+
+// --- Details, masking, colour and font ---
+
+void CTessarinDesktopView::ToggleDetails() {
+    m_showDetails = !m_showDetails;
+    ApplyGeometry();
+    ShowInDetails(GetSelectedRecord());
+    m_list->setFocus();
+    UpdateCommandTexts();
+}
+
+void CTessarinDesktopView::DragSplitterTo(int x) {
+    const std::optional<int> width = PaneWidthForDrag(x, this->width());
+    if (!width)
+        return;
+    m_paneWidth = *width;
+    ApplyGeometry();
+}
+
+void CTessarinDesktopView::ToggleMask() {
+    m_style.masking = !m_style.masking;
+    m_listModel.SetUnmasked(!m_style.masking);
+    UpdateCommandTexts();
+    m_tableModel->CellsChanged();
+    ShowInDetails(m_pane->Record() ? GetSelectedRecord() : nullptr);
+    update();
+}
+
+void CTessarinDesktopView::RowColorCommand() {
+    const std::optional<QColor> chosen =
+        m_chooseColor ? m_chooseColor(m_style.rowColor) : [&]() -> std::optional<QColor> {
+        const QColor color = QColorDialog::getColor(
+            m_style.rowColor, this, UiText(m_context.Strings(), str::kRowColorTitle));
+        return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
+    }();
+    if (!chosen)
+        return;
+    m_preferences.WriteWord(Pref::RowColor, WordFromColor(*chosen));
+    m_style.rowColor = chosen->toRgb();
+    m_list->viewport()->update();
+    m_pane->update();
+}
+
+void CTessarinDesktopView::SetFontCommand() {
+    const std::optional<QFont> chosen =
+        m_chooseFont ? m_chooseFont(m_style.fonts.list) : [&]() -> std::optional<QFont> {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, m_style.fonts.list, this,
+                                                UiText(m_context.Strings(), str::kFontTitle));
+        return ok ? std::optional<QFont>(font) : std::nullopt;
+    }();
+    if (!chosen)
+        return;
+    m_preferences.WriteFont(LogFontFromFont(*chosen));
+    ApplyListFont(*chosen);
+    ApplyGeometry();
+}
+
+// --- Users and preferences ---
+
+void CTessarinDesktopView::SaveListSettings() {
+    SaveColumnLayout();
+    WritePreferences();
+    ClearRows();
+}
+
+void CTessarinDesktopView::RebuildList(const std::string& folder) {
+    m_folder = folder;
+    ReadViewPreferences();
+    LoadCustomIcons();
+    m_watch->Watch(m_database->m_path);
+    m_opened = true;
+    SetFilters(AnyKey, AnyKey);
+    UpdateCommandTexts();
+}
+
+void CTessarinDesktopView::WritePreferences() {
+    if (!m_opened)
+        return;
+    m_preferences.WriteWord(Pref::SortInfo, m_listModel.Sort().ToInfo());
+    m_preferences.WriteNumber(Pref::ShowingDetails, m_showDetails ? 1 : 0);
+    m_preferences.WriteNumber(Pref::DetailsPaneWidth, static_cast<uint32_t>(m_paneWidth));
+    m_preferences.WriteKey(Pref::CurrentType, m_listModel.TypeFilter());
+    m_preferences.WriteKey(Pref::CurrentCategoryId, m_listModel.CategoryFilter());
+}
+
+}  // namespace tessarin

@@ -1,0 +1,61 @@
+#include "ui/show_columns_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/qt_text.h"
+#include "resources/string_ids.h"
+#include "ui/ui_text.h"
+
+namespace tessarin {
+
+CShowColumnsDialog::CShowColumnsDialog(
+    const CStringTable& strings, const CColumnLayout& layout,
+    const std::array<std::optional<std::string>, kFieldCount>& fieldTitles, QWidget* parent)
+    : QDialog(parent), m_layout(layout) {
+    setWindowTitle(UiText(strings, str::kShowColumnsTitle));
+    auto* column = new QVBoxLayout(this);
+    for (int c = kTypeColumn; c <= kNoteColumn; ++c) {
+        QString title;
+        if (c == kTypeColumn)
+            title = UiText(strings, str::kShowTypeColumn);
+        else if (c == kCategoryColumn)
+            title = UiText(strings, str::kShowCategoryColumn);
+        else if (c == kNoteColumn)
+            title = UiText(strings, str::kShowNoteColumn);
+        else if (const auto& own = fieldTitles[static_cast<size_t>(c - kFirstFieldColumn)])
+            title = Cp1252ToQString(*own);
+        else
+            title = UiText(strings, str::kShowFieldColumn1 + (c - kFirstFieldColumn));
+        auto* box = new QCheckBox(title, this);
+        box->setChecked(layout.entries[static_cast<size_t>(c)].visible != 0);
+        column->addWidget(box);
+        m_boxes[static_cast<size_t>(c)] = box;
+    }
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(UiText(strings, str::kOkButton), QDialogButtonBox::AcceptRole)
+        ->setDefault(true);
+    buttons->addButton(UiText(strings, str::kCancelButton), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    column->addWidget(buttons);
+}
+
+CColumnLayout CShowColumnsDialog::Layout() const {
+    CColumnLayout layout = m_layout;
+    // The icon column has no box and keeps its visibility.
+    for (int c = kTypeColumn; c <= kNoteColumn; ++c)
+        layout.entries[static_cast<size_t>(c)].visible =
+            m_boxes[static_cast<size_t>(c)]->isChecked() ? 1 : 0;
+    return layout;
+}
+
+QCheckBox* CShowColumnsDialog::Box(int column) const {
+    if (column < kTypeColumn || column > kNoteColumn)
+        return nullptr;
+    return m_boxes[static_cast<size_t>(column)];
+}
+
+}  // namespace tessarin
