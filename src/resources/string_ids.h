@@ -302,6 +302,56 @@ inline constexpr int kRecordListName = 21040;
 inline constexpr int kPasswordFieldName = 21041;
 inline constexpr int kMinutesFieldName = 21042;
 
+// The record, type and category dialogs and the password generator dialog.
+inline constexpr int kDetailViewTitle = 23000;
+inline constexpr int kTypeLabel = 23001;
+inline constexpr int kCustomButton = 23002;
+inline constexpr int kPasswordButton = 23003;
+inline constexpr int kIconButton = 23004;
+inline constexpr int kIconPictureName = 23005;
+inline constexpr int kMaskedMarkerName = 23006;
+inline constexpr int kShowMaskedFields = 23007;
+inline constexpr int kCopySuffix = 23008;
+inline constexpr int kCustomizeRecordTitle = 23009;
+inline constexpr int kResetButton = 23010;
+inline constexpr int kMaskCheck = 23011;
+inline constexpr int kMaskCheckName = 23012;
+inline constexpr int kChooseIconTitle = 23013;
+inline constexpr int kIconGridName = 23014;
+inline constexpr int kIconScrollName = 23015;
+inline constexpr int kIconCellName = 23016;
+inline constexpr int kEditTypesTitle = 23017;
+inline constexpr int kDoneButton = 23018;
+inline constexpr int kDefineTypeTitle = 23019;
+inline constexpr int kDefineCategoryTitle = 23020;
+inline constexpr int kNameLabel = 23021;
+inline constexpr int kTypesListName = 23022;
+inline constexpr int kCategoriesListName = 23023;
+inline constexpr int kGeneratePasswordTitle = 23024;
+inline constexpr int kGeneratedPasswordLabel = 23025;
+inline constexpr int kLengthLabel = 23026;
+inline constexpr int kPronounceableCheck = 23027;
+inline constexpr int kCharacterSetsGroup = 23028;
+inline constexpr int kSetLowerCheck = 23029;
+inline constexpr int kSetCapitalsCheck = 23030;
+inline constexpr int kSetDigitsCheck = 23031;
+inline constexpr int kSetSymbolsCheck = 23032;
+inline constexpr int kSetAccentedCheck = 23033;
+inline constexpr int kGenerateButton = 23034;
+inline constexpr int kStrengthLabel = 23035;
+inline constexpr int kStrengthBits = 23036;
+inline constexpr int kStrengthVeryWeak = 23037;
+inline constexpr int kStrengthWeak = 23038;
+inline constexpr int kStrengthReasonable = 23039;
+inline constexpr int kStrengthStrong = 23040;
+inline constexpr int kStrengthVeryStrong = 23041;
+inline constexpr int kCharacterNotStorable = 23042;
+inline constexpr int kTextTooLong = 23043;
+inline constexpr int kRecordTooLarge = 23044;
+inline constexpr int kNoteLabelPlain = 23045;
+inline constexpr int kFieldLabelN = 23046;
+inline constexpr int kStatusLineName = 23047;
+
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 
