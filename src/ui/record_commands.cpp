@@ -1,6 +1,8 @@
 #include "ui/record_commands.h"
 
 #include <QApplication>
+#include <QItemSelectionModel>
+#include <QListWidget>
 
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
@@ -9,6 +11,7 @@
 #include "ui/choose_icon_dialog.h"
 #include "ui/command_table.h"
 #include "ui/customize_record_dialog.h"
+#include "ui/desktop_view.h"
 #include "ui/detail_view_dialog.h"
 #include "ui/generate_password_dialog.h"
 #include "ui/type_dialogs.h"
@@ -63,6 +66,10 @@ CRecordCommands::CRecordCommands(CCoreContext& context, CPreferences& preference
     commands.SetEnableRule(cmd::kCustomizeFields, single);
     commands.SetEnableRule(cmd::kDeleteItem,
                            [this] { return !m_hooks->SelectedRecords().empty(); });
+    // The rules follow the selection of the rows, also when no menu opens in between (a screen
+    // reader reads the items' states).
+    connect(view.List()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [&commands] { commands.UpdateEnabled(); });
 }
 
 CRecordCommands::~CRecordCommands() = default;
