@@ -88,6 +88,7 @@ const CRecord* CRecordCommands::SelectedRecord() const {
 }
 
 void CRecordCommands::CloseForLock() {
+    ++m_locks;
     // The dialogs opened over the record dialog go first, without a change.
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!window->isVisible() || window == m_open)
@@ -130,8 +131,13 @@ void CRecordCommands::DeleteItems() {
     std::vector<const CRecord*> selected = m_hooks->SelectedRecords();
     if (selected.empty())
         return;
+    CLockHookScope scope(m_shell, *this);
+    const int locks = m_locks;
     if (m_context.ShowMessage(str::kDeleteItemsConfirm, {}, MessageIcon::Question,
                               MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    // A lock while the question was open may have read the records anew.
+    if (locks != m_locks)
         return;
     CDatabaseObj& database = m_hooks->Database();
     // Last row first, as the rows are taken out.

@@ -66,6 +66,8 @@ private:
     QWidget* m_window;
     CRecordShellHooks m_shell;
     CDetailViewDialog* m_open = nullptr;
+    // Counts the locks, so that a command whose question was open across one stops.
+    int m_locks = 0;
 };
 
 }  // namespace tessarin

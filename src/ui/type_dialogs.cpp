@@ -182,6 +182,11 @@ CEditTypesDialog::CEditTypesDialog(const CRecordServices& services, int kind, QW
     UpdateButtons();
 }
 
+void CEditTypesDialog::done(int result) {
+    m_closed = true;
+    QDialog::done(result);
+}
+
 QListWidgetItem* CEditTypesDialog::AddEntry(CBaseItem& item) {
     // By name as the locale collates it, without case; among equal names the newer goes last.
     const ICollation& collation = m_services.context.Collation();
@@ -274,7 +279,8 @@ void CEditTypesDialog::DeleteItem() {
     if (!item)
         return;
     if (m_services.context.ShowMessage(str::kDeleteTypeConfirm, {}, MessageIcon::Question,
-                                       MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+                                       MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes ||
+        m_closed)  // the lock closed the dialog meanwhile: its items may be gone
         return;
     const uint32_t number = item->m_recordNumber;
     m_services.view.FilterItemRemoved(m_kind, *item);

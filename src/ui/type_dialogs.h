@@ -71,6 +71,7 @@ public:
     void NewItem();
     void EditItem();
     void DeleteItem();
+    void done(int result) override;
     QListWidget& List() { return *m_list; }
     // The list entry of an item, none when it has none.
     QListWidgetItem* EntryOf(const CBaseItem* item) const;
@@ -86,6 +87,7 @@ private:
     QListWidget* m_list;
     QPushButton* m_edit;
     QPushButton* m_delete;
+    bool m_closed = false;
 };
 
 }  // namespace tessarin

@@ -79,6 +79,31 @@ TEST_F(RecordCommandsTest, DeleteFromTheListAsksOnceDeletesLastToFirstAndSavesOn
     EXPECT_TRUE(view->DatabaseChanged());
 }
 
+TEST_F(RecordCommandsTest, ALockWhileTheQuestionIsOpenStopsTheDeletion) {
+    // The lock comes while the question waits for its answer; the unlock may read the records
+    // anew, so the rows chosen before it are not deleted.
+    class CLockingMessages : public test::CAnsweringMessages {
+    public:
+        MessageAnswer Show(const CMessage& message) override {
+            if (lock)
+                lock();
+            return CAnsweringMessages::Show(message);
+        }
+        std::function<void()> lock;
+    } locking;
+    locking.lock = [this] {
+        ASSERT_TRUE(storeOpenEdits);
+        storeOpenEdits();
+    };
+    context.SetMessages(&locking);
+    Select({0});
+    commands->DeleteItems();
+    EXPECT_EQ(locking.Ids(), std::vector<int>{str::kDeleteItemsConfirm});
+    EXPECT_EQ(view->RowTexts().size(), 3);
+    EXPECT_EQ(FirstValues(*Reloaded()).size(), 3u);
+    EXPECT_TRUE(poster.posted.empty());
+}
+
 TEST_F(RecordCommandsTest, CustomizeFieldsStoresAllSixLabelsAndTheMaskWithoutSaving) {
     Select({0});
     test::OnNextDialog<CCustomizeRecordDialog>([](CCustomizeRecordDialog& dialog) {

@@ -138,6 +138,20 @@ protected:
     CRecord* mail;
 };
 
+// The child of class T named `name` as a screen reader calls it: its accessible name, else (for
+// buttons and check boxes) its text.
+template <typename T>
+T* Named(QWidget& parent, const QString& name) {
+    for (T* widget : parent.findChildren<T*>()) {
+        if (widget->accessibleName() == name)
+            return widget;
+        if constexpr (requires { widget->isCheckable(); })
+            if (widget->accessibleName().isEmpty() && widget->text() == name)
+                return widget;
+    }
+    return nullptr;
+}
+
 // Runs `act` on the next dialog of class T that opens modally, once it is shown.
 template <typename T>
 void OnNextDialog(std::function<void(T&)> act) {

@@ -110,10 +110,7 @@ protected:
         return dialog.findChild<CCp1252LineEdit*>();
     }
     QCheckBox* Box(CGeneratePasswordDialog& dialog, const QString& text) {
-        for (auto* box : dialog.findChildren<QCheckBox*>())
-            if (box->text() == text)
-                return box;
-        return nullptr;
+        return test::Named<QCheckBox>(dialog, text);
     }
 };
 

@@ -21,16 +21,10 @@ protected:
         return names;
     }
     QPushButton* Button(QDialog& dialog, const QString& text) {
-        for (auto* button : dialog.findChildren<QPushButton*>())
-            if (button->text() == text)
-                return button;
-        return nullptr;
+        return test::Named<QPushButton>(dialog, text);
     }
     CCp1252LineEdit* Edit(QDialog& dialog, const QString& name) {
-        for (auto* edit : dialog.findChildren<CCp1252LineEdit*>())
-            if (edit->accessibleName() == name)
-                return edit;
-        return nullptr;
+        return test::Named<CCp1252LineEdit>(dialog, name);
     }
 };
 
