@@ -38,6 +38,7 @@
 #include "ui/desktop_view.h"
 #include "ui/message_box.h"
 #include "ui/password_dialogs.h"
+#include "ui/record_commands.h"
 
 namespace tessarin {
 
@@ -285,6 +286,10 @@ void CTessarinDesktopApp::BindCommands() {
     commands.SetHandler(cmd::kUserGuide, [this] {
         m_frame->OpenUserGuide(m_options.programFolder, m_context.Messages());
     });
+    m_recordCommands = new CRecordCommands(
+        m_context, *m_preferences, *m_view, commands, m_frame,
+        {[this] { m_lock->RestartAutoLockTimer(); },
+         [this](std::function<void()> store) { m_lock->m_storeOpenEdits = std::move(store); }});
 }
 
 void CTessarinDesktopApp::SetPasswordCommand() {
@@ -329,6 +334,7 @@ int CTessarinDesktopApp::ExitInstance() {
     delete m_frame;
     m_frame = nullptr;
     m_view = nullptr;
+    m_recordCommands = nullptr;
     m_libraries.Release();
     return 0;
 }

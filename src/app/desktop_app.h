@@ -22,6 +22,7 @@ class CLockController;
 class CMainFrame;
 class CMessageBoxSink;
 class CQtLocale;
+class CRecordCommands;
 class CSessionLockWatcher;
 class CSocketPoster;
 class CTessarinDesktopView;
@@ -61,6 +62,7 @@ public:
     CMainFrame* Frame() { return m_frame; }
     CTessarinDesktopView* View() { return m_view; }
     CLockController* Lock() { return m_lock.get(); }
+    CRecordCommands* RecordCommands() { return m_recordCommands; }
     CPlatformUser* CurrentUser() { return m_user; }
     bool Started() const { return m_started; }
 
@@ -92,6 +94,7 @@ private:
     CPlatformUser* m_user = nullptr;
     CMainFrame* m_frame = nullptr;
     CTessarinDesktopView* m_view = nullptr;
+    CRecordCommands* m_recordCommands = nullptr;  // owned by the frame
     std::unique_ptr<CDesktopEndpoint> m_endpoint;
     std::unique_ptr<CLockController> m_lock;
     std::unique_ptr<CSessionLockWatcher> m_sessionWatcher;

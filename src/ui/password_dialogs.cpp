@@ -14,8 +14,11 @@
 #include "base/messages.h"
 #include "platform/qt_text.h"
 #include "resources/string_ids.h"
+#include "security/password_strength.h"
 #include "store/password_preferences.h"
 #include "store/preferences.h"
+#include "ui/cp1252_edits.h"
+#include "ui/strength_meter.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -146,6 +149,11 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
     }
     layout->addWidget(Label(UiText(strings, str::kNewPasswordLabel), m_new, this), row, 0);
     layout->addWidget(m_new, row++, 1);
+    // How hard the new password is to guess, as it is typed.
+    auto* meter = new CStrengthMeter(strings, this);
+    connect(m_new, &QLineEdit::textChanged, meter,
+            [meter](const QString& text) { meter->SetBits(TypedEntropy(EditBytes(text))); });
+    layout->addWidget(meter, row++, 1);
     layout->addWidget(Label(UiText(strings, str::kConfirmPasswordLabel), m_confirm, this), row, 0);
     layout->addWidget(m_confirm, row++, 1);
     layout->addWidget(Buttons(strings, this, welcome ? str::kQuitButton : str::kCancelButton), row,

@@ -186,16 +186,36 @@ class Program:
         """The record list: a table named "Records"."""
         return find(self.main(), "table", "Records")
 
+    def field_column(self, table):
+        """The first text column after the type and the category: field 1 as shown."""
+        return next(i for i, name in enumerate(table_headers(table))
+                    if name not in ("", "Icon", "Type", "Category", "Note"))
+
     def rows(self):
-        """Field 1 of every row as shown, top to bottom: the first text column after the type and
-        the category."""
+        """Field 1 of every row as shown, top to bottom."""
         table = self.records().queryTable()
         if table.nRows == 0:
             return []
-        headers = table_headers(table)
-        column = next(i for i, name in enumerate(headers)
-                      if name not in ("", "Icon", "Type", "Category", "Note"))
+        column = self.field_column(table)
         return [table.getAccessibleAt(row, column).name for row in range(table.nRows)]
+
+    def select_rows(self, *names):
+        """Makes exactly the rows whose field 1 reads one of `names` the selection."""
+        table = self.records().queryTable()
+        column = self.field_column(table)
+        for row in range(table.nRows):
+            wanted = table.getAccessibleAt(row, column).name in names
+            if wanted != table.isRowSelected(row):
+                if wanted:
+                    table.addRowSelection(row)
+                else:
+                    table.removeRowSelection(row)
+
+        def selected():
+            table = self.records().queryTable()
+            return sorted(table.getAccessibleAt(row, column).name for row in range(table.nRows)
+                          if table.isRowSelected(row))
+        wait_for("the selection %s" % (names,), lambda: selected() == sorted(names))
 
     def menu(self, path):
         """Chooses a menu item: path like ['File', 'Set Password...']."""

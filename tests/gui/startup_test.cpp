@@ -12,14 +12,19 @@
 #include "app/desktop_app.h"
 #include "app/locking.h"
 #include "app/main_frame.h"
+#include "gui/record_fixture.h"
 #include "gui/shell_fixture.h"
+#include "resources/command_table_data.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "store/preference_store.h"
 #include "support/temp_dir.h"
+#include "ui/command_table.h"
+#include "ui/cp1252_edits.h"
 #include "ui/desktop_view.h"
+#include "ui/detail_view_dialog.h"
 #include "ui/record_list_view.h"
 
 namespace tessarin {
@@ -350,6 +355,29 @@ TEST_F(Locking, PasswordChangedElsewhereAsksAgainAndReadsWithTheNewKey) {
     // What the program saves now keeps the new password.
     ASSERT_TRUE(View().SaveNow());
     EXPECT_TRUE(CheckPassword(DatabasePathIn(Folder()), CSecret("Other2")));
+}
+
+TEST_F(Locking, TheLockStoresAnOpenRecordDialogsEditsAsIfOkWasPressed) {
+    View().List()->selectionModel()->select(
+        View().List()->model()->index(0, 0),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    m_prompts.passwords = {"Secret1"};
+    bool locked = false;
+    test::OnNextDialog<CDetailViewDialog>([&](CDetailViewDialog& dialog) {
+        EXPECT_TRUE(m_app->Lock()->m_storeOpenEdits);
+        dialog.FieldEdit(1)->setText("typed before the lock");
+        m_prompts.onAskPassword = [&] { locked = View().m_locked; };
+        m_app->Lock()->OnAutoLockTimer();
+    });
+    ASSERT_TRUE(m_app->Frame()->Commands().Run(cmd::kEditItem));
+    EXPECT_TRUE(locked);
+    EXPECT_FALSE(View().m_locked);
+    EXPECT_FALSE(m_app->Lock()->m_storeOpenEdits);
+    CCoreContext context;
+    SetDatabaseKey(context, CSecret("Secret1"));
+    CDatabaseObj database(context);
+    ASSERT_TRUE(Load(database, DatabasePathIn(Folder())).Ok());
+    EXPECT_EQ(database.RecordAt(0)->GetValue(1), "typed before the lock");
 }
 
 }  // namespace

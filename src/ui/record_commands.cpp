@@ -1,0 +1,204 @@
+#include "ui/record_commands.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include "ui/record_list_view.h"
+
+#include "resources/command_table_data.h"
+#include "resources/string_ids.h"
+#include "store/core_context.h"
+#include "store/record_edits.h"
+#include "ui/choose_icon_dialog.h"
+#include "ui/command_table.h"
+#include "ui/customize_record_dialog.h"
+#include "ui/desktop_view.h"
+#include "ui/detail_view_dialog.h"
+#include "ui/generate_password_dialog.h"
+#include "ui/type_dialogs.h"
+
+namespace tessarin {
+
+namespace {
+
+// Sets the lock's hook for as long as a dialog of these commands is open.
+class CLockHookScope {
+public:
+    CLockHookScope(const CRecordShellHooks& shell, CRecordCommands& commands) : m_shell(shell) {
+        if (m_shell.setStoreOpenEdits)
+            m_shell.setStoreOpenEdits([&commands] { commands.CloseForLock(); });
+    }
+    ~CLockHookScope() {
+        if (m_shell.setStoreOpenEdits)
+            m_shell.setStoreOpenEdits({});
+        if (m_shell.restartAutoLock)
+            m_shell.restartAutoLock();
+    }
+    CLockHookScope(const CLockHookScope&) = delete;
+    CLockHookScope& operator=(const CLockHookScope&) = delete;
+
+private:
+    const CRecordShellHooks& m_shell;
+};
+
+}  // namespace
+
+CRecordCommands::CRecordCommands(CCoreContext& context, CPreferences& preferences,
+                                 CTessarinDesktopView& view, CCommandTable& commands,
+                                 QWidget* window, CRecordShellHooks shell)
+    : QObject(window),
+      m_context(context),
+      m_preferences(preferences),
+      m_viewHooks(std::make_unique<CViewRecordHooks>(view)),
+      m_hooks(m_viewHooks.get()),
+      m_commands(commands),
+      m_window(window),
+      m_shell(std::move(shell)) {
+    commands.SetHandler(cmd::kNewItem, [this] { NewItem(); });
+    commands.SetHandler(cmd::kEditItem, [this] { EditItem(); });
+    commands.SetHandler(cmd::kDeleteItem, [this] { DeleteItems(); });
+    commands.SetHandler(cmd::kDuplicateItem, [this] { DuplicateItem(); });
+    commands.SetHandler(cmd::kCustomizeFields, [this] { CustomizeFields(); });
+    commands.SetHandler(cmd::kEditTypes, [this] { EditTypes(); });
+    commands.SetHandler(cmd::kEditCategories, [this] { EditCategories(); });
+    const auto single = [this] { return SelectedRecord() != nullptr; };
+    commands.SetEnableRule(cmd::kEditItem, single);
+    commands.SetEnableRule(cmd::kDuplicateItem, single);
+    commands.SetEnableRule(cmd::kCustomizeFields, single);
+    commands.SetEnableRule(cmd::kDeleteItem,
+                           [this] { return !m_hooks->SelectedRecords().empty(); });
+    // The rules follow the selection of the rows, also when no menu opens in between (a screen
+    // reader reads the items' states).
+    connect(view.List()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [&commands] { commands.UpdateEnabled(); });
+}
+
+CRecordCommands::~CRecordCommands() = default;
+
+void CRecordCommands::SetViewHooks(IRecordViewHooks* hooks) {
+    m_hooks = hooks ? hooks : m_viewHooks.get();
+}
+
+CRecordServices CRecordCommands::Services() {
+    return {m_context, m_preferences, *m_hooks, m_shell.restartAutoLock};
+}
+
+const CRecord* CRecordCommands::SelectedRecord() const {
+    const std::vector<const CRecord*> selected = m_hooks->SelectedRecords();
+    return selected.size() == 1 ? selected.front() : nullptr;
+}
+
+void CRecordCommands::CloseForLock() {
+    ++m_locks;
+    // The dialogs opened over the record dialog go first, without a change.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || window == m_open)
+            continue;
+        if (qobject_cast<CEditTypesDialog*>(window) || qobject_cast<CDefineTypeDialog*>(window) ||
+            qobject_cast<CDefineCategoryDialog*>(window) ||
+            qobject_cast<CCustomizeRecordDialog*>(window) ||
+            qobject_cast<CChooseIconDialog*>(window) ||
+            qobject_cast<CGeneratePasswordDialog*>(window))
+            static_cast<QDialog*>(window)->reject();
+    }
+    if (m_open)
+        m_open->StoreAndClose();
+}
+
+void CRecordCommands::RunRecordDialog(int mode, const CRecord* record) {
+    CLockHookScope scope(m_shell, *this);
+    CDetailViewDialog dialog(Services(), static_cast<CDetailViewDialog::Mode>(mode), record,
+                             m_window);
+    m_open = &dialog;
+    dialog.exec();
+    m_open = nullptr;
+}
+
+void CRecordCommands::NewItem() {
+    RunRecordDialog(static_cast<int>(CDetailViewDialog::Mode::New), nullptr);
+}
+
+void CRecordCommands::EditItem() {
+    if (const CRecord* record = SelectedRecord())
+        RunRecordDialog(static_cast<int>(CDetailViewDialog::Mode::Edit), record);
+}
+
+void CRecordCommands::DuplicateItem() {
+    if (const CRecord* record = SelectedRecord())
+        RunRecordDialog(static_cast<int>(CDetailViewDialog::Mode::Duplicate), record);
+}
+
+void CRecordCommands::DeleteItems() {
+    std::vector<const CRecord*> selected = m_hooks->SelectedRecords();
+    if (selected.empty())
+        return;
+    CLockHookScope scope(m_shell, *this);
+    const int locks = m_locks;
+    if (m_context.ShowMessage(str::kDeleteItemsConfirm, {}, MessageIcon::Question,
+                              MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    // A lock while the question was open may have read the records anew.
+    if (locks != m_locks)
+        return;
+    CDatabaseObj& database = m_hooks->Database();
+    // Last row first, as the rows are taken out. The listener hears of the deletions once the
+    // file holds them.
+    std::vector<uint32_t> numbers;
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+        auto* record = const_cast<CRecord*>(*it);
+        numbers.push_back(record->m_recordNumber);
+        m_hooks->RemoveRecordRow(*record);
+        database.m_records.Delete(record);
+    }
+    m_hooks->MarkDatabaseChanged();
+    m_hooks->SaveDatabase();
+    for (uint32_t number : numbers)
+        Announce(m_context, kActionDeleted, kKindRecord, number);
+    m_hooks->RepaintList();
+}
+
+void CRecordCommands::CustomizeFields() {
+    const CRecord* selected = SelectedRecord();
+    if (!selected)
+        return;
+    auto* record = const_cast<CRecord*>(selected);
+    CDatabaseObj& database = m_hooks->Database();
+    CLabelTexts labels;
+    for (int i = 0; i < kFieldCount; ++i)
+        labels[i] = database.LabelFor(*record, i, false);
+    const ItemKey type = record->GetTypeKey();
+    {
+        CLockHookScope scope(m_shell, *this);
+        CCustomizeRecordDialog dialog(m_context.Strings(), labels, record->m_maskBits,
+                                      database.m_types.LabelsOf(type),
+                                      database.m_types.MaskOf(type), m_window);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        labels = dialog.Labels();
+        ApplyCustomLabels(*record, labels, dialog.Mask());
+    }
+    // Saved with the next save.
+    m_hooks->MarkDatabaseChanged();
+    m_hooks->ShowInDetails(record);
+    m_hooks->RedrawRecordRow(*record);
+    Announce(m_context, kActionChanged, kKindRecord, record->m_recordNumber);
+}
+
+void CRecordCommands::EditList(int kind) {
+    {
+        CLockHookScope scope(m_shell, *this);
+        CEditTypesDialog dialog(Services(), kind, m_window);
+        dialog.exec();
+    }
+    if (kind == kKindType)
+        m_hooks->TypesEdited();
+}
+
+void CRecordCommands::EditTypes() {
+    EditList(kKindType);
+}
+
+void CRecordCommands::EditCategories() {
+    EditList(kKindCategory);
+}
+
+}  // namespace tessarin

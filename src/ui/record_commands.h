@@ -1,0 +1,73 @@
+#pragma once
+
+// The record commands of the main window: New, Edit, Delete, Duplicate, Customize Fields, Edit
+// Types and Edit Categories, bound to the command table, with the dialogs they open.
+#include <functional>
+#include <memory>
+
+#include <QObject>
+
+#include "ui/record_view_hooks.h"
+
+class QWidget;
+
+namespace tessarin {
+
+class CCommandTable;
+class CDetailViewDialog;
+
+// What the shell lends the record commands: the auto-lock's re-arming, and the lock's hook that
+// stores the edits of an open record dialog before it saves.
+struct CRecordShellHooks {
+    std::function<void()> restartAutoLock;
+    // Sets the lock's hook (an empty function clears it).
+    std::function<void(std::function<void()>)> setStoreOpenEdits;
+};
+
+class CRecordCommands : public QObject {
+    Q_OBJECT
+public:
+    // Binds the commands to `commands`; the dialogs open over `window`, which owns the object. The
+    // hooks serve the view's own operations until SetViewHooks gives the record list's.
+    CRecordCommands(CCoreContext& context, CPreferences& preferences, CTessarinDesktopView& view,
+                    CCommandTable& commands, QWidget* window, CRecordShellHooks shell);
+    ~CRecordCommands() override;
+
+    // The record list's own hooks in place of the view's; the commands do not own them.
+    void SetViewHooks(IRecordViewHooks* hooks);
+    IRecordViewHooks& ViewHooks() { return *m_hooks; }
+
+    void NewItem();
+    void EditItem();
+    void DeleteItems();
+    void DuplicateItem();
+    void CustomizeFields();
+    void EditTypes();
+    void EditCategories();
+
+    // The record of the single selected row, none otherwise.
+    const CRecord* SelectedRecord() const;
+    // The open record dialog, none when none is open (for the lock and for tests).
+    CDetailViewDialog* OpenRecordDialog() const { return m_open; }
+    // What the lock does before it saves: the record dialog stores its edits and closes as if OK
+    // had been pressed; the other dialogs of these commands close without a change.
+    void CloseForLock();
+
+private:
+    void RunRecordDialog(int mode, const CRecord* record);
+    void EditList(int kind);
+    CRecordServices Services();
+
+    CCoreContext& m_context;
+    CPreferences& m_preferences;
+    std::unique_ptr<CViewRecordHooks> m_viewHooks;
+    IRecordViewHooks* m_hooks;
+    CCommandTable& m_commands;
+    QWidget* m_window;
+    CRecordShellHooks m_shell;
+    CDetailViewDialog* m_open = nullptr;
+    // Counts the locks, so that a command whose question was open across one stops.
+    int m_locks = 0;
+};
+
+}  // namespace tessarin

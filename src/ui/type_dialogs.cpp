@@ -1,0 +1,299 @@
+#include "ui/type_dialogs.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/qt_text.h"
+#include "resources/string_ids.h"
+#include "store/core_context.h"
+#include "store/record_edits.h"
+#include "ui/choose_icon_dialog.h"
+#include "ui/cp1252_edits.h"
+#include "ui/dialog_parts.h"
+#include "ui/ui_text.h"
+
+namespace tessarin {
+
+namespace {
+
+// Refuses a name with the core's message; the dialog stays with the name selected.
+bool Refused(CCoreContext& context, int message, CCp1252LineEdit* name) {
+    if (!message)
+        return false;
+    context.ShowMessage(message, {}, MessageIcon::Exclamation);
+    name->selectAll();
+    name->setFocus();
+    return true;
+}
+
+constexpr int kEntryItem = Qt::UserRole;
+
+CBaseItem* ItemOf(const QListWidgetItem* entry) {
+    return entry ? static_cast<CBaseItem*>(entry->data(kEntryItem).value<void*>()) : nullptr;
+}
+
+}  // namespace
+
+CDefineCategoryDialog::CDefineCategoryDialog(CCoreContext& context, const CDatabaseObj& database,
+                                             const std::string& name, QWidget* parent)
+    : QDialog(parent),
+      m_context(context),
+      m_database(database),
+      m_name(new CCp1252LineEdit(context.Strings(), static_cast<int>(kMaxNameLength), this)) {
+    const CStringTable& strings = context.Strings();
+    setWindowTitle(UiText(strings, str::kDefineCategoryTitle));
+    m_name->SetStoredText(Cp1252ToQString(name));
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(BuddyLabel(UiText(strings, str::kNameLabel), m_name, this), 0, 0);
+    layout->addWidget(m_name, 0, 1);
+    layout->addWidget(NoticeLine(strings, this), 1, 0, 1, 2);
+    layout->addWidget(OkCancelButtons(strings, this), 2, 0, 1, 2);
+    m_name->setMinimumWidth(m_name->fontMetrics().horizontalAdvance(QString(20, 'n')));
+    m_name->selectAll();
+}
+
+std::string CDefineCategoryDialog::Name() const {
+    return EditBytes(m_name->text());
+}
+
+void CDefineCategoryDialog::accept() {
+    if (Refused(m_context, CheckCategoryName(m_database, Name()), m_name))
+        return;
+    QDialog::accept();
+}
+
+CDefineTypeDialog::CDefineTypeDialog(const CRecordServices& services, CTypeItem& type, bool isNew,
+                                     QWidget* parent)
+    : QDialog(parent),
+      m_services(services),
+      m_type(type),
+      m_isNew(isNew),
+      m_icon(type.m_icon),
+      m_name(
+          new CCp1252LineEdit(services.context.Strings(), static_cast<int>(kMaxNameLength), this)),
+      m_picture(new CIconPicture(services.context.Strings(), services.view.CustomIcons(), this)) {
+    const CStringTable& strings = services.context.Strings();
+    setWindowTitle(UiText(strings, str::kDefineTypeTitle));
+    auto* layout = new QGridLayout(this);
+    m_name->SetStoredText(Cp1252ToQString(type.GetName()));
+    layout->addWidget(BuddyLabel(UiText(strings, str::kNameLabel), m_name, this), 0, 0);
+    layout->addWidget(m_name, 0, 1, 1, 2);
+    for (int i = 0; i < kFieldCount; ++i) {
+        m_labels[i] = new CCp1252LineEdit(strings, static_cast<int>(kMaxNameLength), this);
+        m_labels[i]->SetStoredText(Cp1252ToQString(type.GetLabel(i)));
+        const QString name = UiText(strings, str::kFieldLabelN, {std::to_string(i + 1)});
+        layout->addWidget(BuddyLabel(name, m_labels[i], this), i + 1, 0);
+        layout->addWidget(m_labels[i], i + 1, 1);
+        m_masks[i] = new QCheckBox(UiText(strings, str::kMaskCheck), this);
+        m_masks[i]->setAccessibleName(
+            UiText(strings, str::kMaskCheckName, {ToMessageText(AccessibleNameOf(name))}));
+        m_masks[i]->setChecked(type.m_maskBits >> i & 1);
+        layout->addWidget(m_masks[i], i + 1, 2);
+    }
+    m_picture->SetIcon(m_icon);
+    auto* icon = TextButton(strings, str::kIconButton, this);
+    connect(icon, &QPushButton::clicked, this, &CDefineTypeDialog::ChooseIcon);
+    auto* iconRow = new QHBoxLayout;
+    iconRow->addWidget(icon);
+    iconRow->addWidget(m_picture);
+    iconRow->addStretch();
+    layout->addLayout(iconRow, kFieldCount + 1, 1, 1, 2);
+    layout->addWidget(NoticeLine(strings, this), kFieldCount + 2, 0, 1, 3);
+    layout->addWidget(OkCancelButtons(strings, this), kFieldCount + 3, 0, 1, 3);
+    m_name->setFocus();
+}
+
+void CDefineTypeDialog::ChooseIcon() {
+    CChooseIconDialog dialog(m_services.context.Strings(), m_services.view.CustomIcons(), m_icon,
+                             this);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_icon = static_cast<uint16_t>(dialog.Icon());
+        m_picture->SetIcon(m_icon);
+    }
+}
+
+CTypeEdits CDefineTypeDialog::Edits() const {
+    CTypeEdits edits;
+    edits.name = EditBytes(m_name->text());
+    for (int i = 0; i < kFieldCount; ++i) {
+        edits.labels[i] = EditBytes(m_labels[i]->text());
+        if (m_masks[i]->isChecked())
+            edits.mask |= static_cast<uint16_t>(1u << i);
+    }
+    edits.icon = m_icon;
+    return edits;
+}
+
+void CDefineTypeDialog::accept() {
+    const CTypeEdits edits = Edits();
+    CDatabaseObj& database = m_services.view.Database();
+    if (Refused(m_services.context,
+                CheckTypeName(database, edits.name, m_isNew ? nullptr : &m_type), m_name))
+        return;
+    m_change = ApplyTypeEdits(database, m_type, edits, m_isNew);
+    if (!m_isNew) {
+        if (m_change.relabelled || m_change.remasked || m_change.newIcon)
+            m_services.view.RepaintList();
+        if (m_change.Any()) {
+            m_services.view.MarkDatabaseChanged();
+            m_services.view.SaveDatabase();
+        }
+    }
+    QDialog::accept();
+}
+
+CEditTypesDialog::CEditTypesDialog(const CRecordServices& services, int kind, QWidget* parent)
+    : QDialog(parent),
+      m_services(services),
+      m_kind(kind),
+      m_list(new QListWidget(this)),
+      m_edit(TextButton(services.context.Strings(), str::kEditButton, this)),
+      m_delete(TextButton(services.context.Strings(), str::kDeleteButton, this)) {
+    const CStringTable& strings = services.context.Strings();
+    const bool types = kind == kKindType;
+    setWindowTitle(UiText(strings, types ? str::kEditTypesTitle : str::kEditCategoriesTitle));
+    m_list->setAccessibleName(
+        UiText(strings, types ? str::kTypesListName : str::kCategoriesListName));
+    for (const auto& item : services.view.Database().ListOf(kind).Items())
+        if (!item->m_deleted && item->m_key != ZeroKey)
+            AddEntry(*item);
+    auto* add = TextButton(strings, str::kNewButton, this);
+    auto* done = TextButton(strings, str::kDoneButton, this);
+    done->setDefault(true);
+    connect(add, &QPushButton::clicked, this, &CEditTypesDialog::NewItem);
+    connect(m_edit, &QPushButton::clicked, this, &CEditTypesDialog::EditItem);
+    connect(m_delete, &QPushButton::clicked, this, &CEditTypesDialog::DeleteItem);
+    connect(done, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &CEditTypesDialog::UpdateButtons);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &CEditTypesDialog::EditItem);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* button : {add, m_edit, m_delete, done})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+    UpdateButtons();
+}
+
+void CEditTypesDialog::done(int result) {
+    m_closed = true;
+    QDialog::done(result);
+}
+
+QListWidgetItem* CEditTypesDialog::AddEntry(CBaseItem& item) {
+    // By name as the locale collates it, without case; among equal names the newer goes last.
+    const ICollation& collation = m_services.context.Collation();
+    int row = 0;
+    while (row < m_list->count() &&
+           collation.Compare(ItemOf(m_list->item(row))->GetName(), item.GetName(), false) <= 0)
+        ++row;
+    auto* entry = new QListWidgetItem(Cp1252ToQString(item.GetName()));
+    entry->setData(kEntryItem, QVariant::fromValue(static_cast<void*>(&item)));
+    m_list->insertItem(row, entry);
+    return entry;
+}
+
+QListWidgetItem* CEditTypesDialog::EntryOf(const CBaseItem* item) const {
+    for (int i = 0; i < m_list->count(); ++i)
+        if (ItemOf(m_list->item(i)) == item)
+            return m_list->item(i);
+    return nullptr;
+}
+
+CBaseItem* CEditTypesDialog::SelectedItem() const {
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    return selected.isEmpty() ? nullptr : ItemOf(selected.front());
+}
+
+void CEditTypesDialog::UpdateButtons() {
+    const bool any = SelectedItem() != nullptr;
+    m_edit->setEnabled(any);
+    m_delete->setEnabled(any);
+}
+
+bool CEditTypesDialog::Save() {
+    m_services.view.MarkDatabaseChanged();
+    return m_services.view.SaveDatabase();
+}
+
+void CEditTypesDialog::NewItem() {
+    CDatabaseObj& database = m_services.view.Database();
+    CItemList& list = database.ListOf(m_kind);
+    CBaseItem* added = nullptr;
+    if (m_kind == kKindType) {
+        std::unique_ptr<CBaseItem> fresh = list.CreateItem();
+        CDefineTypeDialog dialog(m_services, static_cast<CTypeItem&>(*fresh), true, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        added = list.AddSorted(std::move(fresh));
+    } else {
+        CDefineCategoryDialog dialog(m_services.context, database, {}, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        std::unique_ptr<CBaseItem> fresh = list.CreateItem();
+        static_cast<CCategoryItem&>(*fresh).SetName(dialog.Name());
+        fresh->m_modified = true;
+        added = list.AddSorted(std::move(fresh));
+    }
+    Save();
+    m_list->setCurrentItem(AddEntry(*added));
+    m_services.view.FilterItemAdded(m_kind, *added);
+    Announce(m_services.context, kActionAdded, m_kind, added->m_recordNumber);
+}
+
+void CEditTypesDialog::EditItem() {
+    CBaseItem* item = SelectedItem();
+    if (!item)
+        return;
+    const std::string before(item->GetName());
+    if (m_kind == kKindType) {
+        CDefineTypeDialog dialog(m_services, static_cast<CTypeItem&>(*item), false, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    } else {
+        CDefineCategoryDialog dialog(m_services.context, m_services.view.Database(), before, this);
+        if (dialog.exec() != QDialog::Accepted || dialog.Name() == before)
+            return;
+        static_cast<CCategoryItem&>(*item).SetName(dialog.Name());
+        item->m_modified = true;
+        Save();
+    }
+    if (item->GetName() == before)
+        return;
+    // The entry goes to its new place by name.
+    delete EntryOf(item);
+    m_list->setCurrentItem(AddEntry(*item));
+    m_services.view.FilterItemRenamed(m_kind, *item);
+    Announce(m_services.context, kActionChanged, m_kind, item->m_recordNumber);
+}
+
+void CEditTypesDialog::DeleteItem() {
+    CBaseItem* item = SelectedItem();
+    if (!item)
+        return;
+    if (m_services.context.ShowMessage(str::kDeleteTypeConfirm, {}, MessageIcon::Question,
+                                       MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes ||
+        m_closed)  // the lock closed the dialog meanwhile: its items may be gone
+        return;
+    const uint32_t number = item->m_recordNumber;
+    m_services.view.FilterItemRemoved(m_kind, *item);
+    delete EntryOf(item);
+    CDatabaseObj& database = m_services.view.Database();
+    if (m_kind == kKindType)
+        database.DeleteType(static_cast<CTypeItem*>(item));
+    else
+        database.DeleteCategory(static_cast<CCategoryItem*>(item));
+    Save();
+    m_services.view.RepaintList();
+    Announce(m_services.context, kActionDeleted, m_kind, number);
+    UpdateButtons();
+}
+
+}  // namespace tessarin

@@ -1,0 +1,173 @@
+#pragma once
+
+// A database in a folder of its own with a web type, a bank type and two categories, record
+// dialogs' services over it, hooks that remember what the dialogs asked of the list, and a way to
+// read the file back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include "gui/shell_fixture.h"
+#include "store/core_context.h"
+#include "store/database_lifecycle.h"
+#include "store/preference_store.h"
+#include "store/preferences.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+#include "ui/record_view_hooks.h"
+
+namespace tessarin::test {
+
+// Saves through the core and remembers the rest.
+class CRecordingHooks : public IRecordViewHooks {
+public:
+    explicit CRecordingHooks(CDatabaseObj& database) : database(database) {}
+    CDatabaseObj& Database() override { return database; }
+    bool SaveDatabase() override {
+        ++saves;
+        return Save(database).Ok();
+    }
+    void MarkDatabaseChanged() override { ++changed; }
+    ItemKey TypeFilter() const override { return typeFilter; }
+    ItemKey CategoryFilter() const override { return categoryFilter; }
+    std::vector<const CRecord*> SelectedRecords() const override { return selected; }
+    void InsertRecordRow(CRecord& record, bool select) override {
+        calls.push_back(select ? "insert+select" : "insert");
+        inserted.push_back(&record);
+    }
+    void RedrawRecordRow(const CRecord&) override { calls.push_back("redraw"); }
+    void RemoveRecordRow(const CRecord& record) override {
+        calls.push_back("remove");
+        removed.push_back(&record);
+    }
+    void RepaintList() override { calls.push_back("repaint"); }
+    void ShowInDetails(const CRecord*) override { calls.push_back("details"); }
+    void FilterItemAdded(int kind, const CBaseItem& item) override {
+        calls.push_back("added " + std::to_string(kind) + " " + std::string(item.GetName()));
+    }
+    void FilterItemRenamed(int kind, const CBaseItem& item) override {
+        calls.push_back("renamed " + std::to_string(kind) + " " + std::string(item.GetName()));
+    }
+    void FilterItemRemoved(int kind, const CBaseItem& item) override {
+        calls.push_back("removed " + std::to_string(kind) + " " + std::string(item.GetName()));
+    }
+    void TypesEdited() override { calls.push_back("types edited"); }
+    const CIconList* CustomIcons() override { return icons; }
+
+    CDatabaseObj& database;
+    ItemKey typeFilter = AnyKey;
+    ItemKey categoryFilter = AnyKey;
+    std::vector<const CRecord*> selected;
+    std::vector<std::string> calls;
+    std::vector<const CRecord*> inserted;
+    std::vector<const CRecord*> removed;
+    const CIconList* icons = nullptr;
+    int saves = 0;
+    int changed = 0;
+};
+
+class RecordFixture : public ::testing::Test {
+protected:
+    RecordFixture() {
+        platform.wantsDefaults = false;
+        platform.userActive = true;
+        platform.nextNumber = 100;
+        context.SetPlatform(&platform);
+        context.SetMessages(&messages);
+        context.SetPoster(&poster);
+        EXPECT_TRUE(Open(database, folder.Path().string()).Ok());
+        web = AddType(database, "Web");
+        web->SetValue(0, "Site");
+        web->SetValue(1, "User");
+        web->SetValue(2, "Password");
+        web->m_maskBits = 0x04;
+        web->m_icon = 7;
+        bank = AddType(database, "Bank");
+        bank->SetValue(0, "Bank");
+        bank->SetValue(1, "Account:");
+        bank->m_icon = 9;
+        work = AddCategory(database, "Work");
+        home = AddCategory(database, "Home");
+        mail =
+            AddRecord(database, web, work, {"mail.example", "ann", "s3cret"}, "line 1\r\nline 2");
+        EXPECT_TRUE(Save(database).Ok());
+        for (const auto& item : database.m_records.Items())
+            item->m_modified = false;
+    }
+
+    CRecordServices Services() {
+        return {context, preferences, hooks, [this] { ++activity; }};
+    }
+
+    // The database as its file holds it now.
+    std::unique_ptr<CDatabaseObj> Reloaded() {
+        auto loaded = std::make_unique<CDatabaseObj>(reader);
+        EXPECT_TRUE(Load(*loaded, DatabasePathIn(folder.Path().string())).Ok());
+        return loaded;
+    }
+    std::vector<std::string> FirstValues(CDatabaseObj& loaded) {
+        std::vector<std::string> values;
+        for (const auto& item : loaded.m_records.Items())
+            if (!item->m_deleted)
+                values.emplace_back(item->GetValue(0));
+        return values;
+    }
+
+    CFakePlatform platform;
+    CTestContext context;
+    CTestContext reader;
+    CAnsweringMessages messages;
+    CRecordingPoster poster;
+    CTempDir folder;
+    CMemoryPreferenceStore store;
+    CPreferences preferences{store};
+    CDatabaseObj database{context};
+    CRecordingHooks hooks{database};
+    int activity = 0;
+    CTypeItem* web;
+    CTypeItem* bank;
+    CCategoryItem* work;
+    CCategoryItem* home;
+    CRecord* mail;
+};
+
+// The child of class T named `name` as a screen reader calls it: its accessible name, else (for
+// buttons and check boxes) its text.
+template <typename T>
+T* Named(QWidget& parent, const QString& name) {
+    for (T* widget : parent.findChildren<T*>()) {
+        if (widget->accessibleName() == name)
+            return widget;
+        if constexpr (requires { widget->isCheckable(); })
+            if (widget->accessibleName().isEmpty() && widget->text() == name)
+                return widget;
+    }
+    return nullptr;
+}
+
+// Runs `act` on the next dialog of class T that opens modally, once it is shown.
+template <typename T>
+void OnNextDialog(std::function<void(T&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<T*>(window); dialog && dialog->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(*dialog);
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+}  // namespace tessarin::test
