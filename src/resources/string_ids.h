@@ -302,6 +302,24 @@ inline constexpr int kRecordListName = 21040;
 inline constexpr int kPasswordFieldName = 21041;
 inline constexpr int kMinutesFieldName = 21042;
 
+// The file commands, users and sync.
+inline constexpr int kExportTitle = 25000;
+inline constexpr int kExportChooseScope = 25001;
+inline constexpr int kExportAllRecords = 25002;
+inline constexpr int kExportCurrentView = 25003;
+inline constexpr int kExportSelectedRecords = 25004;
+inline constexpr int kGetPasswordTitle = 25005;
+inline constexpr int kImportPasswordText = 25006;
+inline constexpr int kExportPasswordText = 25007;
+inline constexpr int kFilePasswordLabel = 25008;
+inline constexpr int kFileConfirmLabel = 25009;
+inline constexpr int kProgressReading = 25010;
+inline constexpr int kProgressImporting = 25011;
+inline constexpr int kProgressWriting = 25012;
+inline constexpr int kProgressSaving = 25013;
+inline constexpr int kProgressName = 25014;
+inline constexpr int kExportScopeName = 25015;
+
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 
