@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "app/color_scheme.h"
+#include "app/desktop_commands.h"
 #include "app/locking.h"
 #include "app/main_frame.h"
 #include "app/session_lock.h"
@@ -61,6 +62,7 @@ CTessarinDesktopApp::CTessarinDesktopApp(CDesktopOptions options) : m_options(st
 }
 
 CTessarinDesktopApp::~CTessarinDesktopApp() {
+    m_commands.reset();
     m_sessionWatcher.reset();
     m_lock.reset();
     m_endpoint.reset();
@@ -192,6 +194,8 @@ bool CTessarinDesktopApp::InitInstance() {
     else
         m_frame->show();
     m_started = true;
+    // The automatic sync once the list is shown.
+    QTimer::singleShot(0, m_frame, [this] { m_commands->Users().AutoSync(); });
 
     if (file)
         m_view->ImportWithConfirmation(*file);
@@ -280,6 +284,11 @@ void CTessarinDesktopApp::BindCommands() {
                 return m_lock->CheckKeyStillFits();
         }
     };
+    m_commands = std::make_unique<CDesktopCommands>(
+        CUserCommands::CParts{m_context, m_libraries, m_directory, *m_preferences, *m_store,
+                              *m_prompts, *m_view, *m_frame},
+        m_user, *m_lock, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
+    m_commands->Bind(commands);
     commands.SetHandler(cmd::kSetPassword, [this] { SetPasswordCommand(); });
     commands.SetHandler(cmd::kAutoLock, [this] { AutoLockCommand(); });
     commands.SetEnableRule(cmd::kAutoLock, [this] { return m_lock->IsPasswordSet(); });
@@ -321,6 +330,9 @@ void CTessarinDesktopApp::AutoLockCommand() {
 }
 
 int CTessarinDesktopApp::ExitInstance() {
+    // The automatic sync as the list closes, before the last save and the automatic backup.
+    if (m_commands && m_started)
+        m_commands->Users().AutoSync();
     // Every change is saved when it is made; one that could not be (the lock was held elsewhere)
     // gets a last try, unless another process changed the file's password meanwhile.
     if (m_view && m_view->DatabaseChanged() && !m_view->m_locked && m_lock->FileHasOurPassword())
@@ -328,6 +340,7 @@ int CTessarinDesktopApp::ExitInstance() {
     if (m_view && m_user && !m_view->m_locked)
         AutoBackup(m_view->Database(), m_view->DatabaseChanged(), m_options.documentsFolder,
                    m_user->record.PlatformText(), m_user->Name());
+    m_commands.reset();
     m_sessionWatcher.reset();
     m_lock.reset();
     m_endpoint.reset();

@@ -16,6 +16,7 @@
 
 namespace tessarin {
 
+class CDesktopCommands;
 class CDesktopEndpoint;
 class CFileLock;
 class CLockController;
@@ -26,6 +27,8 @@ class CRecordCommands;
 class CSessionLockWatcher;
 class CSocketPoster;
 class CTessarinDesktopView;
+class IBackgroundRunner;
+class IFilePrompts;
 class IPreferenceStore;
 class IShellPrompts;
 
@@ -40,6 +43,8 @@ struct CDesktopOptions {
     IShellPrompts* prompts = nullptr;
     IMessageSink* messages = nullptr;
     IPreferenceStore* store = nullptr;
+    IFilePrompts* filePrompts = nullptr;
+    IBackgroundRunner* runner = nullptr;
     std::function<std::unique_ptr<ILockTimer>()> makeTimer;
     // Whether to follow the desktop session's lock over D-Bus.
     bool watchSession = true;
@@ -64,6 +69,7 @@ public:
     CLockController* Lock() { return m_lock.get(); }
     CRecordCommands* RecordCommands() { return m_recordCommands; }
     CPlatformUser* CurrentUser() { return m_user; }
+    CDesktopCommands* Commands() { return m_commands.get(); }
     bool Started() const { return m_started; }
 
     // "&Set Password..." and "&Auto-Lock...".
@@ -98,6 +104,7 @@ private:
     std::unique_ptr<CDesktopEndpoint> m_endpoint;
     std::unique_ptr<CLockController> m_lock;
     std::unique_ptr<CSessionLockWatcher> m_sessionWatcher;
+    std::unique_ptr<CDesktopCommands> m_commands;
     bool m_started = false;
 };
 

@@ -42,6 +42,8 @@ public:
 
     bool IsPasswordSet() const;
     bool IsLocked() const;
+    // The user the unlock dialog shows after a switch of users.
+    void SetCurrentUser(int current) { m_current = current; }
     ILockTimer& Timer() { return *m_timer; }
 
     // Stores the edits of an open "Detail View" dialog before the lock saves; set by that dialog.

@@ -64,41 +64,52 @@ CImportOutcome Failed() {
     return outcome;
 }
 
-// The key that opens a protected exchange text: the database's own when it fits, else one made from
-// what the prompt gives. None: cancelled (or the check block is damaged, after a message).
-const CKeySchedule* FindFileKey(CCoreContext& context, std::string_view text,
-                                IFilePasswordPrompt& prompt, std::unique_ptr<CKeySchedule>& owned,
-                                bool& damaged) {
-    damaged = false;
-    if (context.DatabaseKey() && CheckFilePassword(text, context.DatabaseKey()) == 0)
-        return context.DatabaseKey();
-    if (!HasWholeCheckBlock(text)) {
-        context.ShowMessage(str::kImportCheckBlockDamaged, {}, MessageIcon::Exclamation);
-        damaged = true;
-        return nullptr;
-    }
-    for (;;) {
-        std::optional<CSecret> password = prompt.AskFilePassword();
-        if (!password)
-            return nullptr;
-        owned = MakeKeySchedule(*password);
-        if (CheckFilePassword(text, owned.get()) == 0)
-            return owned.get();
-        context.ShowMessage(str::kImportWrongPassword, {}, MessageIcon::Exclamation);
-    }
-}
-
-// A restore: the whole text is read into a database of its own first. Only when every row was read
-// whole does it replace the database's types, categories and records, after the file it replaces
-// was kept beside itself; until then nothing changes.
+// A restore: the whole text is read into a database of its own first (see ReplaceDatabase).
 CImportOutcome ReplaceFromText(CDatabaseObj& database, std::string_view text,
                                const CKeySchedule* key, IRecordList& list) {
-    CCoreContext& context = database.Context();
-    CDatabaseObj staging(context);
+    CDatabaseObj staging(database.Context());
     CAllTypesList stagingList(staging);
     CNoticeList notices;
     CImportOutcome outcome =
         ImportRows(staging, ExchangeFormat::Vex2, text, key, stagingList, notices);
+    return ReplaceDatabase(database, staging, notices, std::move(outcome), list);
+}
+
+}  // namespace
+
+CFileKey FindFileKey(CCoreContext& context, ExchangeFormat format, std::string_view text,
+                     IFilePasswordPrompt& prompt) {
+    CFileKey found;
+    if (!IsVex(format) || !IsProtectedVex(text))
+        return found;
+    if (context.DatabaseKey() && CheckFilePassword(text, context.DatabaseKey()) == 0) {
+        found.key = context.DatabaseKey();
+        return found;
+    }
+    if (!HasWholeCheckBlock(text)) {
+        context.ShowMessage(str::kImportCheckBlockDamaged, {}, MessageIcon::Exclamation);
+        found.result = CFileKey::Damaged;
+        return found;
+    }
+    for (;;) {
+        std::optional<CSecret> password = prompt.AskFilePassword();
+        if (!password) {
+            found.result = CFileKey::Cancelled;
+            return found;
+        }
+        found.owned = MakeKeySchedule(*password);
+        if (CheckFilePassword(text, found.owned.get()) == 0) {
+            found.key = found.owned.get();
+            return found;
+        }
+        context.ShowMessage(str::kImportWrongPassword, {}, MessageIcon::Exclamation);
+    }
+}
+
+CImportOutcome ReplaceDatabase(CDatabaseObj& database, CDatabaseObj& staging,
+                               const CNoticeList& notices, CImportOutcome outcome,
+                               IRecordList& list) {
+    CCoreContext& context = database.Context();
     if (outcome.result != CImportOutcome::Imported)
         return outcome;
     if (!outcome.ReadWhole()) {
@@ -130,54 +141,72 @@ CImportOutcome ReplaceFromText(CDatabaseObj& database, std::string_view text,
     return outcome;
 }
 
-}  // namespace
-
-CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const std::string& path,
-                          bool replace, IRecordList& list, IFilePasswordPrompt& prompt) {
-    CCoreContext& context = database.Context();
+CImportSource ReadImportSource(const std::string& path, ExchangeFormat format, bool replace) {
+    CImportSource source;
     std::string file = path;
     if (file.size() && file.front() == '"')
         file.erase(0, 1);
     if (file.size() && file.back() == '"')
         file.pop_back();
 
-    CFileBytes bytes;
-    if (ReadWholeFile(file, bytes) != 0) {
-        context.ShowMessage(str::kErrorReadingImportFile, {}, MessageIcon::Exclamation);
-        return Failed();
+    if (ReadWholeFile(file, source.bytes) != 0) {
+        source.problem = CImportSource::Unreadable;
+        return source;
     }
-    const std::string_view text = bytes.View();
-    const ExchangeFormat detected = DetectFormat(text);
+    const ExchangeFormat detected = DetectFormat(source.bytes.View());
+    source.format = format;
     if (format == ExchangeFormat::Detect || replace) {
+        // Restoring anything but an exchange file of version 2.0 would only empty the database.
         if (detected == ExchangeFormat::NotText ||
             (replace && detected != ExchangeFormat::Vex2 && detected != ExchangeFormat::LaterVex)) {
-            context.ShowMessage(str::kImportNotText, {context.Strings().Get(str::kProgramName)},
-                                MessageIcon::Exclamation);
-            return Failed();
+            source.problem = CImportSource::NotText;
+            return source;
         }
         if (detected == ExchangeFormat::LaterVex) {
-            context.ShowMessage(str::kImportFutureVersion, {}, MessageIcon::Exclamation);
-            return Failed();
+            source.problem = CImportSource::LaterVex;
+            return source;
         }
         if (format == ExchangeFormat::Detect)
-            format = detected == ExchangeFormat::CsvExport ? ExchangeFormat::Csv : detected;
+            source.format = detected == ExchangeFormat::CsvExport ? ExchangeFormat::Csv : detected;
     }
+    return source;
+}
 
-    std::unique_ptr<CKeySchedule> owned;
-    const CKeySchedule* key = nullptr;
-    if (IsVex(format) && IsProtectedVex(text)) {
-        bool damaged = false;
-        key = FindFileKey(context, text, prompt, owned, damaged);
-        if (!key) {
-            CImportOutcome outcome;
-            outcome.result = damaged ? CImportOutcome::Failed : CImportOutcome::Cancelled;
-            return outcome;
-        }
+bool ReportSourceProblem(CCoreContext& context, const CImportSource& source) {
+    switch (source.problem) {
+        case CImportSource::None:
+            return false;
+        case CImportSource::Unreadable:
+            context.ShowMessage(str::kErrorReadingImportFile, {}, MessageIcon::Exclamation);
+            break;
+        case CImportSource::NotText:
+            context.ShowMessage(str::kImportNotText, {context.Strings().Get(str::kProgramName)},
+                                MessageIcon::Exclamation);
+            break;
+        case CImportSource::LaterVex:
+            context.ShowMessage(str::kImportFutureVersion, {}, MessageIcon::Exclamation);
+            break;
     }
+    return true;
+}
 
+CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const std::string& path,
+                          bool replace, IRecordList& list, IFilePasswordPrompt& prompt) {
+    CCoreContext& context = database.Context();
+    const CImportSource source = ReadImportSource(path, format, replace);
+    if (ReportSourceProblem(context, source))
+        return Failed();
+    const std::string_view text = source.bytes.View();
+    const CFileKey key = FindFileKey(context, source.format, text, prompt);
+    if (key.result != CFileKey::Open) {
+        CImportOutcome outcome;
+        outcome.result =
+            key.result == CFileKey::Damaged ? CImportOutcome::Failed : CImportOutcome::Cancelled;
+        return outcome;
+    }
     if (replace)
-        return ReplaceFromText(database, text, key, list);
-    return ImportText(database, format, text, key, list);
+        return ReplaceFromText(database, text, key.key, list);
+    return ImportText(database, source.format, text, key.key, list);
 }
 
 }  // namespace tessarin

@@ -12,6 +12,9 @@
 
 namespace tessarin {
 
+class CCoreContext;
+class CKeySchedule;
+
 // What the name of the database that a restore replaced ends in, beside the database.
 inline constexpr const char* kBeforeRestoreSuffix = ".before-restore";
 
@@ -55,5 +58,36 @@ int ReadWholeFile(const std::string& path, CFileBytes& out);
 // between two rows, which no reader can tell from a whole one, loses nothing.
 CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const std::string& path,
                           bool replace, IRecordList& list, IFilePasswordPrompt& prompt);
+
+// ImportFile in steps, for a caller that reads and parses the file on another thread than the one
+// that owns the database: ReadImportSource and ParseRows (row_import.h) on any thread, the rest on
+// the database's.
+struct CImportSource {
+    enum Problem { None, Unreadable, NotText, LaterVex } problem = None;
+    ExchangeFormat format = ExchangeFormat::Detect;  // what to read the text as
+    CFileBytes bytes;
+};
+// Reads the file and finds its format as ImportFile does, and says nothing.
+CImportSource ReadImportSource(const std::string& path, ExchangeFormat format, bool replace);
+// ImportFile's message for the source's problem; false when it has none.
+bool ReportSourceProblem(CCoreContext& context, const CImportSource& source);
+
+// The key that opens a protected exchange text: the database's own when it fits, else one made from
+// what the prompt gives, with message 608 after each wrong one. No key is needed (Open with none)
+// for any other text.
+struct CFileKey {
+    enum Result { Open, Cancelled, Damaged } result = Open;  // Damaged: after a message
+    const CKeySchedule* key = nullptr;
+    std::unique_ptr<CKeySchedule> owned;
+};
+CFileKey FindFileKey(CCoreContext& context, ExchangeFormat format, std::string_view text,
+                     IFilePasswordPrompt& prompt);
+
+// A restore's second half: `staging` holds every row of the backup, read with CAllTypesList (the
+// outcome and notices of that). Unless something was not read whole, the database's file is kept
+// beside itself and every type, category and record is replaced by the staging database's.
+CImportOutcome ReplaceDatabase(CDatabaseObj& database, CDatabaseObj& staging,
+                               const CNoticeList& notices, CImportOutcome outcome,
+                               IRecordList& list);
 
 }  // namespace tessarin

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 #include "base/text_case.h"
 #include "exchange/vex_format.h"
@@ -41,6 +42,8 @@ public:
     // Parses and imports until the text is used up (false) or a row without values ends the
     // import (true, with the offset where that row began).
     bool Run(IRowParser& parser, size_t& stoppedAt);
+    // Imports one row (not one without values) that began at `rowAt` of the text.
+    void ImportOne(CImportRow& row, size_t rowAt);
     // Puts the new types and categories into their lists; hands over the notices of what was
     // created.
     CNoticeList Finish();
@@ -78,13 +81,17 @@ bool CRowImport::Run(IRowParser& parser, size_t& stoppedAt) {
             stoppedAt = before;
             return true;
         }
-        if (row.cut)
-            NoteBadRow(m_outcome.cut, before);
-        if (row.typeRow)
-            ImportTypeRow(row);
-        else if (!ImportRecordRow(row))
-            NoteBadRow(m_outcome.unreadable, before);
+        ImportOne(row, before);
     }
+}
+
+void CRowImport::ImportOne(CImportRow& row, size_t rowAt) {
+    if (row.cut)
+        NoteBadRow(m_outcome.cut, rowAt);
+    if (row.typeRow)
+        ImportTypeRow(row);
+    else if (!ImportRecordRow(row))
+        NoteBadRow(m_outcome.unreadable, rowAt);
 }
 
 void CRowImport::NoteBadRow(size_t& count, size_t rowAt) {
@@ -156,60 +163,146 @@ CNoticeList CRowImport::Finish() {
     return std::move(m_notices);
 }
 
+// The text up to its first zero byte; `zeroAt` is set when more than padding follows that byte.
+std::string_view CutAtZero(std::string_view text, std::optional<size_t>& zeroAt) {
+    const size_t at = text.find('\0');
+    if (at == std::string_view::npos)
+        return text;
+    const std::string_view after = text.substr(at);
+    if (!std::all_of(after.begin(), after.end(), [](char c) { return c == 0 || IsWhite(c); }))
+        zeroAt = at;
+    return text.substr(0, at);
+}
+
+// A protected exchange text that the key does not open: nothing of it can be read.
+bool KeyDoesNotFit(ExchangeFormat format, std::string_view text, const CKeySchedule* key) {
+    return IsVex(format) && IsProtectedVex(text) && (!key || CheckFilePassword(text, key) != 0);
+}
+
+// Tells what kept rows from being imported, and marks the outcome so.
+void ReportImportEnd(CCoreContext& context, std::string_view text, const CParsedEnd& end,
+                     CImportOutcome& outcome) {
+    if (outcome.refused)
+        context.ShowMessage(str::kImportRowsTooLarge, {std::to_string(outcome.refused)},
+                            MessageIcon::Exclamation);
+    if (end.stoppedAt) {
+        outcome.stoppedEarly = true;
+        context.ShowMessage(str::kImportStoppedEarly,
+                            {std::to_string(LineAt(text, *end.stoppedAt))},
+                            MessageIcon::Exclamation);
+    }
+    if (end.zeroAt) {
+        outcome.stoppedEarly = true;
+        context.ShowMessage(str::kImportZeroByte, {std::to_string(*end.zeroAt)},
+                            MessageIcon::Exclamation);
+    }
+    if (end.outOfMemory) {
+        outcome.stoppedEarly = true;
+        context.ShowMessage(str::kErrorReadingImportFile, {}, MessageIcon::Exclamation);
+    }
+}
+
 }  // namespace
 
 CImportOutcome ImportRows(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
                           const CKeySchedule* key, IRecordList& list, CNoticeList& notices) {
     CCoreContext& context = database.Context();
     CImportOutcome outcome;
-    // A zero byte ends the text. What follows it is not read: say so when it is more than
-    // padding.
-    const size_t zeroAt = text.find('\0');
-    bool cutAtZero = false;
-    if (zeroAt != std::string_view::npos) {
-        const std::string_view after = text.substr(zeroAt);
-        cutAtZero =
-            !std::all_of(after.begin(), after.end(), [](char c) { return c == 0 || IsWhite(c); });
-        text = text.substr(0, zeroAt);
-    }
-    if (IsVex(format) && IsProtectedVex(text) && (!key || CheckFilePassword(text, key) != 0)) {
+    CParsedEnd end;
+    text = CutAtZero(text, end.zeroAt);
+    if (KeyDoesNotFit(format, text, key)) {
         context.ShowMessage(str::kImportWrongPassword, {}, MessageIcon::Exclamation);
         outcome.result = CImportOutcome::Failed;
         return outcome;
     }
 
-    size_t stoppedAt = 0;
-    bool stopped = false;
-    bool outOfMemory = false;
     {
         CRowImport import(database, format, text, list, outcome);
         try {
             auto parser = MakeRowParser(format, text, key);
-            stopped = import.Run(*parser, stoppedAt);
+            size_t stoppedAt = 0;
+            if (import.Run(*parser, stoppedAt))
+                end.stoppedAt = stoppedAt;
         } catch (const std::bad_alloc&) {
             // What was imported so far stays.
-            outOfMemory = true;
+            end.outOfMemory = true;
         }
         notices = import.Finish();
     }
+    ReportImportEnd(context, text, end, outcome);
+    return outcome;
+}
 
-    if (outcome.refused)
-        context.ShowMessage(str::kImportRowsTooLarge, {std::to_string(outcome.refused)},
-                            MessageIcon::Exclamation);
-    if (stopped) {
-        outcome.stoppedEarly = true;
-        context.ShowMessage(str::kImportStoppedEarly, {std::to_string(LineAt(text, stoppedAt))},
-                            MessageIcon::Exclamation);
+bool ParseRows(ExchangeFormat format, std::string_view text, const CKeySchedule* key,
+               CParsedRows& parsed, const std::function<bool(size_t offset)>& progress) {
+    parsed = CParsedRows();
+    text = CutAtZero(text, parsed.end.zeroAt);
+    parsed.textSize = text.size();
+    if (KeyDoesNotFit(format, text, key)) {
+        parsed.wrongKey = true;
+        return true;
     }
-    if (cutAtZero) {
-        outcome.stoppedEarly = true;
-        context.ShowMessage(str::kImportZeroByte, {std::to_string(zeroAt)},
-                            MessageIcon::Exclamation);
+    try {
+        auto parser = MakeRowParser(format, text, key);
+        CImportRow row;
+        for (size_t count = 0;; ++count) {
+            const size_t before = parser->Cursor().Offset();
+            if (!parser->Next(row) || parser->Cursor().Offset() == before)
+                break;
+            if (row.values.empty()) {
+                parsed.end.stoppedAt = before;
+                break;
+            }
+            parsed.rows.push_back(std::move(row));
+            parsed.offsets.push_back(before);
+            row.Clear();
+            if (count % kParseProgressRows == 0 && progress && !progress(before))
+                return false;
+        }
+    } catch (const std::bad_alloc&) {
+        // The rows read so far are imported, as by ImportRows.
+        parsed.end.outOfMemory = true;
     }
-    if (outOfMemory) {
-        outcome.stoppedEarly = true;
-        context.ShowMessage(str::kErrorReadingImportFile, {}, MessageIcon::Exclamation);
+    return true;
+}
+
+struct CRowImporter::CState {
+    CState(CDatabaseObj& database, ExchangeFormat format, std::string_view text, IRecordList& list)
+        : import(database, format, text, list, outcome) {}
+    CImportOutcome outcome;
+    CRowImport import;
+};
+
+CRowImporter::CRowImporter(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
+                           IRecordList& list)
+    : m_database(database), m_text(text) {
+    m_state = std::make_unique<CState>(database, format, CutAtZero(text, m_ignored), list);
+}
+
+CRowImporter::~CRowImporter() = default;
+
+void CRowImporter::Import(CParsedRows& parsed, size_t from, size_t to) {
+    to = std::min(to, parsed.rows.size());
+    try {
+        for (size_t i = from; i < to; ++i) {
+            m_state->import.ImportOne(parsed.rows[i], parsed.offsets[i]);
+            // The row is spent: its memory goes back while the import goes on.
+            parsed.rows[i] = CImportRow();
+        }
+    } catch (const std::bad_alloc&) {
+        parsed.end.outOfMemory = true;
     }
+}
+
+CImportOutcome CRowImporter::Finish(const CParsedRows& parsed, CNoticeList& notices) {
+    CImportOutcome outcome = m_state->outcome;
+    notices = m_state->import.Finish();
+    if (parsed.wrongKey) {
+        m_database.Context().ShowMessage(str::kImportWrongPassword, {}, MessageIcon::Exclamation);
+        outcome.result = CImportOutcome::Failed;
+        return outcome;
+    }
+    ReportImportEnd(m_database.Context(), m_text.substr(0, parsed.textSize), parsed.end, outcome);
     return outcome;
 }
 

@@ -3,8 +3,12 @@
 // The row import that every import format feeds: rows become types, categories and records, the
 // database is saved, and the sync listener is told what was added.
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/import_row.h"
 #include "exchange/record_list.h"
@@ -57,5 +61,53 @@ CImportOutcome ImportRows(CDatabaseObj& database, ExchangeFormat format, std::st
                           const CKeySchedule* key, IRecordList& list, CNoticeList& notices);
 void FinishImport(CDatabaseObj& database, IRecordList& list, const CNoticeList& notices,
                   CImportOutcome& outcome);
+
+// The rows of a text read ahead of their import. Reading touches neither a database nor the
+// context, so it may run on another thread than the import, which works on both.
+struct CParsedEnd {
+    std::optional<size_t> stoppedAt;  // a row without values ended the reading there
+    std::optional<size_t> zeroAt;     // more than padding follows a zero byte there
+    bool outOfMemory = false;         // the rows read so far are imported
+};
+struct CParsedRows {
+    std::vector<CImportRow> rows;
+    std::vector<size_t> offsets;  // where each row began in the text
+    size_t textSize = 0;          // what was read: the text up to its first zero byte
+    bool wrongKey = false;        // a protected exchange text the key does not open: no rows
+    CParsedEnd end;
+};
+
+// ParseRows asks its progress function once every this many rows.
+inline constexpr size_t kParseProgressRows = 512;
+
+// Reads the rows of `text` in `format` (not Detect) as ImportRows would, without importing them.
+// `progress` is asked now and then with the offset reached; when it answers false the reading
+// stops and ParseRows returns false (cancelled).
+bool ParseRows(ExchangeFormat format, std::string_view text, const CKeySchedule* key,
+               CParsedRows& parsed, const std::function<bool(size_t offset)>& progress = {});
+
+// ImportRows over rows read ahead by ParseRows, in portions: the caller may let its window answer
+// between them. Import, then Finish once; then FinishImport as after ImportRows.
+class CRowImporter {
+public:
+    // `text` is the one the rows were read from; it must outlive the importer.
+    CRowImporter(CDatabaseObj& database, ExchangeFormat format, std::string_view text,
+                 IRecordList& list);
+    ~CRowImporter();
+    CRowImporter(const CRowImporter&) = delete;
+    CRowImporter& operator=(const CRowImporter&) = delete;
+
+    // Imports rows [from, to) of `parsed`; each imported row is emptied.
+    void Import(CParsedRows& parsed, size_t from, size_t to);
+    // The messages of what was refused or not read, and the notices of what was created.
+    CImportOutcome Finish(const CParsedRows& parsed, CNoticeList& notices);
+
+private:
+    struct CState;
+    CDatabaseObj& m_database;
+    std::string_view m_text;
+    std::optional<size_t> m_ignored;
+    std::unique_ptr<CState> m_state;
+};
 
 }  // namespace tessarin

@@ -363,6 +363,23 @@ inline constexpr int kRecordTooLarge = 23044;
 inline constexpr int kNoteLabelPlain = 23045;
 inline constexpr int kFieldLabelN = 23046;
 inline constexpr int kStatusLineName = 23047;
+// The file commands, users and sync.
+inline constexpr int kExportTitle = 25000;
+inline constexpr int kExportChooseScope = 25001;
+inline constexpr int kExportAllRecords = 25002;
+inline constexpr int kExportCurrentView = 25003;
+inline constexpr int kExportSelectedRecords = 25004;
+inline constexpr int kGetPasswordTitle = 25005;
+inline constexpr int kImportPasswordText = 25006;
+inline constexpr int kExportPasswordText = 25007;
+inline constexpr int kFilePasswordLabel = 25008;
+inline constexpr int kFileConfirmLabel = 25009;
+inline constexpr int kProgressReading = 25010;
+inline constexpr int kProgressImporting = 25011;
+inline constexpr int kProgressWriting = 25012;
+inline constexpr int kProgressSaving = 25013;
+inline constexpr int kProgressName = 25014;
+inline constexpr int kExportScopeName = 25015;
 
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;

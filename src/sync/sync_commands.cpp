@@ -19,7 +19,8 @@ CMenuVisibility StartMenus(IPlatformManager& manager, ISyncEngine& engine,
 }
 
 CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                    CDatabaseObj& database, const std::string& folder, void* owner) {
+                    CDatabaseObj& database, const std::string& folder, void* owner,
+                    const std::function<void()>& beforeReload) {
     CSyncResult result;
     if (!user)
         return result;
@@ -37,6 +38,8 @@ CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformU
         result.outcome = SyncOutcome::NeedPassword;
         return result;
     }
+    if (beforeReload)
+        beforeReload();
     result.reload = ReloadAll(database, folder);
     // Another password may have arrived between the check and the reload.
     result.outcome = result.reload.code == StoreCode::KeyChanged ? SyncOutcome::NeedPassword
@@ -45,7 +48,8 @@ CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformU
 }
 
 CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                        CDatabaseObj& database, const std::string& folder, void* owner) {
+                        CDatabaseObj& database, const std::string& folder, void* owner,
+                        const std::function<void()>& beforeReload) {
     if (!user)
         return {};
     while (!engine.CanUserSyncNow(user->record)) {
@@ -53,7 +57,7 @@ CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatf
                                 MessageButtons::OkCancel) != MessageAnswer::Ok)
             return {SyncOutcome::NotConnected, {}};
     }
-    return RunSync(context, engine, user, database, folder, owner);
+    return RunSync(context, engine, user, database, folder, owner, beforeReload);
 }
 
 void ShowSyncSettings(ISyncEngine& engine, const CPlatformUser* user, void* owner) {

@@ -2,6 +2,7 @@
 
 // The sync commands, the automatic sync and the switch between users, as far as they need no
 // window: the desktop program supplies what must be shown through small interfaces.
+#include <functional>
 #include <string>
 
 #include "store/store_result.h"
@@ -37,14 +38,17 @@ struct CSyncResult {
     CStoreResult reload;  // of reading the database again
 };
 
-// "Sync": enabled while CanUserSyncNow is true for the current user.
+// "Sync": enabled while CanUserSyncNow is true for the current user. `beforeReload` runs just
+// before the database in memory is emptied and read again: whoever points into it lets go there.
 CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                    CDatabaseObj& database, const std::string& folder, void* owner = nullptr);
+                    CDatabaseObj& database, const std::string& folder, void* owner = nullptr,
+                    const std::function<void()>& beforeReload = {});
 
 // The automatic sync: while the device is not connected, message 194 (OK tries again, Cancel
 // skips); then as "Sync".
 CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                        CDatabaseObj& database, const std::string& folder, void* owner = nullptr);
+                        CDatabaseObj& database, const std::string& folder, void* owner = nullptr,
+                        const std::function<void()>& beforeReload = {});
 
 // "Sync Settings...": enabled while CanDisplaySyncSettings is true.
 void ShowSyncSettings(ISyncEngine& engine, const CPlatformUser* user, void* owner = nullptr);

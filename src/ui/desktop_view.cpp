@@ -137,6 +137,14 @@ void CTessarinDesktopView::BuildStrips() {
     m_deleteButton = button(str::kDeleteButton, cmd::kDeleteItem);
     m_duplicateButton = button(str::kDuplicateButton, cmd::kDuplicateItem);
     m_syncButton = button(str::kSyncButton, cmd::kSync);
+    // The button syncs also while the menu's command is disabled (no device): it says why.
+    disconnect(m_syncButton, &QPushButton::clicked, this, nullptr);
+    connect(m_syncButton, &QPushButton::clicked, this, [this] {
+        if (m_syncButtonAction)
+            m_syncButtonAction();
+        else
+            RunCommand(cmd::kSync);
+    });
     m_syncButton->hide();
 }
 

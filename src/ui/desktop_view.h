@@ -89,6 +89,8 @@ public:
     void AttachCommands(CCommandTable& commands);
     // The "Sync" button, for when the sync platform's manager library is there.
     void SetSyncButtonShown(bool shown);
+    // What the strip's "Sync" button does; the Sync command when none is set.
+    std::function<void()> m_syncButtonAction;
 
     // --- What the record dialogs, find, the clipboard, printing and the file commands use ---
 
@@ -132,6 +134,9 @@ public:
     // After another user's database was opened from `folder`: that user's settings, icons, both
     // filters on all, the choosers and the rows.
     void RebuildList(const std::string& folder);
+    // The database file was moved into `folder` (Change Database Location): it is read and watched
+    // there from now on; nothing else changes.
+    void MovedTo(const std::string& folder);
     // "Sort Info", "Showing Details", "Details Pane Width", "Current Type", "Current CategoryID".
     void WritePreferences();
 

@@ -377,6 +377,8 @@ void CTessarinDesktopView::SaveListSettings() {
 }
 
 void CTessarinDesktopView::RebuildList(const std::string& folder) {
+    // The rows and the details pane may still point into the records read before.
+    ClearRows();
     m_folder = folder;
     ReadViewPreferences();
     LoadCustomIcons();
@@ -384,6 +386,12 @@ void CTessarinDesktopView::RebuildList(const std::string& folder) {
     m_opened = true;
     SetFilters(AnyKey, AnyKey);
     UpdateCommandTexts();
+}
+
+void CTessarinDesktopView::MovedTo(const std::string& folder) {
+    m_folder = folder;
+    m_watch->Watch(m_database->m_path);
+    LoadCustomIcons();
 }
 
 void CTessarinDesktopView::WritePreferences() {

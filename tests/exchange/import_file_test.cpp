@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 
-#include <deque>
 #include <filesystem>
 
 #include "exchange/backup.h"
@@ -15,25 +14,11 @@
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
 #include "support/fixtures.h"
+#include "support/scripted_file_password.h"
 #include "support/temp_dir.h"
 
 namespace tessarin {
 namespace {
-
-// Gives the passwords it was handed, one a question; none once they run out (a cancel).
-class CScriptedPrompt : public IFilePasswordPrompt {
-public:
-    std::optional<CSecret> AskFilePassword() override {
-        ++asked;
-        if (answers.empty())
-            return std::nullopt;
-        CSecret answer(answers.front());
-        answers.pop_front();
-        return answer;
-    }
-    std::deque<std::string> answers;
-    int asked = 0;
-};
 
 class ImportFiles : public ::testing::Test {
 protected:
@@ -66,7 +51,7 @@ protected:
     test::CTempDir dir;
     test::CTestContext context;
     test::CRecordingMessages messages;
-    CScriptedPrompt prompt;
+    test::CScriptedFilePassword prompt;
     CDatabaseObj db{context};
 };
 
@@ -429,7 +414,7 @@ TEST_F(DamagedBackup, IsRefusedOrKeepsTheDatabaseItReplaces) {
         CDatabaseObj db(context);
         ASSERT_TRUE(Load(db, path).Ok());
         CAllTypesList list(db);
-        CScriptedPrompt prompt;
+        test::CScriptedFilePassword prompt;
         const CImportOutcome outcome = tessarin::Restore(db, damaged, list, prompt);
         if (!c.restored) {
             EXPECT_EQ(outcome.result, CImportOutcome::Failed);

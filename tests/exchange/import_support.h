@@ -25,6 +25,22 @@ inline std::ostream& operator<<(std::ostream& out, const CFlatRecord& r) {
     return out << ", note \"" << r.note << "\", category \"" << r.category << "\"}";
 }
 
+// The records of `db` in stored order, as plain values.
+inline std::vector<CFlatRecord> FlatRecords(const CDatabaseObj& db) {
+    std::vector<CFlatRecord> records;
+    for (const auto& item : db.m_records.Items()) {
+        const auto& r = static_cast<const CRecord&>(*item);
+        CFlatRecord flat{db.m_types.NameOf(r.m_key),
+                         {},
+                         std::string(r.GetNote()),
+                         db.m_categories.NameOf(r.m_categoryKey)};
+        for (int i = 0; i < kFieldCount; ++i)
+            flat.values.emplace_back(r.GetValue(i));
+        records.push_back(flat);
+    }
+    return records;
+}
+
 class CImportFixture {
 public:
     CImportFixture() { db.m_path = (dir / "db.tdb").string(); }
@@ -33,18 +49,7 @@ public:
                                     const CKeySchedule* key = nullptr) {
         CAllTypesList list(db);
         outcome = ImportText(db, format, text, key, list);
-        std::vector<CFlatRecord> records;
-        for (const auto& item : db.m_records.Items()) {
-            const auto& r = static_cast<const CRecord&>(*item);
-            CFlatRecord flat{db.m_types.NameOf(r.m_key),
-                             {},
-                             std::string(r.GetNote()),
-                             db.m_categories.NameOf(r.m_categoryKey)};
-            for (int i = 0; i < kFieldCount; ++i)
-                flat.values.emplace_back(r.GetValue(i));
-            records.push_back(flat);
-        }
-        return records;
+        return FlatRecords(db);
     }
 
     CTempDir dir;

@@ -1,0 +1,36 @@
+#pragma once
+
+// The file, user and sync commands of the main window, made and bound by the shell in one piece.
+#include <memory>
+#include <string>
+
+#include "app/user_commands.h"
+#include "ui/file_commands.h"
+
+namespace tessarin {
+
+class CLockController;
+
+class CDesktopCommands {
+public:
+    // `filePrompts` and `runner`: test doubles; the program's dialogs and worker thread when none.
+    CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& current, CLockController& lock,
+                     const std::string& documentsFolder, IFilePrompts* filePrompts = nullptr,
+                     IBackgroundRunner* runner = nullptr);
+    ~CDesktopCommands();
+
+    void Bind(CCommandTable& commands);
+
+    CFileCommands& Files() { return *m_files; }
+    CUserCommands& Users() { return *m_users; }
+
+private:
+    std::unique_ptr<IFilePrompts> m_ownPrompts;
+    std::unique_ptr<IBackgroundRunner> m_ownRunner;
+    std::unique_ptr<CFileCommands> m_files;
+    std::unique_ptr<CUserCommands> m_users;
+    QMainWindow& m_frame;
+    CTessarinDesktopView& m_view;
+};
+
+}  // namespace tessarin

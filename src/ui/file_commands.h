@@ -1,0 +1,117 @@
+#pragma once
+
+// The desktop program's file commands: the imports of every format, the exports, Backup and
+// Restore, files dropped on the window, and "Change Database Location...". Long work (reading and
+// parsing an import file, writing an export or backup) runs on a worker thread under a progress
+// dialog that can be cancelled until anything changes; the database is touched only on the
+// thread of the window, which applies what the worker read.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QObject>
+
+#include "base/secure_memory.h"
+#include "exchange/exchange_writer.h"
+#include "exchange/import_file.h"
+
+class QWidget;
+
+namespace tessarin {
+
+class CCommandTable;
+class CCoreContext;
+class CStringTable;
+class CTessarinDesktopView;
+class IMessageSink;
+
+// What the file commands ask the user; the program shows its dialogs, tests answer in their place.
+class IFilePrompts {
+public:
+    virtual ~IFilePrompts() = default;
+    // An existing file to read; `title` and `filter` are string numbers, `selected` the filter
+    // entry chosen first. None on Cancel.
+    virtual std::optional<std::string> OpenFile(int title, int filter, int selected) = 0;
+    // A file to write, asking before one is replaced.
+    virtual std::optional<std::string> SaveFile(int title, int filter,
+                                                const std::string& startFolder) = 0;
+    // "Export": which records.
+    virtual std::optional<ExportScope> AskExportScope() = 0;
+    // "Get Password" of an export or backup: an empty password for an unprotected file.
+    virtual std::optional<CSecret> AskExportPassword() = 0;
+    // "Get Password" of an import file.
+    virtual IFilePasswordPrompt& ImportPassword() = 0;
+    // A folder for the database, starting in `start`.
+    virtual std::optional<std::string> PickDatabaseFolder(const std::string& start) = 0;
+};
+
+std::unique_ptr<IFilePrompts> MakeDialogFilePrompts(const CStringTable& strings,
+                                                    IMessageSink& messages, QWidget* parent);
+
+// The part of long file work that runs off the window's thread, while the window goes on
+// answering with a progress dialog. `work` is given a cancel flag and a place to say how far it
+// got (in thousandths). Returns whether the work ran to its end: false when the user cancelled.
+class IBackgroundRunner {
+public:
+    using Work = std::function<void(const std::atomic<bool>& cancel, std::atomic<int>& permille)>;
+    virtual ~IBackgroundRunner() = default;
+    // `label`: what the progress dialog says; `cancellable`: whether it offers Cancel.
+    virtual bool Run(const QString& label, bool cancellable, const Work& work) = 0;
+};
+
+// A worker thread and a progress dialog over `window`; the dialog shows once the work has taken a
+// moment.
+std::unique_ptr<IBackgroundRunner> MakeThreadRunner(const CStringTable& strings, QWidget* window);
+
+class CFileCommands : public QObject {
+    Q_OBJECT
+public:
+    CFileCommands(CCoreContext& context, CTessarinDesktopView& view, IFilePrompts& prompts,
+                  IBackgroundRunner& runner, std::string documentsFolder,
+                  QObject* parent = nullptr);
+
+    // Binds the import, export, backup, restore and database location commands; takes the
+    // window's dropped files.
+    void Bind(CCommandTable& commands, QWidget* dropTarget);
+
+    // The commands.
+    void ImportCommand(ExchangeFormat format);
+    void ExportCommand(ExportFormat format);
+    void BackupCommand();
+    void RestoreCommand();
+    void ChangeDatabaseLocationCommand();
+
+    // Imports the file in `format` (Detect: the format its first bytes show); `replace` restores
+    // it over the database. The file is read and parsed off the window's thread.
+    CImportOutcome ImportPath(const std::string& path, ExchangeFormat format, bool replace = false);
+    // Files dropped on the window, in turn: ".csv", ".txt" and ".vex" (any case) are imported
+    // with detection, others get message 158.
+    void ImportDropped(const QStringList& paths);
+    // Writes the export or backup file off the window's thread; false after message 603.
+    bool WriteFile(ExportFormat format, ExportScope scope, const std::string& path,
+                   const CKeySchedule* key);
+
+    // Re-arms the auto-lock timer: long work is activity. Set by the shell.
+    std::function<void()> m_keepAwake;
+    // Records the database's new folder as the user's "User Directory". Set by the shell.
+    std::function<bool(const std::string& folder)> m_storeFolder;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void KeepAwake();
+    // Waits while the program is locked: what was read is applied once it is unlocked.
+    bool WaitUntilUnlocked();
+
+    CCoreContext& m_context;
+    CTessarinDesktopView& m_view;
+    IFilePrompts& m_prompts;
+    IBackgroundRunner& m_runner;
+    std::string m_documentsFolder;
+    bool m_busy = false;
+};
+
+}  // namespace tessarin

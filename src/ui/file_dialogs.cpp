@@ -1,0 +1,130 @@
+#include "ui/file_dialogs.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+#include "base/messages.h"
+#include "resources/string_ids.h"
+#include "security/password_rules.h"
+#include "ui/dialog_parts.h"
+#include "ui/ui_text.h"
+
+namespace tessarin {
+
+namespace {
+
+inline constexpr int kMaxFilePasswordLength = 32;
+
+QString Plain(QString label) {
+    return label.remove('&').remove(QRegularExpression(":$"));
+}
+
+// A password field under its label, which names it for the keyboard and for screen readers.
+QLineEdit* LabelledField(const QString& label, QVBoxLayout* layout, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setMaxLength(kMaxFilePasswordLength);
+    field->setEchoMode(QLineEdit::Password);
+    field->setAccessibleName(Plain(label));
+    auto* text = new QLabel(label, parent);
+    text->setBuddy(field);
+    layout->addWidget(text);
+    layout->addWidget(field);
+    return field;
+}
+
+}  // namespace
+
+CExportDialog::CExportDialog(const CStringTable& strings, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(UiText(strings, str::kExportTitle));
+    auto* layout = new QVBoxLayout(this);
+    auto* text = new QLabel(UiText(strings, str::kExportChooseScope), this);
+    layout->addWidget(text);
+    const int texts[] = {str::kExportAllRecords, str::kExportCurrentView,
+                         str::kExportSelectedRecords};
+    for (int i = 0; i < 3; ++i) {
+        m_buttons[i] = new QRadioButton(UiText(strings, texts[i]), this);
+        layout->addWidget(m_buttons[i]);
+    }
+    m_buttons[0]->setChecked(true);
+    layout->addWidget(OkCancelButtons(strings, this));
+}
+
+ExportScope CExportDialog::Scope() const {
+    for (int i = 0; i < 3; ++i)
+        if (m_buttons[i]->isChecked())
+            return static_cast<ExportScope>(i);
+    return ExportScope::All;
+}
+
+void CExportDialog::SetScope(ExportScope scope) {
+    m_buttons[static_cast<int>(scope)]->setChecked(true);
+}
+
+CFilePasswordDialog::CFilePasswordDialog(const CStringTable& strings, IMessageSink& messages,
+                                         Kind kind, QWidget* parent)
+    : QDialog(parent), m_messages(messages), m_kind(kind) {
+    setWindowTitle(UiText(strings, str::kGetPasswordTitle));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        UiText(strings, kind == Kind::Import ? str::kImportPasswordText : str::kExportPasswordText),
+        this));
+    m_field = LabelledField(UiText(strings, str::kFilePasswordLabel), layout, this);
+    if (kind == Kind::Export)
+        m_confirm = LabelledField(UiText(strings, str::kFileConfirmLabel), layout, this);
+    layout->addWidget(new QLabel(UiText(strings, str::kPasswordCaseSensitive), this));
+    layout->addWidget(OkCancelButtons(strings, this));
+    m_field->setFocus();
+}
+
+void CFilePasswordDialog::SelectTyped() {
+    m_field->selectAll();
+    m_field->setFocus();
+}
+
+void CFilePasswordDialog::accept() {
+    std::optional<CSecret> typed = SecretFromField(m_field->text());
+    std::optional<CSecret> confirm =
+        m_confirm ? SecretFromField(m_confirm->text()) : std::optional<CSecret>(CSecret());
+    if (!typed || !confirm) {
+        m_messages.Show({str::kPasswordNotWindows1252, {}, MessageIcon::Exclamation});
+        SelectTyped();
+        return;
+    }
+    if (m_kind == Kind::Export) {
+        const CPasswordVerdict verdict = CheckExportPassword(*typed, *confirm);
+        if (!verdict.Accepted()) {
+            m_messages.Show({verdict.message, {}, MessageIcon::Exclamation});
+            SelectTyped();
+            return;
+        }
+        m_confirm->clear();
+    }
+    m_password = std::move(*typed);
+    // An import password stays typed: a wrong one is asked again with it selected.
+    if (m_kind == Kind::Export)
+        m_field->clear();
+    QDialog::accept();
+}
+
+QStringList FileDialogFilters(const QString& tableFilter) {
+    QStringList filters;
+    const QStringList parts = tableFilter.split('|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        // The name shown keeps its "(*.*)"; the pattern matches names without a dot as well.
+        filters << (patterns == "*.*"
+                        ? parts[i].section('(', 0, 0).trimmed() + " (*)"
+                        : parts[i].section('(', 0, 0).trimmed() + " (" + patterns + ")");
+    }
+    return filters;
+}
+
+}  // namespace tessarin

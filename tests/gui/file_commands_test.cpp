@@ -1,0 +1,376 @@
+// The file commands of the whole program: imports of every format, exports, backup and restore,
+// dropped files, the database's location, and long work off the window's thread.
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include "exchange/backup.h"
+#include "exchange/vex_format.h"
+#include "gui/file_commands_fixture.h"
+#include "resources/command_table_data.h"
+#include "resources/string_ids.h"
+#include "security/password.h"
+#include "store/builtins.h"
+#include "store/database_key.h"
+#include "store/database_lifecycle.h"
+
+namespace tessarin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A runner that does the work on the caller's thread, or cancels it at once.
+class CInlineRunner : public IBackgroundRunner {
+public:
+    bool Run(const QString& label, bool cancellable, const Work& work) override {
+        labels << label;
+        std::atomic<bool> cancel{cancelFirst && cancellable};
+        std::atomic<int> permille{0};
+        work(cancel, permille);
+        return !cancel;
+    }
+    QStringList labels;
+    bool cancelFirst = false;
+};
+
+// Records as plain text: type, field 1, category.
+std::vector<std::string> Flat(const CDatabaseObj& db) {
+    std::vector<std::string> out;
+    for (const CRecord* r : LiveRecords(db)) {
+        std::string line = db.m_types.NameOf(r->m_key) + "|";
+        for (int i = 0; i < kFieldCount; ++i)
+            line.append(r->GetValue(i)).append("|");
+        out.push_back(line + std::string(r->GetNote()) + "|" +
+                      db.m_categories.NameOf(r->m_categoryKey));
+    }
+    return out;
+}
+
+class FileCommands : public test::ProgramFixture {
+protected:
+    void SetUp() override {
+        m_app = Make(&m_runner);
+        ASSERT_TRUE(m_app->InitInstance());
+        m_messages.shown.clear();  // no sample data beside the test program
+    }
+    CTessarinDesktopView& View() { return *m_app->View(); }
+    CDatabaseObj& Db() { return View().Database(); }
+    // A new database, as on a first run.
+    bool ResetDatabase() {
+        fs::remove(DatabasePathIn(Folder()));
+        m_messages.shown.clear();
+        return View().OpenDatabase(Folder());
+    }
+    std::string Fixture(const char* name) {
+        return std::string(TESSARIN_TEST_DATA) + "/imports/" + name;
+    }
+
+    CInlineRunner m_runner;
+    std::unique_ptr<CTessarinDesktopApp> m_app;
+};
+
+TEST_F(FileCommands, EveryImportCommandReadsItsFormatAsTheCoreDoes) {
+    struct CCase {
+        uint32_t command;
+        const char* file;
+        ExchangeFormat format;
+        int filter, selected;
+    } cases[] = {
+        {cmd::kImportVex, "records.vex", ExchangeFormat::Detect, str::kVexOpenFilter, 0},
+        {cmd::kImportVex, "cryptinfo.txt", ExchangeFormat::Detect, str::kVexOpenFilter, 0},
+        {cmd::kImportCsv, "records.csv", ExchangeFormat::Csv, str::kCsvOpenFilter, 0},
+        {cmd::kImportCryptinfo, "cryptinfo.txt", ExchangeFormat::Cryptinfo, str::kCsvOpenFilter, 1},
+        {cmd::kImportEWallet, "ewallet.txt", ExchangeFormat::EWallet, str::kCsvOpenFilter, 1},
+        {cmd::kImportMobileSafe, "mobilesafe.txt", ExchangeFormat::MobileSafe, str::kCsvOpenFilter,
+         1},
+        {cmd::kImportTopSecret, "topsecret.csv", ExchangeFormat::TopSecret, str::kCsvOpenFilter, 0},
+        {cmd::kImportYaps, "yaps.txt", ExchangeFormat::Yaps, str::kCsvOpenFilter, 1},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        // The same file into a database of its own, through the core alone.
+        test::CTestContext context;
+        CDatabaseObj expected(context);
+        expected.m_path = (m_home.Path() / "expected.tdb").string();
+        CAllTypesList list(expected);
+        test::CScriptedFilePassword none;
+        CreateBuiltInTypes(expected.m_types);
+        CreateBuiltInCategories(expected.m_categories);
+        ASSERT_EQ(ImportFile(expected, c.format, Fixture(c.file), false, list, none).result,
+                  CImportOutcome::Imported);
+
+        ASSERT_TRUE(ResetDatabase());
+        m_files.asked.clear();
+        m_files.files = {Fixture(c.file)};
+        ASSERT_TRUE(Run(*m_app, c.command));
+        EXPECT_EQ(m_files.asked, (std::vector<test::CScriptedFilePrompts::CAsked>{
+                                     {str::kImportFileTitle, c.filter, c.selected}}));
+        EXPECT_EQ(Flat(Db()), Flat(expected));
+        EXPECT_TRUE(m_messages.shown.empty());
+        // The new records are listed; the file holds them.
+        EXPECT_EQ(View().ShownRecords().size(), LiveRecords(expected).size());
+        CDatabaseObj saved(context);
+        ASSERT_TRUE(Load(saved, DatabasePathIn(Folder())).Ok());
+        EXPECT_EQ(Flat(saved), Flat(expected));
+        EXPECT_TRUE(View().DatabaseChanged());
+    }
+}
+
+TEST_F(FileCommands, RefusalsPasswordsAndCancelsChangeNothing) {
+    const std::string notText = Write("binary.vex", std::string("\0\1\2", 3));
+    const std::string later = Write("later.vex", "Tessarin vEX File -v3.0\r\nF\r\n");
+    m_files.files = {notText, later, (m_home.Path() / "missing.vex").string()};
+    for (int i = 0; i < 3; ++i)
+        Run(*m_app, cmd::kImportVex);
+    EXPECT_EQ(m_messages.Ids(), (std::vector<int>{str::kImportNotText, str::kImportFutureVersion,
+                                                  str::kErrorReadingImportFile}));
+
+    // A protected file: asked again after each wrong password.
+    test::CTestContext other;
+    CDatabaseObj source(other);
+    test::AddRecord(source, test::AddType(source, "Web"), nullptr, {"guarded"});
+    const auto key = MakeKeySchedule(CSecret("right pw"));
+    const std::string guarded =
+        Write("guarded.vex",
+              BuildVexText(source, RecordsInScope(source, ExportScope::All, nullptr), key.get()));
+    m_messages.shown.clear();
+    m_files.password.answers = {"wrong", "also wrong"};
+    m_files.files = {guarded};
+    Run(*m_app, cmd::kImportVex);
+    EXPECT_EQ(m_files.password.asked, 3);
+    EXPECT_EQ(m_messages.Ids(),
+              (std::vector<int>{str::kImportWrongPassword, str::kImportWrongPassword}));
+    EXPECT_EQ(Db().CountLive(0), 0u);
+
+    m_files.password.answers = {"right pw"};
+    m_files.files = {guarded};
+    Run(*m_app, cmd::kImportVex);
+    EXPECT_EQ(View().RowTexts(), QStringList{"guarded"});
+
+    // Cancelled while reading: nothing changes.
+    m_runner.cancelFirst = true;
+    m_files.files = {Fixture("records.csv")};
+    Run(*m_app, cmd::kImportCsv);
+    EXPECT_EQ(View().RowTexts(), QStringList{"guarded"});
+}
+
+TEST_F(FileCommands, ExportsWriteTheScopePrivatelyAndSaySo) {
+    m_files.files = {Fixture("records.vex")};
+    Run(*m_app, cmd::kImportVex);
+    ASSERT_EQ(View().RowCount(), 3);
+    View().ClearSelection();
+    View().SelectRecords({View().ShownRecords()[1]});
+
+    struct CCase {
+        uint32_t command;
+        ExportScope scope;
+        const char* password;
+        size_t records;
+    } cases[] = {
+        {cmd::kExportVex, ExportScope::All, "", 3},
+        {cmd::kExportVex, ExportScope::Selected, "file pw", 1},
+        {cmd::kExportCsv, ExportScope::CurrentView, nullptr, 3},
+    };
+    for (const CCase& c : cases) {
+        m_messages.shown.clear();
+        const std::string path = (m_home.Path() / "out.file").string();
+        fs::remove(path);
+        m_files.files = {path};
+        m_files.scope = c.scope;
+        m_files.exportPassword = c.password ? std::optional<std::string>(c.password) : "";
+        ASSERT_TRUE(Run(*m_app, c.command));
+        EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kExportSucceeded});
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+        test::CTestContext context;
+        CDatabaseObj back(context);
+        back.m_path = (m_home.Path() / "back.tdb").string();
+        CAllTypesList list(back);
+        test::CScriptedFilePassword password;
+        if (c.password && *c.password)
+            password.answers = {c.password};
+        ImportFile(back, ExchangeFormat::Detect, path, false, list, password);
+        EXPECT_EQ(LiveRecords(back).size(), c.records);
+        EXPECT_EQ(password.asked, c.password && *c.password ? 1 : 0);
+    }
+
+    // A folder that cannot take the file: 602, then 603.
+    m_messages.shown.clear();
+    m_files.files = {(m_home.Path() / "no such folder/out.vex").string()};
+    m_files.scope = ExportScope::All;
+    Run(*m_app, cmd::kExportVex);
+    EXPECT_EQ(m_messages.Ids(),
+              (std::vector<int>{str::kErrorCreatingExportFile, str::kErrorWritingExportFile}));
+    // Cancelling a question ends the command quietly.
+    m_messages.shown.clear();
+    m_files.scope.reset();
+    Run(*m_app, cmd::kExportVex);
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
+TEST_F(FileCommands, BackupAndRestoreAndADamagedBackupLosesNothing) {
+    m_files.files = {Fixture("records.vex")};
+    Run(*m_app, cmd::kImportVex);
+    const std::vector<std::string> before = Flat(Db());
+    const std::string backup = (m_home.Path() / "backup.vex").string();
+    m_files.files = {backup};
+    m_files.exportPassword = "backup pw";
+    m_messages.shown.clear();
+    Run(*m_app, cmd::kBackup);
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kBackupSucceeded});
+    EXPECT_EQ(m_files.startFolder, Documents());
+
+    // Something changes; "No" to the question keeps it.
+    m_files.files = {Fixture("yaps.txt")};
+    Run(*m_app, cmd::kImportYaps);
+    const std::vector<std::string> changed = Flat(Db());
+    m_messages.yes = false;
+    m_messages.shown.clear();
+    m_files.files = {backup};
+    Run(*m_app, cmd::kRestore);
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kRestoreConfirm});
+    EXPECT_EQ(m_messages.shown[0].buttons, MessageButtons::YesNoDefaultNo);
+    EXPECT_EQ(Flat(Db()), changed);
+
+    // A backup cut in the middle of a row: nothing is restored.
+    std::string text;
+    {
+        CFileBytes bytes;
+        ASSERT_EQ(ReadWholeFile(backup, bytes), 0);
+        text.assign(bytes.View());
+    }
+    const std::string cut = Write("cut.vex", text.substr(0, text.size() - 20));
+    m_messages.yes = true;
+    m_messages.shown.clear();
+    m_files.files = {cut};
+    m_files.password.answers = {"backup pw"};
+    Run(*m_app, cmd::kRestore);
+    EXPECT_EQ(m_messages.Ids(),
+              (std::vector<int>{str::kRestoreConfirm, str::kRestoreRowCut, str::kNothingRestored}));
+    EXPECT_EQ(Flat(Db()), changed);
+
+    // The whole backup: the database is replaced, the one before kept beside it.
+    m_messages.shown.clear();
+    m_files.files = {backup};
+    m_files.password.answers = {"backup pw"};
+    Run(*m_app, cmd::kRestore);
+    ASSERT_EQ(m_messages.Ids(), (std::vector<int>{str::kRestoreConfirm, str::kRestoreKeptAt}));
+    const std::string kept = DatabasePathIn(Folder()) + kBeforeRestoreSuffix;
+    EXPECT_EQ(m_messages.shown[1].args, std::vector<std::string>{kept});
+    EXPECT_EQ(Flat(Db()), before);
+    test::CTestContext context;
+    CDatabaseObj previous(context);
+    ASSERT_TRUE(Load(previous, kept).Ok());
+    EXPECT_EQ(Flat(previous), changed);
+    EXPECT_EQ(View().RowCount(), static_cast<int>(before.size()));
+}
+
+TEST_F(FileCommands, DroppedFilesAreImportedByTheirExtension) {
+    const std::string other = Write("notes.doc", "Web,dropped\r\n");
+    ASSERT_TRUE(View().acceptDrops());
+    m_app->Commands()->Files().ImportDropped(
+        {QString::fromStdString(Fixture("yaps.txt")), QString::fromStdString(other)});
+    EXPECT_EQ(View().RowCount(), 2);
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kDroppedFileTypeUnknown});
+}
+
+TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
+    m_files.files = {Fixture("records.vex")};
+    Run(*m_app, cmd::kImportVex);
+    Db().m_handheldName = "Icons";
+    const std::string icons = Folder() + "/Icons.pdb";
+    Write("x", "");
+    fs::copy_file(m_home.Path() / "x", icons);
+
+    // A folder that holds a database already is refused.
+    const std::string taken = (m_home.Path() / "taken").string();
+    {
+        test::CTestContext context;
+        CDatabaseObj other(context);
+        ASSERT_TRUE(Open(other, taken).Ok());
+    }
+    m_messages.shown.clear();
+    m_files.folders = {taken};
+    Run(*m_app, cmd::kChangeDatabaseLocation);
+    EXPECT_EQ(m_files.startFolder, Folder());
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kDatabaseAlreadyExists});
+    EXPECT_EQ(View().Folder(), Folder());
+
+    const std::string moved = (m_home.Path() / "moved").string();
+    fs::create_directories(moved);
+    m_messages.shown.clear();
+    m_files.folders = {moved};
+    Run(*m_app, cmd::kChangeDatabaseLocation);
+    EXPECT_TRUE(m_messages.shown.empty());
+    EXPECT_TRUE(fs::exists(DatabasePathIn(moved)));
+    EXPECT_TRUE(fs::exists(moved + "/Icons.pdb"));
+    EXPECT_FALSE(fs::exists(DatabasePathIn(Folder())));
+    EXPECT_EQ(View().Folder(), moved);
+    EXPECT_EQ(View().RowCount(), 3);
+    EXPECT_EQ(m_store.ReadText(" - _Standalone_", "User Directory"), moved);
+}
+
+// The real worker thread and progress dialog, over a file large enough to take a while.
+class LongWork : public test::ProgramFixture {
+protected:
+    std::string LargeCsv(int rows) {
+        std::string text = "Tessarin Export File\r\n";
+        for (int i = 0; i < rows; ++i)
+            text += "Web Logins,Site " + std::to_string(i) + ",user,pw,,,,note,Personal\r\n";
+        return Write("large.csv", text);
+    }
+};
+
+TEST_F(LongWork, AnImportShowsProgressKeepsTheWindowAnsweringAndCanBeCancelled) {
+    auto app = Make();
+    ASSERT_TRUE(app->InitInstance());
+    m_messages.shown.clear();
+    const size_t recordsBefore = app->View()->Database().CountLive(0);
+    const std::string large = LargeCsv(100000);
+
+    // The window's event loop keeps running while the file is read; Cancel stops before any
+    // change.
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    bool sawProgress = false;
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        // Found whether it has shown itself yet or not: it shows once the work takes a moment.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(w)) {
+                sawProgress = true;
+                EXPECT_EQ(progress->accessibleName(), "Progress");
+                if (auto* button = progress->findChild<QPushButton*>())
+                    button->click();
+            }
+    });
+    cancel.start(5);
+    m_files.files = {large};
+    ASSERT_TRUE(Run(*app, cmd::kImportCsv));
+    cancel.stop();
+    EXPECT_TRUE(sawProgress);
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(app->View()->Database().CountLive(0), recordsBefore);
+    EXPECT_FALSE(app->View()->DatabaseChanged());
+
+    // Left to run, every row arrives.
+    m_files.files = {LargeCsv(400)};
+    ASSERT_TRUE(Run(*app, cmd::kImportCsv));
+    EXPECT_EQ(app->View()->Database().CountLive(0), recordsBefore + 400);
+    EXPECT_EQ(app->View()->RowCount(), static_cast<int>(recordsBefore) + 400);
+    EXPECT_TRUE(m_messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace tessarin
