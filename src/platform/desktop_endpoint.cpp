@@ -26,22 +26,15 @@ constexpr size_t kMaxLine = 2 * 4096 + 64;
 // How long a second copy waits for each answer of the running one.
 constexpr int kAnswerWaitMs = 5000;
 
-// A blocking connection to the socket at `path`, or -1 (errno set).
-int ConnectTo(const std::string& path) {
+// A blocking connection to the socket at `path`; none when nobody takes it.
+CFileHandle ConnectTo(const std::string& path) {
     sockaddr_un address;
-    if (!MakeSocketAddress(path, address)) {
-        errno = ENAMETOOLONG;
-        return -1;
-    }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
+    if (!MakeSocketAddress(path, address))
+        return {};
+    CFileHandle fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd ||
+        ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return {};
     return fd;
 }
 
@@ -141,48 +134,37 @@ CDesktopEndpoint::CDesktopEndpoint(std::string endpoint, QObject* parent)
     : QObject(parent), m_path(EndpointPath(endpoint)) {}
 
 CDesktopEndpoint::~CDesktopEndpoint() {
-    for (auto& [fd, connection] : m_connections) {
-        connection.notifier.reset();
-        ::close(fd);
-    }
-    if (m_listener >= 0) {
-        m_acceptNotifier.reset();
-        ::close(m_listener);
+    if (m_listener)
         ::unlink(m_path.c_str());
-    }
 }
 
 bool CDesktopEndpoint::Listen() {
     sockaddr_un address;
-    if (m_listener >= 0 || !MakeSocketAddress(m_path, address))
-        return m_listener >= 0;
+    if (m_listener || !MakeSocketAddress(m_path, address))
+        return IsListening();
     // A live holder keeps its endpoint; the socket of a dead one refuses and is replaced.
-    if (const int probe = ConnectTo(m_path); probe >= 0) {
-        ::close(probe);
+    if (ConnectTo(m_path))
         return false;
-    }
     ::unlink(m_path.c_str());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
+    CFileHandle listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!listener ||
+        ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener.Get(), kBacklog) != 0)
         return false;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, kBacklog) != 0) {
-        ::close(fd);
-        return false;
-    }
     ::chmod(m_path.c_str(), 0600);
-    m_listener = fd;
-    m_acceptNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    m_listener = std::move(listener);
+    m_acceptNotifier = std::make_unique<QSocketNotifier>(m_listener.Get(), QSocketNotifier::Read);
     connect(m_acceptNotifier.get(), &QSocketNotifier::activated, this, [this] { Accept(); });
     return true;
 }
 
 void CDesktopEndpoint::Accept() {
     while (true) {
-        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int fd = ::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0)
             return;
         CConnection& connection = m_connections[fd];
+        connection.socket = CFileHandle(fd);
         connection.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(connection.notifier.get(), &QSocketNotifier::activated, this,
                 [this, fd] { Read(fd); });
@@ -197,7 +179,6 @@ void CDesktopEndpoint::Close(int fd) {
     // The notifier may be the one whose signal is running: it goes once the loop is back.
     it->second.notifier.release()->deleteLater();
     m_connections.erase(it);
-    ::close(fd);
 }
 
 void CDesktopEndpoint::Read(int fd) {
@@ -261,16 +242,16 @@ void CDesktopEndpoint::HandleLine(int fd, const std::string& line) {
 }
 
 bool ActivateOtherCopy(const std::string& endpoint, const std::string& commandLine) {
-    const int fd = ConnectTo(EndpointPath(endpoint));
-    if (fd < 0)
+    const CFileHandle connection = ConnectTo(EndpointPath(endpoint));
+    if (!connection)
         return false;
-    bool found = Ask(fd, kIsMeMessageName);
+    const int fd = connection.Get();
+    const bool found = Ask(fd, kIsMeMessageName);
     if (found) {
         Ask(fd, kActivateMessageName);
         if (!commandLine.empty())
             Ask(fd, CopyDataLine(kCommandLineTag, commandLine));
     }
-    ::close(fd);
     return found;
 }
 

@@ -11,6 +11,7 @@
 
 #include <QObject>
 
+#include "base/unique_handle.h"
 #include "store/change_notice.h"
 
 class QSocketNotifier;
@@ -33,7 +34,7 @@ public:
     // Takes the endpoint: replaces a socket whose holder died; false when a live holder has it or
     // the socket cannot be made.
     bool Listen();
-    bool IsListening() const { return m_listener >= 0; }
+    bool IsListening() const { return static_cast<bool>(m_listener); }
 
     std::function<void(const CChangeNotice&)> m_onNotice;
     // Brings the window to the front.
@@ -49,11 +50,12 @@ private:
     void HandleLine(int fd, const std::string& line);
 
     struct CConnection {
+        CFileHandle socket;  // closed after its notifier has gone
         std::unique_ptr<QSocketNotifier> notifier;
         std::string pending;
     };
     std::string m_path;
-    int m_listener = -1;
+    CFileHandle m_listener;  // closed after its notifier has gone
     std::unique_ptr<QSocketNotifier> m_acceptNotifier;
     std::map<int, CConnection> m_connections;
 };

@@ -19,23 +19,20 @@ CFileLock::CFileLock(std::string path) : m_path(std::move(path)) {
     }
 }
 
-CFileLock::~CFileLock() {
-    if (m_fd >= 0)
-        ::close(m_fd);  // releases the lock if still held
-}
+CFileLock::~CFileLock() = default;
 
 bool CFileLock::Acquire(std::chrono::milliseconds timeout) {
     if (m_depth > 0) {
         ++m_depth;
         return true;
     }
-    if (m_fd < 0 && !m_path.empty())
-        m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0)
+    if (!m_file && !m_path.empty())
+        m_file = CFileHandle(::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!m_file)
         return false;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(m_file.Get(), LOCK_EX | LOCK_NB) == 0) {
             m_depth = 1;
             return true;
         }
@@ -51,7 +48,7 @@ void CFileLock::Release() {
     if (m_depth == 0)
         return;
     if (--m_depth == 0)
-        ::flock(m_fd, LOCK_UN);
+        ::flock(m_file.Get(), LOCK_UN);
 }
 
 }  // namespace tessarin

@@ -5,6 +5,7 @@
 // holder's lock is simply obtained.
 #include <string>
 
+#include "base/unique_handle.h"
 #include "store/database_lock.h"
 
 namespace tessarin {
@@ -25,7 +26,7 @@ public:
 
 private:
     std::string m_path;
-    int m_fd = -1;
+    CFileHandle m_file;  // closing it lets go of the lock if still held
     int m_depth = 0;
 };
 

@@ -22,18 +22,15 @@ constexpr int kBacklog = 4096;
 // A line longer than this is not a notice; a connection that sends one is closed.
 constexpr size_t kMaxLine = 256;
 
-// A connection to the endpoint made without waiting, or -1.
-int Connect(const std::string& endpoint) {
+// A connection to the endpoint made without waiting; none when nobody takes it.
+CFileHandle Connect(const std::string& endpoint) {
     sockaddr_un address;
     if (!MakeSocketAddress(EndpointPath(endpoint), address))
-        return -1;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return -1;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
+        return {};
+    CFileHandle fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd ||
+        ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return {};
     return fd;
 }
 
@@ -84,8 +81,8 @@ bool CSocketPoster::Post(const std::string& endpoint, const CChangeNotice& notic
 size_t CSocketPoster::PostAll(const std::string& endpoint, const CNoticeList& notices) {
     if (notices.empty())
         return 0;
-    const int fd = Connect(endpoint);
-    if (fd < 0)
+    const CFileHandle fd = Connect(endpoint);
+    if (!fd)
         return 0;
     // The lines go out in order in one piece; what the receiver's buffer cannot take now is
     // dropped (a line cut short is ignored by the receiver).
@@ -95,8 +92,7 @@ size_t CSocketPoster::PostAll(const std::string& endpoint, const CNoticeList& no
         text += NoticeLine(notice);
         ends.push_back(text.size());
     }
-    const size_t sent = SendNow(fd, text);
-    ::close(fd);
+    const size_t sent = SendNow(fd.Get(), text);
     size_t posted = 0;
     while (posted < ends.size() && ends[posted] <= sent)
         ++posted;
@@ -108,46 +104,37 @@ CNoticeReceiver::CNoticeReceiver(const std::string& endpoint) : m_path(EndpointP
     if (!MakeSocketAddress(m_path, address))
         return;
     // A socket file whose holder died refuses connections and is replaced; a live holder keeps it.
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool held = probe >= 0 && ::connect(probe, reinterpret_cast<const sockaddr*>(&address),
-                                              sizeof address) == 0;
-    if (probe >= 0)
-        ::close(probe);
-    if (held)
+    const CFileHandle probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (probe &&
+        ::connect(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
         return;
-    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (m_listener < 0)
+    CFileHandle listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!listener)
         return;
     ::unlink(m_path.c_str());
-    if (::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listener, kBacklog) != 0) {
-        ::close(m_listener);
-        m_listener = -1;
-    }
+    if (::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::listen(listener.Get(), kBacklog) == 0)
+        m_listener = std::move(listener);
 }
 
 CNoticeReceiver::~CNoticeReceiver() {
-    for (const CConnection& c : m_connections)
-        ::close(c.fd);
-    if (m_listener >= 0) {
-        ::close(m_listener);
+    if (m_listener)
         ::unlink(m_path.c_str());
-    }
 }
 
 void CNoticeReceiver::Drop(size_t index) {
-    ::close(m_connections[index].fd);
     m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 bool CNoticeReceiver::Gather() {
     bool any = false;
-    for (int fd; (fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;)
-        m_connections.push_back({fd, {}});
+    for (int fd;
+         (fd = ::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;)
+        m_connections.push_back({CFileHandle(fd), {}});
     for (size_t i = 0; i < m_connections.size();) {
         CConnection& c = m_connections[i];
         char buffer[4096];
-        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+        const ssize_t n = ::recv(c.fd.Get(), buffer, sizeof buffer, 0);
         if (n > 0) {
             any = true;
             c.pending.append(buffer, static_cast<size_t>(n));
@@ -174,7 +161,7 @@ bool CNoticeReceiver::Gather() {
 }
 
 std::optional<CChangeNotice> CNoticeReceiver::Receive(std::chrono::milliseconds timeout) {
-    if (m_listener < 0)
+    if (!m_listener)
         return std::nullopt;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
@@ -189,9 +176,9 @@ std::optional<CChangeNotice> CNoticeReceiver::Receive(std::chrono::milliseconds 
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return std::nullopt;
-        std::vector<pollfd> watch{{m_listener, POLLIN, 0}};
+        std::vector<pollfd> watch{{m_listener.Get(), POLLIN, 0}};
         for (const CConnection& c : m_connections)
-            watch.push_back({c.fd, POLLIN, 0});
+            watch.push_back({c.fd.Get(), POLLIN, 0});
         ::poll(watch.data(), watch.size(), static_cast<int>(left.count()));
     }
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle.h"
 #include "store/notice_channel.h"
 
 namespace tessarin {
@@ -36,16 +37,16 @@ public:
     CNoticeReceiver(const CNoticeReceiver&) = delete;
     CNoticeReceiver& operator=(const CNoticeReceiver&) = delete;
 
-    bool IsOpen() const { return m_listener >= 0; }
+    bool IsOpen() const { return static_cast<bool>(m_listener); }
     // For an event loop to watch; when it becomes readable, call Receive with no wait until it
     // gives nothing.
-    int Descriptor() const { return m_listener; }
+    int Descriptor() const { return m_listener.Get(); }
     // The next notice, waiting at most `timeout` for one; lines that are not notices are skipped.
     std::optional<CChangeNotice> Receive(std::chrono::milliseconds timeout);
 
 private:
     struct CConnection {
-        int fd;
+        CFileHandle fd;
         std::string pending;  // an incomplete last line
     };
     // Takes what has arrived without waiting; false when nothing did.
@@ -53,7 +54,7 @@ private:
     void Drop(size_t index);
 
     std::string m_path;
-    int m_listener = -1;
+    CFileHandle m_listener;
     std::vector<CConnection> m_connections;
     std::deque<CChangeNotice> m_ready;
 };

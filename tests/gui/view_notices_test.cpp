@@ -19,11 +19,12 @@ using test::AddRecord;
 using test::AddType;
 using test::Items;
 
-// Lets the event loop run until `done` holds or a few seconds have passed.
+// Lets the event loop run until `done` holds; gives up after half a minute, however busy the
+// machine.
 bool WaitFor(const std::function<bool()>& done) {
     QElapsedTimer timer;
     timer.start();
-    while (!done() && timer.elapsed() < 5000)
+    while (!done() && timer.elapsed() < 30000)
         QTest::qWait(20);
     return done();
 }

@@ -39,22 +39,22 @@ TEST(FileLock, ExcludesOtherHoldersAndCountsWithinOne) {
 }
 
 TEST(FileLock, AnotherProcessHoldsItUntilItLetsGoOrDies) {
-    CChild holder = CChild::Start({kTools + "/tessarin-lock-holder", "1"});
+    CChild holder = CChild::Start({kTools + "/tessarin-lock-holder"}, {}, true);
     ASSERT_EQ(holder.ReadLine(), "held");
     CFileLock lock;
-    EXPECT_FALSE(lock.Acquire(100ms));
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(lock.Acquire(10s));  // once the holder has finished its second
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_FALSE(lock.Acquire(0ms));
+    EXPECT_FALSE(lock.Acquire(50ms));
+    holder.Say("let go");
+    EXPECT_TRUE(lock.Acquire(60s));  // waits for the holder, however slow it is to let go
     lock.Release();
     EXPECT_EQ(holder.Wait(), 0);
 
-    CChild dying = CChild::Start({kTools + "/tessarin-lock-holder", "60"});
+    CChild dying = CChild::Start({kTools + "/tessarin-lock-holder"}, {}, true);
     ASSERT_EQ(dying.ReadLine(), "held");
-    EXPECT_FALSE(lock.Acquire(50ms));
+    EXPECT_FALSE(lock.Acquire(0ms));
     dying.Kill(SIGKILL);
     dying.Wait();
-    EXPECT_TRUE(lock.Acquire(2s));  // a dead holder's lock is simply obtained
+    EXPECT_TRUE(lock.Acquire(0ms));  // a dead holder's lock is simply obtained
     lock.Release();
 }
 
@@ -73,9 +73,7 @@ TEST(Notices, TheLineNamesTheMessageAndItsTwoParameters) {
 
 TEST(Notices, PostingReachesAHolderAndIsDroppedWithoutOne) {
     CSocketPoster poster;
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(poster.Post("Nobody Listens Here", {kActionAdded, kKindRecord, 1}));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 
     CNoticeReceiver receiver(kMainWindowEndpoint);
     ASSERT_TRUE(receiver.IsOpen());
@@ -94,9 +92,9 @@ TEST(Notices, PostingReachesAHolderAndIsDroppedWithoutOne) {
     EXPECT_FALSE(receiver.Receive(50ms));
     ::send(junk, "\n", 1, 0);
     ::close(junk);
-    EXPECT_EQ(receiver.Receive(1s), (CChangeNotice{kActionAdded, kKindRecord, 7}));
+    EXPECT_EQ(receiver.Receive(30s), (CChangeNotice{kActionAdded, kKindRecord, 7}));
     EXPECT_TRUE(poster.Post(kMainWindowEndpoint, {kActionDeleted, kKindCategory, 9}));
-    EXPECT_EQ(receiver.Receive(1s), (CChangeNotice{kActionDeleted, kKindCategory, 9}));
+    EXPECT_EQ(receiver.Receive(30s), (CChangeNotice{kActionDeleted, kKindCategory, 9}));
     EXPECT_FALSE(receiver.Receive(20ms));
 
     // A burst far beyond what a datagram queue holds arrives whole and in order.
@@ -105,7 +103,7 @@ TEST(Notices, PostingReachesAHolderAndIsDroppedWithoutOne) {
         burst.push_back({kActionChanged, kKindRecord, n});
     EXPECT_EQ(poster.PostAll(kMainWindowEndpoint, burst), burst.size());
     for (uint32_t n = 1; n <= 2000; ++n)
-        ASSERT_EQ(receiver.Receive(1s), (CChangeNotice{kActionChanged, kKindRecord, n}));
+        ASSERT_EQ(receiver.Receive(30s), (CChangeNotice{kActionChanged, kKindRecord, n}));
 }
 
 TEST(Notices, AnEndpointLeftBehindByADeadHolderIsTakenOver) {

@@ -113,9 +113,10 @@ TEST_F(SaveStress, KillingTheSaverAtAnyMomentLeavesTheOldOrTheNewFile) {
             told = std::stol(saver.ReadLine(60000));
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
         saver.Kill(SIGKILL);
-        for (std::string line; !(line = saver.ReadLine(100)).empty();)
-            told = std::stol(line);
         EXPECT_EQ(saver.Wait(), 128 + SIGKILL);
+        // Dead, so its output ends: every line it wrote is read, without a time-out.
+        for (std::string line; !(line = saver.ReadLine()).empty();)
+            told = std::stol(line);
         const long onDisk = SaveNumberOnDisk(context, path, kRecords);
         // Every save that finished is on the disk; one more may have finished as it died.
         ASSERT_TRUE(onDisk == told || onDisk == told + 1)
@@ -198,6 +199,8 @@ TEST_F(SaveStress, TwoSaversAndALongLockHolderNeverCorruptTheFile) {
         return CChild::Fork([&, id] {
             CFileLock own;
             context.SetLock(&own);
+            // However busy the machine, the other saver lets go in the end.
+            context.m_lockTimeout = 10min;
             CDatabaseObj db(context);
             if (!Load(db, path).Ok())
                 return 3;
@@ -227,28 +230,30 @@ TEST_F(SaveStress, TwoSaversAndALongLockHolderNeverCorruptTheFile) {
     const long last = SaveNumberOnDisk(context, path, kRecords);
     EXPECT_TRUE(last == 100000 + saves || last == 200000 + saves) << last;
 
-    // With a third process holding the lock far longer than the wait (shortened for the test),
-    // saves are refused for the lock, without a message; the next one after it lets go writes what
-    // was kept in memory.
-    CChild holder =
-        CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder", "1.5"});
+    // With a third process holding the lock beyond the wait (none, for the test), loads and saves
+    // are refused for the lock, without a message; the next save after it lets go writes what was
+    // kept in memory.
+    const auto holdLock = [] {
+        return CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder"}, {}, true);
+    };
+    CChild holder = holdLock();
     ASSERT_EQ(holder.ReadLine(), "held");
     test::CRecordingMessages recording;
     context.SetMessages(&recording);
     CDatabaseObj db(context);
     context.m_lockTimeout = 0ms;
     EXPECT_EQ(Load(db, path).code, StoreCode::LockTimeout);
-    context.m_lockTimeout = 10s;
-    holder.Wait();
+    holder.Say("let go");
+    EXPECT_EQ(holder.Wait(), 0);
     ASSERT_TRUE(Load(db, path).Ok());
-    CChild again = CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder", "1"});
+    CChild again = holdLock();
     ASSERT_EQ(again.ReadLine(), "held");
-    context.m_lockTimeout = 300ms;
     db.RecordAt(0)->SetNote("kept");
     db.RecordAt(kRecords - 1)->SetNote("kept");
     EXPECT_EQ(Save(db).code, StoreCode::LockTimeout);
     EXPECT_TRUE(recording.shown.empty());
-    again.Wait();
+    again.CloseInput();
+    EXPECT_EQ(again.Wait(), 0);
     EXPECT_TRUE(Save(db).Ok());
     CDatabaseObj reread(context);
     ASSERT_TRUE(Load(reread, path).Ok());

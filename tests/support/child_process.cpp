@@ -19,15 +19,21 @@ int g_tellFd = -1;  // the pipe a forked body writes to
 }  // namespace
 
 CChild CChild::Start(const std::vector<std::string>& argv,
-                     const std::vector<std::string>& environment) {
+                     const std::vector<std::string>& environment, bool input) {
     int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
+    int inputFds[2] = {-1, -1};
+    if (::pipe(pipeFds) != 0 || (input && ::pipe(inputFds) != 0))
         throw std::runtime_error("pipe");
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(pipeFds[1], STDOUT_FILENO);
         ::close(pipeFds[0]);
         ::close(pipeFds[1]);
+        if (input) {
+            ::dup2(inputFds[0], STDIN_FILENO);
+            ::close(inputFds[0]);
+            ::close(inputFds[1]);
+        }
         for (const std::string& assignment : environment)
             ::putenv(const_cast<char*>(assignment.c_str()));
         std::vector<char*> args;
@@ -38,7 +44,9 @@ CChild CChild::Start(const std::vector<std::string>& argv,
         ::_exit(127);
     }
     ::close(pipeFds[1]);
-    return CChild(pid, pipeFds[0]);
+    if (input)
+        ::close(inputFds[0]);
+    return CChild(pid, pipeFds[0], inputFds[1]);
 }
 
 CChild CChild::Fork(const std::function<int()>& body) {
@@ -70,13 +78,16 @@ void CChild::Tell(const std::string& line) {
 CChild::CChild(CChild&& other) noexcept
     : m_pid(other.m_pid),
       m_out(other.m_out),
+      m_in(other.m_in),
       m_buffer(std::move(other.m_buffer)),
       m_waited(other.m_waited) {
     other.m_pid = -1;
     other.m_out = -1;
+    other.m_in = -1;
 }
 
 CChild::~CChild() {
+    CloseInput();
     if (m_pid > 0 && !m_waited) {
         ::kill(m_pid, SIGKILL);
         Wait();
@@ -102,6 +113,17 @@ std::string CChild::ReadLine(int ms) {
             return std::exchange(m_buffer, {});
         m_buffer.append(chunk, static_cast<size_t>(n));
     }
+}
+
+void CChild::Say(const std::string& line) {
+    const std::string text = line + "\n";
+    if (m_in >= 0)
+        (void)!::write(m_in, text.data(), text.size());
+}
+
+void CChild::CloseInput() {
+    if (m_in >= 0)
+        ::close(std::exchange(m_in, -1));
 }
 
 void CChild::Kill(int signal) {
