@@ -221,23 +221,24 @@ TEST(IconFile, ReadsTheFileNamedAfterTheHandheldName) {
 // Bitmap families: headers of 1-bit bitmaps with room for their rows.
 Bytes FamilyBitmap(uint8_t size, uint16_t nextOffset, uint8_t version = 1) {
     const uint8_t rowBytes = static_cast<uint8_t>((size + 15) / 16 * 2);
-    Bytes bitmap = {0,
-                    size,
-                    0,
-                    size,
-                    0,
-                    rowBytes,
-                    0,
-                    0,
-                    1,
-                    version,
-                    uint8_t(nextOffset / 4 >> 8),
-                    uint8_t(nextOffset / 4),
-                    0,
-                    0,
-                    0,
-                    0};
-    bitmap.resize(16 + size_t(rowBytes) * size, 0);
+    const Bytes header = {0,
+                          size,
+                          0,
+                          size,
+                          0,
+                          rowBytes,
+                          0,
+                          0,
+                          1,
+                          version,
+                          uint8_t(nextOffset / 4 >> 8),
+                          uint8_t(nextOffset / 4),
+                          0,
+                          0,
+                          0,
+                          0};
+    Bytes bitmap(16 + size_t(rowBytes) * size, 0);
+    std::copy(header.begin(), header.end(), bitmap.begin());
     return bitmap;
 }
 
