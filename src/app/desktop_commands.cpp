@@ -56,7 +56,8 @@ CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& 
         lock.RestartAutoLockTimer();
     };
 
-    m_clipboard = std::make_unique<CClipboardCommands>(parts.context, parts.preferences, parts.view);
+    m_clipboard =
+        std::make_unique<CClipboardCommands>(parts.context, parts.preferences, parts.view);
     m_clipboard->m_showStatus = [&frame](const QString& text) {
         frame.statusBar()->showMessage(text);
     };

@@ -1,6 +1,7 @@
 #pragma once
 
-// The file, user, sync and clipboard commands of the main window, made and bound by the shell in one piece.
+// The file, user, sync and clipboard commands of the main window, made and bound by the shell in
+// one piece.
 #include <memory>
 #include <string>
 

@@ -120,8 +120,7 @@ void CClipboardCommands::UpdateFieldTexts() {
         const std::string label = types.LabelOf(record->GetTypeKey(), field);
         const std::string number = std::to_string(field + 1);
         if (QAction* action = m_commands->Action(cmd::kCopyField1 + static_cast<uint32_t>(field)))
-            action->setText(
-                UiText(m_context.Strings(), str::kCopyFieldMenuText, {label, number}));
+            action->setText(UiText(m_context.Strings(), str::kCopyFieldMenuText, {label, number}));
     }
 }
 

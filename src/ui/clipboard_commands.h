@@ -37,8 +37,8 @@ class CClipboardCommands : public QObject {
     Q_OBJECT
 public:
     // `timer`: a test double; a real timer when none.
-    CClipboardCommands(CCoreContext& context, CPreferences& preferences,
-                       CTessarinDesktopView& view, std::unique_ptr<IClipboardTimer> timer = {});
+    CClipboardCommands(CCoreContext& context, CPreferences& preferences, CTessarinDesktopView& view,
+                       std::unique_ptr<IClipboardTimer> timer = {});
     // Empties the clipboard when it holds a CSV export or a secret of ours still waiting.
     ~CClipboardCommands() override;
 
