@@ -117,7 +117,10 @@ void CClipboardCommands::UpdateFieldTexts() {
     const CItemList& types = m_view.Database().m_types;
     for (int field = 0; field < kFieldCount; ++field) {
         // The type's label; the record's own labels are not used here.
-        const std::string label = types.LabelOf(record->GetTypeKey(), field);
+        std::string label = types.LabelOf(record->GetTypeKey(), field);
+        // An '&' of the label is shown, not taken as the item's mnemonic.
+        for (size_t at = label.find('&'); at != std::string::npos; at = label.find('&', at + 2))
+            label.insert(at, 1, '&');
         const std::string number = std::to_string(field + 1);
         if (QAction* action = m_commands->Action(cmd::kCopyField1 + static_cast<uint32_t>(field)))
             action->setText(UiText(m_context.Strings(), str::kCopyFieldMenuText, {label, number}));

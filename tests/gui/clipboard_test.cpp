@@ -56,6 +56,7 @@ protected:
             login->m_maskBits = 0b100;
             CTypeItem* bank = AddType(db, "Bank");
             bank->SetValue(0, "Description");
+            bank->SetValue(1, "R&D");
             CCategoryItem* work = AddCategory(db, "Work");
             CRecord* mail = AddRecord(db, login, work, {"mail", "me", "s3cret"}, "first\r\nsecond");
             mail->m_maskBits = 0b100;
@@ -135,6 +136,7 @@ TEST_F(Clipboard, FieldItemsAreNamedAfterTheTypeWhenTheMenuOpensAndKeepTheirText
     Select({"mail", "forum"});
     OpenEditMenu();
     EXPECT_EQ(MenuText(cmd::kCopyField1), "Copy Description...\tCtrl+1");
+    EXPECT_EQ(MenuText(cmd::kCopyField1 + 1), "Copy R&&D...\tCtrl+2");
     EXPECT_FALSE(m_commands->Action(cmd::kCopyField1)->isEnabled());
 }
 
@@ -233,8 +235,8 @@ TEST_F(Clipboard, CopyPutsTheSelectedRecordsAsExchangeTextInListOrder) {
     EXPECT_EQ(Board()->text().toStdString(),
               "Tessarin vEX File -v2.0\r\n"
               "F\r\n"
-              "T,24,Bank,Description,Field 2,Field 3,Field 4,Field 5,Field 6,0,\r\n"
-              "F,24,savings,1234,,,,,0,Description,,,,,,Unfiled,\r\n"
+              "T,24,Bank,Description,R&D,Field 3,Field 4,Field 5,Field 6,0,\r\n"
+              "F,24,savings,1234,,,,,0,Description,R&D,,,,,Unfiled,\r\n"
               "T,24,Login,Site,Field 2,Password,Field 4,Field 5,Field 6,4,\r\n"
               "F,24,mail,me,s3cret,,,,4,Site,,Password,,,,Work,first\vsecond\r\n");
     EXPECT_EQ(View().RowCount(), 4);
