@@ -14,7 +14,9 @@
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
 #include "store/change_notice.h"
+#include "store/database_lock.h"
 #include "ui/clipboard_commands.h"
+#include "ui/details_pane.h"
 
 namespace tessarin {
 namespace {
@@ -39,6 +41,17 @@ public:
 
 private:
     CTimerState& m_state;
+};
+
+// Counts the times the database is locked: once for each load or save.
+class CCountingLock : public IDatabaseLock {
+public:
+    bool Acquire(std::chrono::milliseconds) override {
+        ++taken;
+        return true;
+    }
+    void Release() override {}
+    int taken = 0;
 };
 
 QClipboard* Board() {
@@ -70,10 +83,13 @@ protected:
     }
     void TearDown() override {
         m_clipboard.reset();
+        CloseView();
+        m_context.SetLock(nullptr);
         Board()->clear();
     }
     // The view with the menu bar and the clipboard commands bound.
     void Open() {
+        m_context.SetLock(&m_lock);
         OpenView();
         m_bar = new QMenuBar(m_window.get());
         m_commands->BuildMenuBar(m_bar);
@@ -111,6 +127,7 @@ protected:
         return numbers;
     }
 
+    CCountingLock m_lock;
     CTimerState m_timer;
     QStringList m_status;
     QMenuBar* m_bar = nullptr;
@@ -195,6 +212,11 @@ TEST_F(Clipboard, ValuesAreCopiedRealWithTheSecretHintOnlyForMaskedFields) {
     Select({"forum"});
     ASSERT_TRUE(m_commands->Run(cmd::kCopyCategory));
     EXPECT_EQ(Board()->text(), "Unfiled");
+    // The pane's buttons run the same commands: field 1, the category, fields 2-6, the note.
+    Select({"mail"});
+    View().Pane()->CopyButtons().at(3)->click();
+    EXPECT_EQ(Board()->text(), "s3cret");
+    EXPECT_EQ(Board()->mimeData()->data(kPasswordManagerHint), QByteArray("secret"));
 }
 
 TEST_F(Clipboard, ASecretIsClearedAfterTheChosenTimeOnlyWhileTheClipboardStillHoldsIt) {
@@ -248,7 +270,9 @@ TEST_F(Clipboard, CutDeletesWithoutAskingAndPasteBringsTheRecordsBackWithNewNumb
     std::vector<uint32_t> numbers;
     for (const CRecord* record : View().SelectedRecords())
         numbers.push_back(record->m_recordNumber);
+    const int locks = m_lock.taken;
     ASSERT_TRUE(m_commands->Run(cmd::kCut));
+    EXPECT_EQ(m_lock.taken - locks, 1);  // one save
     EXPECT_TRUE(m_messages.shown.empty());
     EXPECT_EQ(FirstValues(), QStringList({"forum", "loose"}));
     EXPECT_TRUE(Board()->text().startsWith("Tessarin vEX File -v2.0\r\n"));
