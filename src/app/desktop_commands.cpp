@@ -1,6 +1,7 @@
 #include "app/desktop_commands.h"
 
 #include <QMainWindow>
+#include <QStatusBar>
 
 #include "app/locking.h"
 #include "platform/qt_text.h"
@@ -54,6 +55,12 @@ CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& 
                 lock.SetCurrentUser(static_cast<int>(i));
         lock.RestartAutoLockTimer();
     };
+
+    m_clipboard =
+        std::make_unique<CClipboardCommands>(parts.context, parts.preferences, parts.view);
+    m_clipboard->m_showStatus = [&frame](const QString& text) {
+        frame.statusBar()->showMessage(text);
+    };
 }
 
 CDesktopCommands::~CDesktopCommands() = default;
@@ -61,6 +68,7 @@ CDesktopCommands::~CDesktopCommands() = default;
 void CDesktopCommands::Bind(CCommandTable& commands) {
     m_files->Bind(commands, &m_view);
     m_users->Bind(commands);
+    m_clipboard->Bind(commands);
 }
 
 }  // namespace tessarin

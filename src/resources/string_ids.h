@@ -423,6 +423,10 @@ inline constexpr int kResultSaveSuspended = 19005;
 inline constexpr int kResultNotSaved = 19006;
 inline constexpr int kResultNestedFolders = 19007;
 
+// The clipboard.
+inline constexpr int kClipboardSecretCleared = 24500;
+inline constexpr int kClipboardNotCp1252 = 24501;
+
 // The printed report written by the command-line tool.
 inline constexpr int kCliSummaryPrint = 24900;
 inline constexpr int kCliOptionPdf = 24901;

@@ -367,6 +367,8 @@ constexpr StringTableEntry kBuiltInStrings[] = {
     {23045, "Note"},
     {23046, "Field %s:"},
     {23047, "Input notice"},
+    {24500, "The copied value was cleared from the clipboard."},
+    {24501, "The clipboard holds characters that cannot be stored in the database. Nothing was pasted."},
     {24900, "write the printed report of the list, as the desktop program prints it, to a PDF file"},
     {24901, "the PDF file to write"},
     {24902, "the paper: A4, or Letter (default: Letter where the locale measures in US units, else A4)"},

@@ -62,6 +62,7 @@ constexpr std::array<CPreferenceInfo, kPrefCount> kTable{{
     {WholeWord,                   "Whole Word",                    User,           Number, None,   0,    0,      nullptr,              W},
     {NoPrint,                     "NoPrint",                       Global,         Any,    AtMost, 4,    0,      nullptr,              R},  // absent: printing allowed
     {PromoText,                   "Promo Text",                    Global,         Text,   None,   0,    0,      nullptr,              R},
+    {ClipboardClearSeconds,       "Clipboard Clear Seconds",       User,           Number, None,   0,    10,     nullptr,              W},  // 0: never
 }};
 // clang-format on
 

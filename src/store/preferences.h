@@ -69,8 +69,9 @@ enum class Pref : uint8_t {
     WholeWord,
     NoPrint,
     PromoText,
+    ClipboardClearSeconds,
 };
-inline constexpr size_t kPrefCount = 21;
+inline constexpr size_t kPrefCount = 22;
 
 struct CPreferenceInfo {
     Pref id;

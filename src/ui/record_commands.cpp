@@ -139,21 +139,7 @@ void CRecordCommands::DeleteItems() {
     // A lock while the question was open may have read the records anew.
     if (locks != m_locks)
         return;
-    CDatabaseObj& database = m_hooks->Database();
-    // Last row first, as the rows are taken out. The listener hears of the deletions once the
-    // file holds them.
-    std::vector<uint32_t> numbers;
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-        auto* record = const_cast<CRecord*>(*it);
-        numbers.push_back(record->m_recordNumber);
-        m_hooks->RemoveRecordRow(*record);
-        database.m_records.Delete(record);
-    }
-    m_hooks->MarkDatabaseChanged();
-    m_hooks->SaveDatabase();
-    for (uint32_t number : numbers)
-        Announce(m_context, kActionDeleted, kKindRecord, number);
-    m_hooks->RepaintList();
+    DeleteRecords(m_context, *m_hooks, selected);
 }
 
 void CRecordCommands::CustomizeFields() {

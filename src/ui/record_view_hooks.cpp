@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "store/change_notice.h"
 #include "store/database_lifecycle.h"
 #include "ui/desktop_view.h"
 
@@ -9,6 +10,25 @@ namespace tessarin {
 
 void Announce(CCoreContext& context, uint32_t action, int kind, uint32_t recordNumber) {
     PostNotice(context, {action, static_cast<uint32_t>(kind), recordNumber});
+}
+
+void DeleteRecords(CCoreContext& context, IRecordViewHooks& view,
+                   const std::vector<const CRecord*>& records) {
+    CDatabaseObj& database = view.Database();
+    // Last row first, as the rows are taken out. The listener hears of the deletions once the
+    // file holds them.
+    std::vector<uint32_t> numbers;
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        auto* record = const_cast<CRecord*>(*it);
+        numbers.push_back(record->m_recordNumber);
+        view.RemoveRecordRow(*record);
+        database.m_records.Delete(record);
+    }
+    view.MarkDatabaseChanged();
+    view.SaveDatabase();
+    for (uint32_t number : numbers)
+        Announce(context, kActionDeleted, kKindRecord, number);
+    view.RepaintList();
 }
 
 CViewRecordHooks::CViewRecordHooks(CTessarinDesktopView& view) : m_view(view) {}

@@ -29,6 +29,11 @@ struct CRecordServices {
 // Posts a change notice (delivered only while the current user syncs).
 void Announce(CCoreContext& context, uint32_t action, int kind, uint32_t recordNumber);
 
+// Deletes the records (in display order) from the database and their rows from the list, saves
+// once, then posts the deletion notices.
+void DeleteRecords(CCoreContext& context, IRecordViewHooks& view,
+                   const std::vector<const CRecord*>& records);
+
 class IRecordViewHooks {
 public:
     virtual ~IRecordViewHooks() = default;

@@ -71,6 +71,7 @@ std::vector<CExpected> ExpectedTable() {
         {WholeWord, "Whole Word", S::User, T::Number, 0, 0, {}, true},
         {NoPrint, "NoPrint", S::Global, T::Any, 4, 0, {}, false},
         {PromoText, "Promo Text", S::Global, T::Text, 0, 0, {}, false},
+        {ClipboardClearSeconds, "Clipboard Clear Seconds", S::User, T::Number, 0, 10, {}, true},
     };
 }
 

@@ -1,0 +1,221 @@
+#include "ui/clipboard_commands.h"
+
+#include <string>
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+
+#include "base/codepage.h"
+#include "exchange/csv_format.h"
+#include "exchange/exchange_writer.h"
+#include "exchange/row_import.h"
+#include "exchange/vex_format.h"
+#include "listing/list_columns.h"
+#include "platform/qt_text.h"
+#include "resources/command_table_data.h"
+#include "resources/string_ids.h"
+#include "store/core_context.h"
+#include "store/preferences.h"
+#include "ui/command_table.h"
+#include "ui/desktop_view.h"
+#include "ui/record_view_hooks.h"
+#include "ui/ui_text.h"
+
+namespace tessarin {
+
+namespace {
+
+class CQtClipboardTimer : public IClipboardTimer {
+public:
+    CQtClipboardTimer() {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (m_fire)
+                m_fire();
+        });
+    }
+    void Start(int seconds, std::function<void()> fire) override {
+        m_fire = std::move(fire);
+        m_timer.start(seconds * 1000);
+    }
+    void Stop() override { m_timer.stop(); }
+
+private:
+    QTimer m_timer;
+    std::function<void()> m_fire;
+};
+
+QClipboard* Clipboard() {
+    return QGuiApplication::clipboard();
+}
+
+// The clipboard's plain text; none when it cannot be read or holds no text.
+QString ClipboardText() {
+    const QMimeData* data = Clipboard()->mimeData();
+    return data && data->hasText() ? data->text() : QString();
+}
+
+bool StartsWith(const QString& text, std::string_view magic) {
+    return text.startsWith(QLatin1String(magic.data(), static_cast<qsizetype>(magic.size())));
+}
+
+}  // namespace
+
+CClipboardCommands::CClipboardCommands(CCoreContext& context, CPreferences& preferences,
+                                       CTessarinDesktopView& view,
+                                       std::unique_ptr<IClipboardTimer> timer)
+    : m_context(context),
+      m_preferences(preferences),
+      m_view(view),
+      m_timer(timer ? std::move(timer) : std::make_unique<CQtClipboardTimer>()) {}
+
+CClipboardCommands::~CClipboardCommands() {
+    ClearOnClose();
+}
+
+void CClipboardCommands::Bind(CCommandTable& commands) {
+    m_commands = &commands;
+    const auto bind = [&](uint32_t id, int which) {
+        commands.SetHandler(id, [this, which] { CopyValue(which); });
+        commands.SetEnableRule(id, [this, which] { return CanCopy(which); });
+    };
+    bind(cmd::kCopyCategory, kCategory);
+    for (int field = 0; field < kFieldCount; ++field)
+        bind(cmd::kCopyField1 + static_cast<uint32_t>(field), field);
+    bind(cmd::kCopyNote, kNote);
+    // The view's rules for Copy and Cut (any row selected) stay.
+    commands.SetHandler(cmd::kCopy, [this] { CopyRecords(); });
+    commands.SetHandler(cmd::kCut, [this] { CutRecords(); });
+    commands.SetHandler(cmd::kPaste, [this] { Paste(); });
+    commands.SetEnableRule(cmd::kPaste, [this] { return CanPaste(); });
+    if (QMenu* edit = commands.Popup("&Edit"))
+        connect(edit, &QMenu::aboutToShow, this, &CClipboardCommands::UpdateFieldTexts);
+}
+
+const CRecord* CClipboardCommands::Selected() const {
+    return m_view.GetSelectedRecord();
+}
+
+bool CClipboardCommands::CanCopy(int which) const {
+    const CRecord* record = Selected();
+    if (!record)
+        return false;
+    if (which == kCategory)
+        return true;
+    return !(which == kNote ? record->GetNote() : record->GetValue(which)).empty();
+}
+
+void CClipboardCommands::UpdateFieldTexts() {
+    const CRecord* record = Selected();
+    // With none or several rows the items keep their texts; their rules disable them.
+    if (!m_commands || !record)
+        return;
+    const CItemList& types = m_view.Database().m_types;
+    for (int field = 0; field < kFieldCount; ++field) {
+        // The type's label; the record's own labels are not used here.
+        std::string label = types.LabelOf(record->GetTypeKey(), field);
+        // An '&' of the label is shown, not taken as the item's mnemonic.
+        for (size_t at = label.find('&'); at != std::string::npos; at = label.find('&', at + 2))
+            label.insert(at, 1, '&');
+        const std::string number = std::to_string(field + 1);
+        if (QAction* action = m_commands->Action(cmd::kCopyField1 + static_cast<uint32_t>(field)))
+            action->setText(UiText(m_context.Strings(), str::kCopyFieldMenuText, {label, number}));
+    }
+}
+
+void CClipboardCommands::CopyValue(int which) {
+    const CRecord* record = Selected();
+    if (!record)
+        return;
+    std::string_view value;
+    if (which == kCategory)
+        value = ShownName(m_view.Database().m_categories, record->m_categoryKey);
+    else if (which == kNote)
+        value = record->GetNote();
+    else
+        value = record->GetValue(which);
+    const QString text = Cp1252ToQString(value);
+    // The real value, whether or not the list masks it.
+    const bool secret = which >= 0 && which < kFieldCount && (record->m_maskBits >> which & 1);
+    if (!secret) {
+        Clipboard()->setText(text);
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setText(text);
+    data->setData(kPasswordManagerHint, kPasswordManagerSecret);
+    Clipboard()->setMimeData(data);
+    const uint32_t seconds = m_preferences.ReadNumber(Pref::ClipboardClearSeconds);
+    m_timer->Stop();
+    m_secret.clear();
+    if (seconds == 0 || text.isEmpty())
+        return;
+    m_secret = text;
+    m_timer->Start(static_cast<int>(std::min<uint32_t>(seconds, 24 * 60 * 60)),
+                   [this] { ClearSecret(); });
+}
+
+void CClipboardCommands::ClearSecret() {
+    const QString secret = std::exchange(m_secret, QString());
+    // Whatever the user copied since stays.
+    if (secret.isEmpty() || ClipboardText() != secret)
+        return;
+    Clipboard()->clear();
+    if (m_showStatus)
+        m_showStatus(UiText(m_context.Strings(), str::kClipboardSecretCleared));
+}
+
+void CClipboardCommands::CopyRecords() {
+    if (m_view.SelectedRecords().empty())
+        return;
+    Clipboard()->setText(Cp1252ToQString(WriteClipboardText(m_view.Database(), m_view)));
+}
+
+void CClipboardCommands::CutRecords() {
+    const std::vector<const CRecord*> selected = m_view.SelectedRecords();
+    if (selected.empty())
+        return;
+    CopyRecords();
+    CViewRecordHooks hooks(m_view);
+    DeleteRecords(m_context, hooks, selected);
+}
+
+bool CClipboardCommands::CanPaste() const {
+    return StartsWith(ClipboardText(), kVex2Magic);
+}
+
+void CClipboardCommands::Paste() {
+    const QMimeData* data = Clipboard()->mimeData();
+    if (!data) {
+        m_context.ShowMessage(str::kErrorOpeningClipboard, {}, MessageIcon::Exclamation);
+        return;
+    }
+    if (!data->hasText())
+        return;
+    // The database holds Windows-1252 text: other characters are refused whole, before anything
+    // is imported.
+    const QByteArray utf8 = data->text().toUtf8();
+    std::string text;
+    if (!Utf8ToCp1252(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), text)) {
+        m_context.ShowMessage(str::kClipboardNotCp1252, {}, MessageIcon::Exclamation);
+        return;
+    }
+    const CImportOutcome outcome =
+        ImportText(m_view.Database(), ExchangeFormat::Vex2, text, nullptr, m_view);
+    if (outcome.save.code == StoreCode::KeyChanged)
+        Q_EMIT m_view.passwordChangedElsewhere();
+}
+
+void CClipboardCommands::ClearOnClose() {
+    const QString text = ClipboardText();
+    if (StartsWith(text, kCsvMagic) || (!m_secret.isEmpty() && text == m_secret))
+        Clipboard()->clear();
+    m_timer->Stop();
+    m_secret.clear();
+}
+
+}  // namespace tessarin

@@ -1,0 +1,79 @@
+#pragma once
+
+// The clipboard commands of the main window: copying one value of the selected record (a field,
+// the category, the note) as text, copying and cutting the selected records as exchange text, and
+// pasting such text back as new records. Only plain text goes on the system clipboard.
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+class QMimeData;
+
+namespace tessarin {
+
+class CCommandTable;
+class CCoreContext;
+class CPreferences;
+class CRecord;
+class CTessarinDesktopView;
+
+// Takes a copied secret off the clipboard after a while; tests fire it themselves.
+class IClipboardTimer {
+public:
+    virtual ~IClipboardTimer() = default;
+    // Calls `fire` once after `seconds`, in place of any earlier call still waiting.
+    virtual void Start(int seconds, std::function<void()> fire) = 0;
+    virtual void Stop() = 0;
+};
+
+// The MIME format that tells clipboard managers not to keep a value, and its value.
+inline constexpr char kPasswordManagerHint[] = "x-kde-passwordManagerHint";
+inline constexpr char kPasswordManagerSecret[] = "secret";
+
+class CClipboardCommands : public QObject {
+    Q_OBJECT
+public:
+    // `timer`: a test double; a real timer when none.
+    CClipboardCommands(CCoreContext& context, CPreferences& preferences, CTessarinDesktopView& view,
+                       std::unique_ptr<IClipboardTimer> timer = {});
+    // Empties the clipboard when it holds a CSV export or a secret of ours still waiting.
+    ~CClipboardCommands() override;
+
+    // Binds the commands; the "Copy field" items are named anew whenever the Edit menu opens.
+    void Bind(CCommandTable& commands);
+    // With one row selected: "Copy <label>...\tCtrl+n" for each field, after the record's type.
+    void UpdateFieldTexts();
+
+    // Field 0-5, the category (kCategory) or the note (kNote) of the selected record.
+    static constexpr int kCategory = -1;
+    static constexpr int kNote = 6;
+    void CopyValue(int which);
+    void CopyRecords();
+    void CutRecords();
+    void Paste();
+    // The clipboard's text begins with the exchange text's first line.
+    bool CanPaste() const;
+    // The closing's step: a CSV export on the clipboard is emptied, and a secret still waiting.
+    void ClearOnClose();
+
+    // Says on the status bar that a secret left the clipboard.
+    std::function<void(const QString&)> m_showStatus;
+
+private:
+    const CRecord* Selected() const;
+    bool CanCopy(int which) const;
+    void ClearSecret();
+
+    CCoreContext& m_context;
+    CPreferences& m_preferences;
+    CTessarinDesktopView& m_view;
+    std::unique_ptr<IClipboardTimer> m_timer;
+    CCommandTable* m_commands = nullptr;
+    // The secret we put on the clipboard, while its clearing waits.
+    QString m_secret;
+};
+
+}  // namespace tessarin
