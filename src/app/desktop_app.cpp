@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include <QApplication>
@@ -40,6 +41,7 @@
 #include "ui/message_box.h"
 #include "ui/password_dialogs.h"
 #include "ui/record_commands.h"
+#include "ui/record_list_view.h"
 
 namespace tessarin {
 
@@ -49,6 +51,29 @@ bool FileExists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(path, error);
 }
+
+// For the start-up benchmark (TESSARIN_EXIT_AFTER_FIRST_ROWS set): ends the process right after
+// the record list has painted its first rows (or itself, empty, when the database has none), so
+// that the process's wall time and peak memory are those of a start.
+class CExitAfterFirstRows : public QObject {
+public:
+    explicit CExitAfterFirstRows(CTessarinDesktopApp& app) : m_app(app) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        CTessarinDesktopView* view = m_app.View();
+        if (event->type() == QEvent::Paint && view && view->isVisible() &&
+            watched == view->List()->viewport() &&
+            view->Database().m_loadState == LoadState::Loaded &&
+            (view->RowCount() > 0 || view->Database().m_records.Empty()))
+            QTimer::singleShot(0, [] {
+                std::fflush(stdout);
+                std::_Exit(0);
+            });
+        return false;
+    }
+
+private:
+    CTessarinDesktopApp& m_app;
+};
 
 }  // namespace
 
@@ -371,6 +396,9 @@ int RunDesktopApp(int argc, char** argv) {
     options.currentFolder = QDir::currentPath().toStdString();
 
     CTessarinDesktopApp app(std::move(options));
+    CExitAfterFirstRows exitAfterFirstRows(app);
+    if (qEnvironmentVariableIsSet("TESSARIN_EXIT_AFTER_FIRST_ROWS"))
+        application.installEventFilter(&exitAfterFirstRows);
     if (!app.InitInstance()) {
         app.ExitInstance();
         return 0;
