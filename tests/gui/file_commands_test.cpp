@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QListWidget>
 #include <QMimeData>
@@ -276,11 +277,53 @@ TEST_F(FileCommands, BackupAndRestoreAndADamagedBackupLosesNothing) {
 
 TEST_F(FileCommands, DroppedFilesAreImportedByTheirExtension) {
     const std::string other = Write("notes.doc", "Web,dropped\r\n");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Fixture("yaps.txt"))),
+                  QUrl::fromLocalFile(QString::fromStdString(other))});
+    const QPoint at = View().rect().center();
+    // Sends a drag's entry and its drop to the window as the window system would.
+    const auto dropOn = [&](QWidget& target) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &drop);
+        QApplication::processEvents();  // the import runs once the drop has ended
+        return drop.isAccepted();
+    };
+
+    // While locked the window takes no drop at all.
+    View().m_locked = true;
+    EXPECT_FALSE(dropOn(View()));
+    View().m_locked = false;
+    QApplication::processEvents();
+    EXPECT_EQ(View().RowCount(), 0);
+    EXPECT_TRUE(m_messages.shown.empty());
+
     ASSERT_TRUE(View().acceptDrops());
-    m_app->Commands()->Files().ImportDropped(
-        {QString::fromStdString(Fixture("yaps.txt")), QString::fromStdString(other)});
+    ASSERT_TRUE(dropOn(View()));
+    // The YAPS file is found by its contents; the unknown extension is refused by name.
     EXPECT_EQ(View().RowCount(), 2);
     EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kDroppedFileTypeUnknown});
+}
+
+TEST_F(FileCommands, AFileHandedOverWhileLockedIsAskedAboutAfterTheUnlock) {
+    // A second start hands the file over and ends: the file must not be lost while the
+    // password dialog is up.
+    View().m_locked = true;
+    View().ImportWithConfirmation(Fixture("records.vex"));
+    EXPECT_TRUE(m_messages.shown.empty());
+    EXPECT_EQ(View().RowCount(), 0);
+
+    View().m_locked = false;
+    View().ImportHandedOver();
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kImportFileConfirm});
+    EXPECT_EQ(View().RowCount(), 3);
+    // Asked once only.
+    m_messages.shown.clear();
+    View().ImportHandedOver();
+    EXPECT_TRUE(m_messages.shown.empty());
 }
 
 TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
