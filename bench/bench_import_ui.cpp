@@ -146,12 +146,11 @@ int main(int argc, char** argv) {
         // The gap over the end of the last piece of work is the one spent adding the records.
         double workerGap = 0, applyGap = 0;
         for (const auto& [from, to] : gaps) {
-            double& largest = from <= runner.lastEnded && runner.lastEnded <= to ? applyGap
-                                                                                 : workerGap;
+            double& largest =
+                from <= runner.lastEnded && runner.lastEnded <= to ? applyGap : workerGap;
             largest = std::max(largest, Ms(to - from));
         }
-        if (outcome.result != CImportOutcome::Imported ||
-            view.Database().CountLive(0) != records) {
+        if (outcome.result != CImportOutcome::Imported || view.Database().CountLive(0) != records) {
             std::fprintf(stderr, "the import failed\n");
             return 2;
         }

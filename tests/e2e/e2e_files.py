@@ -12,7 +12,7 @@ import sys
 
 import pyatspi
 
-from atspi_driver import (TIMEOUT, CaseSuite, find, find_all, menu_children, menu_item_text,
+from atspi_driver import (TIMEOUT, CaseSuite, children, find, find_all, menu_children, menu_item_text,
                           run_suite, type_into, wait_for, windows)
 
 PASSWORD = "Orchid 42"
@@ -211,7 +211,7 @@ class FilesSuite(CaseSuite):
             wait_for("Bob's window", lambda: program.main().name ==
                      "Tessarin Password Manager - Bob")
             wait_for("Bob's records", lambda: len(program.rows()) == bob_rows)
-            user = next(p for p in find(program.main(), "menu bar").getChildren()
+            user = next(p for p in children(find(program.main(), "menu bar"))
                         if p.name == "User")
             checked = [menu_item_text(c.name) for c in menu_children(user)
                        if c.getState().contains(pyatspi.STATE_CHECKED)]
