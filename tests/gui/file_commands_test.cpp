@@ -2,6 +2,8 @@
 // dropped files, the database's location, and long work off the window's thread.
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -249,15 +251,27 @@ TEST_F(FileCommands, BackupAndRestoreAndADamagedBackupLosesNothing) {
         ASSERT_EQ(ReadWholeFile(backup, bytes), 0);
         text.assign(bytes.View());
     }
-    const std::string cut = Write("cut.vex", text.substr(0, text.size() - 20));
-    m_messages.yes = true;
-    m_messages.shown.clear();
-    m_files.files = {cut};
-    m_files.password.answers = {"backup pw"};
-    Run(*m_app, cmd::kRestore);
-    EXPECT_EQ(m_messages.Ids(),
-              (std::vector<int>{str::kRestoreConfirm, str::kRestoreRowCut, str::kNothingRestored}));
-    EXPECT_EQ(Flat(Db()), changed);
+    // Cut near its end, inside an enciphered value half way through, and inside the last value
+    // of the last row (its note: the row looks whole up to there).
+    const size_t inside = text.find(',', text.size() / 2) + 6;
+    size_t last = text.rfind(',');
+    while (last != std::string::npos &&
+           (text.size() - last < 18 ||
+            !std::all_of(text.begin() + last + 1, text.begin() + last + 17, isxdigit)))
+        last = text.rfind(',', last - 1);
+    ASSERT_NE(last, std::string::npos);
+    for (const size_t length : {text.size() - 20, inside, last + 6}) {
+        SCOPED_TRACE(length);
+        const std::string cut = Write("cut.vex", text.substr(0, length));
+        m_messages.yes = true;
+        m_messages.shown.clear();
+        m_files.files = {cut};
+        m_files.password.answers = {"backup pw"};
+        Run(*m_app, cmd::kRestore);
+        EXPECT_EQ(m_messages.Ids(), (std::vector<int>{str::kRestoreConfirm, str::kRestoreRowCut,
+                                                      str::kNothingRestored}));
+        EXPECT_EQ(Flat(Db()), changed);
+    }
 
     // The whole backup: the database is replaced, the one before kept beside it.
     m_messages.shown.clear();
