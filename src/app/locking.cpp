@@ -91,6 +91,7 @@ void CLockController::OnAutoLockTimer() {
     else
         m_view.RefillList();
     m_view.m_noticePending = false;
+    m_view.ImportHandedOver();
 }
 
 bool CLockController::FileHasOurPassword() const {
@@ -121,6 +122,7 @@ void CLockController::SyncUnlock() {
     m_view.m_noticePending = false;
     m_view.ReloadUser();
     m_inSyncUnlock = false;
+    m_view.ImportHandedOver();
 }
 
 }  // namespace tessarin

@@ -38,6 +38,8 @@ private:
     bool m_started = false;
     bool m_protected = false;
     std::string m_scratch;
+    // A value of the row being read ended inside a cipher block.
+    bool m_partBlock = false;
     // Values deciphered in place: wiped when given back.
     CWipedChars m_cipher;
     std::vector<CPending> m_pending;
@@ -69,7 +71,12 @@ ValueEnd CVexParser::ReadValueTo(CImportRow& row, int slot) {
     // Only whole blocks can be deciphered; a value's bytes past its last whole block are dropped.
     const ValueEnd end = ReadValue(m_cursor, m_scratch);
     const size_t at = m_cipher.size();
-    const size_t size = AppendHexBytes(m_scratch, m_cipher) & ~static_cast<size_t>(7);
+    const size_t appended = AppendHexBytes(m_scratch, m_cipher);
+    // Every writer enciphers whole blocks: a value that ends inside one was cut (the last value
+    // of a file cut short, often its note), and what it held is lost.
+    if (appended % 8 != 0)
+        m_partBlock = true;
+    const size_t size = appended & ~static_cast<size_t>(7);
     m_cipher.resize(at + size);
     m_pending.push_back({slot, at, size});
     return end;
@@ -136,7 +143,10 @@ bool CVexParser::Next(CImportRow& row) {
     m_cursor.SkipLineEnds();
     if (m_cursor.OnlyWhiteLeft())
         return false;
+    m_partBlock = false;
     ReadTypeOrRecord(row);
+    if (m_partBlock)
+        row.cut = true;
     Decipher(row);
     return true;
 }

@@ -65,8 +65,11 @@ public:
     // Saves now; false when the save failed (its message has been shown).
     bool SaveNow();
 
-    // Asks message 161 with the file's name, and imports the file on Yes.
+    // Asks message 161 with the file's name, and imports the file on Yes. While the program is
+    // locked the file waits for the unlock: a second start handed it over and has ended.
     void ImportWithConfirmation(const std::string& path);
+    // The files handed over while locked, each asked about in turn. Called after an unlock.
+    void ImportHandedOver();
     // Imports without asking (the sample data of a first run).
     CImportOutcome ImportFile(const std::string& path);
     // Where the password of a protected import file is asked; the view's own prompt when none.
@@ -266,6 +269,7 @@ private:
     bool m_shownOnce = false;
     // Records an import made: selected once the import has refilled the list.
     std::vector<const CRecord*> m_imported;
+    std::vector<std::string> m_handedOver;
     std::deque<CChangeNotice> m_deferredNotices;
     QTimer m_deferTimer;
 };

@@ -74,12 +74,22 @@ CImportOutcome CTessarinDesktopView::ImportFile(const std::string& path) {
 }
 
 void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
-    if (m_locked)
+    if (m_locked) {
+        m_handedOver.push_back(path);
         return;
+    }
     if (m_context.ShowMessage(str::kImportFileConfirm, {FileNameForMessage(path)},
                               MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     ImportFile(path);
+}
+
+void CTessarinDesktopView::ImportHandedOver() {
+    while (!m_handedOver.empty() && !m_locked) {
+        const std::string path = m_handedOver.front();
+        m_handedOver.erase(m_handedOver.begin());
+        ImportWithConfirmation(path);
+    }
 }
 
 // --- Changes made by other processes ---

@@ -1,6 +1,7 @@
 #include "ui/file_dialogs.h"
 
 #include <QDialogButtonBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,10 +47,18 @@ CExportDialog::CExportDialog(const CStringTable& strings, QWidget* parent) : QDi
     layout->addWidget(text);
     const int texts[] = {str::kExportAllRecords, str::kExportCurrentView,
                          str::kExportSelectedRecords};
+    // The choices as one named group: a screen reader says what they choose between.
+    auto* group = new QGroupBox(this);
+    group->setFlat(true);
+    group->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+    group->setAccessibleName(UiText(strings, str::kExportScopeName));
+    auto* choices = new QVBoxLayout(group);
+    choices->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 3; ++i) {
-        m_buttons[i] = new QRadioButton(UiText(strings, texts[i]), this);
-        layout->addWidget(m_buttons[i]);
+        m_buttons[i] = new QRadioButton(UiText(strings, texts[i]), group);
+        choices->addWidget(m_buttons[i]);
     }
+    layout->addWidget(group);
     m_buttons[0]->setChecked(true);
     layout->addWidget(OkCancelButtons(strings, this));
 }

@@ -2,7 +2,10 @@
 // dropped files, the database's location, and long work off the window's thread.
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QListWidget>
 #include <QMimeData>
@@ -248,15 +251,27 @@ TEST_F(FileCommands, BackupAndRestoreAndADamagedBackupLosesNothing) {
         ASSERT_EQ(ReadWholeFile(backup, bytes), 0);
         text.assign(bytes.View());
     }
-    const std::string cut = Write("cut.vex", text.substr(0, text.size() - 20));
-    m_messages.yes = true;
-    m_messages.shown.clear();
-    m_files.files = {cut};
-    m_files.password.answers = {"backup pw"};
-    Run(*m_app, cmd::kRestore);
-    EXPECT_EQ(m_messages.Ids(),
-              (std::vector<int>{str::kRestoreConfirm, str::kRestoreRowCut, str::kNothingRestored}));
-    EXPECT_EQ(Flat(Db()), changed);
+    // Cut near its end, inside an enciphered value half way through, and inside the last value
+    // of the last row (its note: the row looks whole up to there).
+    const size_t inside = text.find(',', text.size() / 2) + 6;
+    size_t last = text.rfind(',');
+    while (last != std::string::npos &&
+           (text.size() - last < 18 ||
+            !std::all_of(text.begin() + last + 1, text.begin() + last + 17, isxdigit)))
+        last = text.rfind(',', last - 1);
+    ASSERT_NE(last, std::string::npos);
+    for (const size_t length : {text.size() - 20, inside, last + 6}) {
+        SCOPED_TRACE(length);
+        const std::string cut = Write("cut.vex", text.substr(0, length));
+        m_messages.yes = true;
+        m_messages.shown.clear();
+        m_files.files = {cut};
+        m_files.password.answers = {"backup pw"};
+        Run(*m_app, cmd::kRestore);
+        EXPECT_EQ(m_messages.Ids(), (std::vector<int>{str::kRestoreConfirm, str::kRestoreRowCut,
+                                                      str::kNothingRestored}));
+        EXPECT_EQ(Flat(Db()), changed);
+    }
 
     // The whole backup: the database is replaced, the one before kept beside it.
     m_messages.shown.clear();
@@ -276,11 +291,53 @@ TEST_F(FileCommands, BackupAndRestoreAndADamagedBackupLosesNothing) {
 
 TEST_F(FileCommands, DroppedFilesAreImportedByTheirExtension) {
     const std::string other = Write("notes.doc", "Web,dropped\r\n");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Fixture("yaps.txt"))),
+                  QUrl::fromLocalFile(QString::fromStdString(other))});
+    const QPoint at = View().rect().center();
+    // Sends a drag's entry and its drop to the window as the window system would.
+    const auto dropOn = [&](QWidget& target) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &drop);
+        QApplication::processEvents();  // the import runs once the drop has ended
+        return drop.isAccepted();
+    };
+
+    // While locked the window takes no drop at all.
+    View().m_locked = true;
+    EXPECT_FALSE(dropOn(View()));
+    View().m_locked = false;
+    QApplication::processEvents();
+    EXPECT_EQ(View().RowCount(), 0);
+    EXPECT_TRUE(m_messages.shown.empty());
+
     ASSERT_TRUE(View().acceptDrops());
-    m_app->Commands()->Files().ImportDropped(
-        {QString::fromStdString(Fixture("yaps.txt")), QString::fromStdString(other)});
+    ASSERT_TRUE(dropOn(View()));
+    // The YAPS file is found by its contents; the unknown extension is refused by name.
     EXPECT_EQ(View().RowCount(), 2);
     EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kDroppedFileTypeUnknown});
+}
+
+TEST_F(FileCommands, AFileHandedOverWhileLockedIsAskedAboutAfterTheUnlock) {
+    // A second start hands the file over and ends: the file must not be lost while the
+    // password dialog is up.
+    View().m_locked = true;
+    View().ImportWithConfirmation(Fixture("records.vex"));
+    EXPECT_TRUE(m_messages.shown.empty());
+    EXPECT_EQ(View().RowCount(), 0);
+
+    View().m_locked = false;
+    View().ImportHandedOver();
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kImportFileConfirm});
+    EXPECT_EQ(View().RowCount(), 3);
+    // Asked once only.
+    m_messages.shown.clear();
+    View().ImportHandedOver();
+    EXPECT_TRUE(m_messages.shown.empty());
 }
 
 TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
