@@ -2,10 +2,12 @@
 # Runs the desktop program's end-to-end tests as a person would meet it: a private X display
 # (Xvfb), a private session bus with the accessibility bus on it, and a fresh home folder. The
 # tests read and drive the program through AT-SPI, as a screen reader does.
-#   run.sh BUILD_DIR SOURCE_DIR
+#   run.sh BUILD_DIR SOURCE_DIR [SUITE...]   (SUITE: e2e_files, say; all of them when none)
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
+shift 2
+chosen=("$@")
 
 for tool in Xvfb dbus-daemon /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup)"; exit 77; }
@@ -39,6 +41,12 @@ done
 display=$(head -n1 "$work/display")
 [ -n "$display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$display"
+# The server must still be there and taking connections before anything starts on it.
+for _ in $(seq 1 100); do
+    [ -S "/tmp/.X11-unix/X$display" ] && break
+    sleep 0.1
+done
+kill -0 "${pids[0]}" 2>/dev/null || { echo "Xvfb ended"; cat "$work/xvfb.log"; exit 1; }
 
 eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
         { read -r address; read -r pid; echo "export DBUS_SESSION_BUS_ADDRESS='$address'; dbus_pid=$pid"; })"
@@ -54,6 +62,9 @@ exec 5>&-
 failed=0
 for suite in "$source"/tests/e2e/e2e_*.py; do
     name=$(basename "$suite" .py)
+    if [ ${#chosen[@]} -gt 0 ] && [[ ! " ${chosen[*]} " == *" $name "* ]]; then
+        continue
+    fi
     export HOME="$work/$name/home"
     export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
     export XDG_CACHE_HOME="$HOME/.cache" XDG_DOCUMENTS_DIR="$HOME/Documents"
