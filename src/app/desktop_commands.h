@@ -1,11 +1,13 @@
 #pragma once
 
-// The file, user and sync commands of the main window, made and bound by the shell in one piece.
+// The file, user, sync, find and print commands of the main window, made and bound by the shell in
+// one piece.
 #include <memory>
 #include <string>
 
 #include "app/user_commands.h"
 #include "ui/file_commands.h"
+#include "ui/find_print_commands.h"
 
 namespace tessarin {
 
@@ -23,12 +25,14 @@ public:
 
     CFileCommands& Files() { return *m_files; }
     CUserCommands& Users() { return *m_users; }
+    CFindPrintCommands& FindPrint() { return *m_findPrint; }
 
 private:
     std::unique_ptr<IFilePrompts> m_ownPrompts;
     std::unique_ptr<IBackgroundRunner> m_ownRunner;
     std::unique_ptr<CFileCommands> m_files;
     std::unique_ptr<CUserCommands> m_users;
+    std::unique_ptr<CFindPrintCommands> m_findPrint;
     QMainWindow& m_frame;
     CTessarinDesktopView& m_view;
 };

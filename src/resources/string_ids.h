@@ -423,6 +423,14 @@ inline constexpr int kResultSaveSuspended = 19005;
 inline constexpr int kResultNotSaved = 19006;
 inline constexpr int kResultNestedFolders = 19007;
 
+// Find and the printed report in the desktop program.
+inline constexpr int kFindTitle = 24000;
+inline constexpr int kFindLabel = 24001;
+inline constexpr int kFindCaseSensitive = 24002;
+inline constexpr int kFindWholeWord = 24003;
+inline constexpr int kFindNote = 24004;
+inline constexpr int kPrintNotDrawn = 24005;
+
 // The printed report written by the command-line tool.
 inline constexpr int kCliSummaryPrint = 24900;
 inline constexpr int kCliOptionPdf = 24901;
