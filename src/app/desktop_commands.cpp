@@ -7,6 +7,7 @@
 #include "platform/qt_text.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
+#include "store/preferences.h"
 #include "sync/platform_loader.h"
 #include "ui/desktop_view.h"
 #include "ui/ui_text.h"
@@ -36,6 +37,12 @@ CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& 
     m_files->m_storeFolder = [&directory, &store, &current](const std::string& folder) {
         return current && directory.SetUserDataFolder(*current, folder, store);
     };
+
+    CPreferences& preferences = parts.preferences;
+    m_findPrint = std::make_unique<CFindPrintCommands>(
+        parts.context, preferences, parts.view,
+        [&current, &preferences] { return current ? current->Name() : preferences.UserName(); },
+        &parts.frame);
 
     m_users = std::make_unique<CUserCommands>(parts, current);
     m_users->m_askNewPassword = [&lock] { lock.SyncUnlock(); };
@@ -69,6 +76,7 @@ void CDesktopCommands::Bind(CCommandTable& commands) {
     m_files->Bind(commands, &m_view);
     m_users->Bind(commands);
     m_clipboard->Bind(commands);
+    m_findPrint->Bind(commands);
 }
 
 }  // namespace tessarin

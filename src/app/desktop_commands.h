@@ -1,13 +1,14 @@
 #pragma once
 
-// The file, user, sync and clipboard commands of the main window, made and bound by the shell in
-// one piece.
+// The file, user, sync, clipboard, find and print commands of the main window, made and bound by
+// the shell in one piece.
 #include <memory>
 #include <string>
 
 #include "app/user_commands.h"
 #include "ui/clipboard_commands.h"
 #include "ui/file_commands.h"
+#include "ui/find_print_commands.h"
 
 namespace tessarin {
 
@@ -26,6 +27,7 @@ public:
     CFileCommands& Files() { return *m_files; }
     CUserCommands& Users() { return *m_users; }
     CClipboardCommands& Clipboard() { return *m_clipboard; }
+    CFindPrintCommands& FindPrint() { return *m_findPrint; }
 
 private:
     std::unique_ptr<IFilePrompts> m_ownPrompts;
@@ -33,6 +35,7 @@ private:
     std::unique_ptr<CFileCommands> m_files;
     std::unique_ptr<CUserCommands> m_users;
     std::unique_ptr<CClipboardCommands> m_clipboard;
+    std::unique_ptr<CFindPrintCommands> m_findPrint;
     QMainWindow& m_frame;
     CTessarinDesktopView& m_view;
 };

@@ -423,6 +423,13 @@ inline constexpr int kResultSaveSuspended = 19005;
 inline constexpr int kResultNotSaved = 19006;
 inline constexpr int kResultNestedFolders = 19007;
 
+// Find and the printed report in the desktop program.
+inline constexpr int kFindTitle = 24000;
+inline constexpr int kFindLabel = 24001;
+inline constexpr int kFindCaseSensitive = 24002;
+inline constexpr int kFindWholeWord = 24003;
+inline constexpr int kFindNote = 24004;
+inline constexpr int kPrintNotDrawn = 24005;
 // The clipboard.
 inline constexpr int kClipboardSecretCleared = 24500;
 inline constexpr int kClipboardNotCp1252 = 24501;

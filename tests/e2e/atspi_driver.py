@@ -8,7 +8,6 @@ import configparser
 import os
 import re
 import subprocess
-import sys
 import time
 import traceback
 
@@ -176,6 +175,14 @@ class Program:
 
     def press(self, node):
         press(node)
+
+    def through_first_run(self):
+        """Goes through the four Getting Started pages of a first start, to the sample records."""
+        for page in range(1, 5):
+            window = self.window("Getting Started - Page %d of 4" % page)
+            self.press(self.button(window, "Next" if page < 4 else "OK"))
+        self.gone("Getting Started - Page 4 of 4")
+        wait_for("the sample records", lambda: len(self.rows()) == 12)
 
     def main(self):
         return wait_for("the main window", lambda: next(

@@ -29,12 +29,7 @@ class ClipboardSuite(CaseSuite):
 
     def test_a_masked_value_reaches_the_clipboard_in_clear_marked_as_a_secret(self):
         program = self.start()
-        for page in range(1, 4):
-            program.press(program.button(program.window("Getting Started - Page %d of 4" % page),
-                                         "Next"))
-        program.press(program.button(program.window("Getting Started - Page 4 of 4"), "OK"))
-        program.gone("Getting Started - Page 4 of 4")
-        wait_for("the sample records", lambda: len(program.rows()) == 12)
+        program.through_first_run()
         program.select_rows("Northwind Mail")
         self.choose(program, "Edit", "Copy Password...")
         wait_for("the password on the clipboard", lambda: clipboard() == "m4ple-Lantern!")

@@ -87,12 +87,7 @@ class FilesSuite(CaseSuite):
 
     def test_imports_through_the_menu_match_the_command_line_tools(self):
         program = self.start()
-        for page in range(1, 4):
-            program.press(program.button(program.window("Getting Started - Page %d of 4" % page),
-                                         "Next"))
-        program.press(program.button(program.window("Getting Started - Page 4 of 4"), "OK"))
-        program.gone("Getting Started - Page 4 of 4")
-        wait_for("the sample records", lambda: len(program.rows()) == 12)
+        program.through_first_run()
         cases = [("Tessarin vEX...", "records.vex", "auto"), ("CSV...", "records.csv", "csv"),
                  ("Yaps TXT...", "yaps.txt", "yaps"), ("TopSecret CSV...", "topsecret.csv",
                                                        "topsecret")]

@@ -46,10 +46,7 @@ class RecordsSuite(CaseSuite):
 
     def test_first_start_lists_the_sample_records(self):
         self.program = self.start()
-        for page in range(1, 5):
-            window = self.program.window("Getting Started - Page %d of 4" % page)
-            self.program.press(self.program.button(window, "Next" if page < 4 else "OK"))
-        wait_for("the sample records", lambda: len(self.program.rows()) == 12)
+        self.program.through_first_run()
 
     def test_new_record_is_saved(self):
         self.program.menu(["Item", "New Item..."])

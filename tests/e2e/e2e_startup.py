@@ -2,7 +2,6 @@
 the window's place and size as the window manager left them, and a save after another program
 changed the database's password while this one held the old key."""
 import json
-import os
 import re
 import subprocess
 import sys
@@ -41,10 +40,7 @@ class StartupSuite(CaseSuite):
 
     def test_window_comes_back_where_it_was_moved_and_resized(self):
         program = self.start()
-        for page in range(1, 5):
-            window = program.window("Getting Started - Page %d of 4" % page)
-            program.press(program.button(window, "Next" if page < 4 else "OK"))
-        wait_for("the sample records", lambda: len(program.rows()) == 12)
+        program.through_first_run()
         program.exit()
         # A place of the user's choosing, as a window manager would have left it.
         self.set_winpos("0100 0080 0900 0680")

@@ -1,0 +1,134 @@
+#include "ui/find_print_commands.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include "render/report_printer.h"
+#include "resources/command_table_data.h"
+#include "resources/string_ids.h"
+#include "store/core_context.h"
+#include "store/preferences.h"
+#include "ui/command_table.h"
+#include "ui/desktop_view.h"
+#include "ui/find_dialog.h"
+#include "ui/ui_text.h"
+
+namespace tessarin {
+
+CFindPrintCommands::CFindPrintCommands(CCoreContext& context, CPreferences& preferences,
+                                       CTessarinDesktopView& view,
+                                       std::function<std::string()> userName, QWidget* window)
+    : m_context(context),
+      m_preferences(preferences),
+      m_view(view),
+      m_userName(std::move(userName)),
+      m_window(window),
+      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+
+CFindPrintCommands::~CFindPrintCommands() = default;
+
+void CFindPrintCommands::Bind(CCommandTable& commands) {
+    commands.SetHandler(cmd::kFind, [this] { Find(); });
+    commands.SetHandler(cmd::kFindAll, [this] { FindAll(); });
+    commands.SetEnableRule(cmd::kFindAll, [this] { return m_view.IsNarrowed(); });
+    commands.SetHandler(cmd::kSelectAll, [this] { m_view.SelectAllRows(); });
+    commands.SetHandler(cmd::kPrint, [this] { Print(); });
+    commands.SetHandler(cmd::kPrintPreview, [this] { PrintPreview(); });
+    commands.SetHandler(cmd::kPrintSetup, [this] { PrintSetup(); });
+    for (uint32_t id : {cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup})
+        commands.SetEnableRule(id, [this] { return PrintingAllowed(); });
+}
+
+void CFindPrintCommands::Find() {
+    CFindDialog dialog(m_context.Strings(), m_lastText,
+                       m_preferences.ReadNumber(Pref::CaseSensitive) != 0,
+                       m_preferences.ReadNumber(Pref::WholeWord) != 0, m_window);
+    const bool accepted =
+        m_runFindDialog ? m_runFindDialog(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted)
+        return;
+    const bool caseSensitive = dialog.CaseSensitiveBox()->isChecked();
+    const bool wholeWord = dialog.WholeWordBox()->isChecked();
+    m_preferences.WriteNumber(Pref::CaseSensitive, caseSensitive ? 1 : 0);
+    m_preferences.WriteNumber(Pref::WholeWord, wholeWord ? 1 : 0);
+    m_lastText = dialog.TextEdit()->text();
+    if (m_lastText.isEmpty())
+        return;
+    m_view.RefillFiltered(ToMessageText(m_lastText), caseSensitive, wholeWord);
+}
+
+void CFindPrintCommands::FindAll() {
+    m_view.RefillList();
+}
+
+bool CFindPrintCommands::PrintingAllowed() const {
+    return !m_preferences.PrintingDisabled();
+}
+
+bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastPage) {
+    // The list is empty while locked; even so nothing of the database may reach paper.
+    if (m_view.m_locked)
+        return true;
+    const CReportPrinter report(m_view.ListModel(), m_view.ColumnLayout(), m_view.ListFont(),
+                                m_context.Strings(), m_userName ? m_userName() : std::string(),
+                                printer);
+    printer.setDocName(report.Header());
+    return report.Print(printer, firstPage, lastPage);
+}
+
+void CFindPrintCommands::Print() {
+    if (!PrintingAllowed() || m_view.m_locked)
+        return;
+    int pages = 1;
+    {
+        const CReportPrinter report(m_view.ListModel(), m_view.ColumnLayout(), m_view.ListFont(),
+                                    m_context.Strings(), std::string(), *m_printer);
+        pages = report.PageCount();
+    }
+    m_printer->setFromTo(0, 0);
+    bool accepted = false;
+    if (m_runPrintDialog) {
+        accepted = m_runPrintDialog(*m_printer, pages);
+    } else {
+        QPrintDialog dialog(m_printer.get(), m_window);
+        dialog.setMinMax(1, pages);
+        accepted = dialog.exec() == QDialog::Accepted;
+    }
+    // The dialog runs its own loop: the program may have locked meanwhile.
+    if (!accepted || m_view.m_locked)
+        return;
+    int first = 1;
+    int last = 0;
+    if (m_printer->printRange() == QPrinter::PageRange && m_printer->fromPage() > 0) {
+        first = m_printer->fromPage();
+        last = m_printer->toPage();
+    }
+    if (!PrintReport(*m_printer, first, last))
+        m_context.ShowMessage(str::kPrintNotDrawn, {}, MessageIcon::Exclamation);
+}
+
+void CFindPrintCommands::PrintPreview() {
+    if (!PrintingAllowed() || m_view.m_locked)
+        return;
+    QPrintPreviewDialog dialog(m_printer.get(), m_window);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
+                     [this](QPrinter* printer) { PrintReport(*printer); });
+    dialog.exec();
+}
+
+void CFindPrintCommands::PrintSetup() {
+    if (!PrintingAllowed())
+        return;
+    if (m_runPageSetup) {
+        m_runPageSetup(*m_printer);
+        return;
+    }
+    QPageSetupDialog dialog(m_printer.get(), m_window);
+    dialog.exec();
+}
+
+}  // namespace tessarin

@@ -1,0 +1,168 @@
+// Find, Find All and Select All, and printing the list as shown.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "gui/view_fixture.h"
+#include "resources/command_table_data.h"
+#include "ui/find_dialog.h"
+#include "ui/find_print_commands.h"
+
+namespace tessarin {
+namespace {
+
+using test::AddRecord;
+using test::AddType;
+
+class FindPrint : public test::ViewFixture {
+protected:
+    void SetUp() override {
+        MakeDatabase([](CDatabaseObj& db) {
+            CTypeItem* login = AddType(db, "Login");
+            login->m_maskBits = 0b100;
+            AddRecord(db, login, nullptr, {"mail", "me", "Secret"});
+            AddRecord(db, login, nullptr, {"forum", "you", "password pass"});
+            AddRecord(db, login, nullptr, {"bank", "xabc abcx", "pw"});
+        });
+        OpenView();
+        m_find = std::make_unique<CFindPrintCommands>(
+            m_context, m_preferences, View(), [] { return std::string("Ann"); }, m_window.get());
+        m_find->Bind(*m_commands);
+    }
+    void TearDown() override {
+        m_find.reset();
+        CloseView();
+    }
+
+    // Runs Find as if the dialog were filled in and confirmed (or cancelled).
+    void Find(const QString& text, bool caseSensitive, bool wholeWord, bool ok = true) {
+        m_find->m_runFindDialog = [=, this](CFindDialog& dialog) {
+            m_shownText = dialog.TextEdit()->text();
+            m_shownCase = dialog.CaseSensitiveBox()->isChecked();
+            m_shownWhole = dialog.WholeWordBox()->isChecked();
+            dialog.TextEdit()->setText(text);
+            dialog.CaseSensitiveBox()->setChecked(caseSensitive);
+            dialog.WholeWordBox()->setChecked(wholeWord);
+            return ok;
+        };
+        ASSERT_TRUE(m_commands->Run(cmd::kFind));
+    }
+    QStringList Listed() {
+        QStringList names;
+        for (CRecord* record : View().ListModel().Rows())
+            names << QString::fromStdString(std::string(record->GetValue(0)));
+        return names;
+    }
+
+    std::unique_ptr<CFindPrintCommands> m_find;
+    QString m_shownText;
+    bool m_shownCase = false;
+    bool m_shownWhole = false;
+};
+
+TEST_F(FindPrint, FindNarrowsTheListWithTheDialogsOptions) {
+    struct Case {
+        QString text;
+        bool caseSensitive;
+        bool wholeWord;
+        QStringList listed;
+    };
+    const Case cases[] =
+        {
+            {"SECRET", false, false, {"mail"}}, {"SECRET", true, false, {}},
+            {"abc", false, true, {}},           {"pass", false, true, {"forum"}},
+            {"Login", false, false, {}},  // the type name is not searched
+        };
+    for (const Case& c : cases) {
+        Find(c.text, c.caseSensitive, c.wholeWord);
+        QStringList listed = Listed();
+        listed.sort();
+        EXPECT_EQ(listed, c.listed) << c.text.toStdString();
+        EXPECT_EQ(m_preferences.ReadNumber(Pref::CaseSensitive), c.caseSensitive ? 1u : 0u);
+        EXPECT_EQ(m_preferences.ReadNumber(Pref::WholeWord), c.wholeWord ? 1u : 0u);
+    }
+    // The next dialog opens with the last text and the stored options.
+    Find("me", false, false);
+    EXPECT_EQ(m_shownText, "Login");
+    EXPECT_FALSE(m_shownCase);
+    EXPECT_FALSE(m_shownWhole);
+    EXPECT_EQ(Listed(), QStringList{"mail"});
+}
+
+TEST_F(FindPrint, EmptyTextOrCancelLeaveTheListAndFindAllUndoesTheNarrowing) {
+    m_commands->UpdateEnabled();
+    EXPECT_FALSE(m_commands->IsEnabled(cmd::kFindAll));
+    Find("you", false, false);
+    EXPECT_EQ(Listed(), QStringList{"forum"});
+    EXPECT_TRUE(m_commands->IsEnabled(cmd::kFindAll));
+
+    Find("", true, true);
+    EXPECT_EQ(Listed(), QStringList{"forum"});
+    EXPECT_EQ(m_find->LastFindText(), "");
+    EXPECT_EQ(m_preferences.ReadNumber(Pref::WholeWord), 1u);
+
+    Find("bank", false, false, false);
+    EXPECT_EQ(Listed(), QStringList{"forum"});
+    EXPECT_EQ(m_preferences.ReadNumber(Pref::WholeWord), 1u);
+
+    ASSERT_TRUE(m_commands->Run(cmd::kFindAll));
+    EXPECT_EQ(View().RowCount(), 3);
+    EXPECT_FALSE(m_commands->IsEnabled(cmd::kFindAll));
+
+    ASSERT_TRUE(m_commands->Run(cmd::kSelectAll));
+    EXPECT_EQ(View().SelectedRows().size(), 3u);
+}
+
+TEST_F(FindPrint, NoPrintDisablesEveryPrintCommand) {
+    const uint32_t printing[] = {cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup};
+    m_commands->UpdateEnabled();
+    for (uint32_t id : printing)
+        EXPECT_TRUE(m_commands->IsEnabled(id)) << id;
+    m_store.WriteNumber("Preferences", "NoPrint", 0);
+    m_commands->UpdateEnabled();
+    for (uint32_t id : printing)
+        EXPECT_FALSE(m_commands->IsEnabled(id)) << id;
+}
+
+TEST_F(FindPrint, PrintWritesTheFoundRowsAndNothingWhileLocked) {
+    const QString pdf = QString::fromStdString((m_dir.Path() / "list.pdf").string());
+    int dialogPages = 0;
+    m_find->m_runPrintDialog = [&](QPrinter& printer, int pages) {
+        dialogPages = pages;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    View().m_locked = true;
+    m_commands->Run(cmd::kPrint);
+    EXPECT_FALSE(QFile::exists(pdf));
+    View().m_locked = false;
+
+    Find("forum", false, false);
+    ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+    EXPECT_EQ(dialogPages, 1);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(4) == "%PDF");
+    file.close();
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (tool.isEmpty())
+        return;
+    QProcess run;
+    run.start(tool, {pdf, "-"});
+    ASSERT_TRUE(run.waitForFinished(10000));
+    const QString text = QString::fromUtf8(run.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("Print Report for Ann")) << text.toStdString();
+    EXPECT_TRUE(text.contains("forum"));
+    EXPECT_TRUE(text.contains("****"));  // the masked password
+    EXPECT_FALSE(text.contains("mail"));
+    EXPECT_FALSE(text.contains("password pass"));
+}
+
+}  // namespace
+}  // namespace tessarin
