@@ -380,6 +380,8 @@ inline constexpr int kProgressWriting = 25012;
 inline constexpr int kProgressSaving = 25013;
 inline constexpr int kProgressName = 25014;
 inline constexpr int kExportScopeName = 25015;
+inline constexpr int kLocationNotStorable = 25016;
+inline constexpr int kLocationNotRemembered = 25017;
 
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;

@@ -400,6 +400,8 @@ constexpr StringTableEntry kBuiltInStrings[] = {
     {25013, "Saving the database..."},
     {25014, "Progress"},
     {25015, "Records to export"},
+    {25016, "The database cannot be moved to %s: the settings cannot hold that folder's name. Choose a folder whose name has no such characters."},
+    {25017, "The database was moved to %s, but its new place could not be written to the settings. Until it is, the program will look for the database in its former folder."},
     {32771, "Edit the record types: their names, field labels and masked fields"},
     {32772, "Add a new record"},
     {32773, "Open the selected record to view or change it"},

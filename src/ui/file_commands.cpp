@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "base/codepage.h"
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
@@ -441,6 +442,13 @@ void CFileCommands::ChangeDatabaseLocationCommand() {
     const std::optional<std::string> folder = m_prompts.PickDatabaseFolder(current);
     if (!folder)
         return;
+    // The new place is remembered in the settings, which hold Windows-1252 text: a folder whose
+    // name they cannot hold would leave the database where the next start never looks.
+    std::string storable;
+    if (!Utf8ToCp1252(*folder, storable)) {
+        m_context.ShowMessage(str::kLocationNotStorable, {*folder}, MessageIcon::Exclamation);
+        return;
+    }
     bool stored = true;
     const CStoreResult moved = ChangeDatabaseLocation(database, *folder, [&](const std::string& f) {
         stored = !m_storeFolder || m_storeFolder(f);
@@ -459,7 +467,8 @@ void CFileCommands::ChangeDatabaseLocationCommand() {
     const std::string now = std::filesystem::path(database.m_path).parent_path().string();
     if (now != m_view.Folder())
         m_view.MovedTo(now);
-    (void)stored;
+    if (!stored)
+        m_context.ShowMessage(str::kLocationNotRemembered, {now}, MessageIcon::Exclamation);
 }
 
 bool CFileCommands::eventFilter(QObject* watched, QEvent* event) {

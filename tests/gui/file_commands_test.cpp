@@ -362,6 +362,17 @@ TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
     EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kDatabaseAlreadyExists});
     EXPECT_EQ(View().Folder(), Folder());
 
+    // A folder whose name the settings cannot hold is refused before anything moves: the next
+    // start would not find the database there.
+    const std::string unstorable = (m_home.Path() / "\xE2\x9C\x93 safe").string();
+    fs::create_directories(unstorable);
+    m_messages.shown.clear();
+    m_files.folders = {unstorable};
+    Run(*m_app, cmd::kChangeDatabaseLocation);
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kLocationNotStorable});
+    EXPECT_TRUE(fs::exists(DatabasePathIn(Folder())));
+    EXPECT_FALSE(fs::exists(DatabasePathIn(unstorable)));
+
     const std::string moved = (m_home.Path() / "moved").string();
     fs::create_directories(moved);
     m_messages.shown.clear();
