@@ -35,11 +35,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const char* kPassword = "correct horse battery staple";
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::kPassword;
+using bench::Ms;
 
 // The import asks nothing: the file is named directly and is not protected.
 class CNoPassword : public IFilePasswordPrompt {

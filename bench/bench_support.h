@@ -2,6 +2,7 @@
 
 // A database of realistic records for the benchmarks: web logins, bank accounts and notes, with
 // texts of typical lengths, the same on every run.
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -14,6 +15,14 @@
 #include "store/database_lifecycle.h"
 
 namespace tessarin::bench {
+
+// The password of the benchmarks' protected databases.
+inline constexpr const char* kPassword = "correct horse battery staple";
+
+// A duration in milliseconds.
+inline double Ms(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 inline std::string Word(std::mt19937& random, size_t min, size_t max) {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";

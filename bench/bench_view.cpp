@@ -37,11 +37,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const char* kPassword = "correct horse battery staple";
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::kPassword;
+using bench::Ms;
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

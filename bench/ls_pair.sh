@@ -43,15 +43,8 @@ for ((i = 1; i <= reps; i++)); do
 done | tee "$work/runs"
 
 # Medians per command, and the ratios to keepassxc-cli.
-awk '
-    { t[$1] = t[$1] " " $2; m[$1] = m[$1] " " $3 }
-    function median(list,   a, n, i, j, x) {
-        n = split(list, a, " ")
-        for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; j--) {
-            x = a[j]; a[j] = a[j - 1]; a[j - 1] = x
-        }
-        return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
-    }
+. bench/medians.sh
+awk "$medians_awk"'
     END {
         kt = median(t["keepassxc"]); km = median(m["keepassxc"])
         printf "%-14s %8s %10s %10s %12s\n", "command", "seconds", "peak MiB", "x faster", "x memory"

@@ -117,15 +117,8 @@ for ((i = 1; i <= reps; i++)); do
 done | tee "$work/runs"
 
 # Medians per measurement, and the ratios the documentation quotes.
-awk '
-    { t[$1] = t[$1] " " $2; m[$1] = m[$1] " " $3 }
-    function median(list,   a, n, i, j, x) {
-        n = split(list, a, " ")
-        for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; j--) {
-            x = a[j]; a[j] = a[j - 1]; a[j - 1] = x
-        }
-        return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
-    }
+. bench/medians.sh
+awk "$medians_awk"'
     END {
         printf "%-22s %8s %10s\n", "measurement", "seconds", "peak MiB"
         for (name in t) {

@@ -33,14 +33,6 @@ inline constexpr int kTypeDropDownHeight = 350;
 inline constexpr int kCategoryDropDownHeight = 200;
 inline constexpr int kDeferredNoticeMs = 200;
 
-// A label's text as a screen reader names the control it labels: no "&", no final ":".
-QString Plain(QString label) {
-    label.remove(QLatin1Char('&'));
-    if (label.endsWith(QLatin1Char(':')))
-        label.chop(1);
-    return label;
-}
-
 }  // namespace
 
 CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& preferences,
@@ -124,7 +116,7 @@ void CTessarinDesktopView::BuildStrips() {
          {std::pair{m_typesLabel, m_typeCombo}, std::pair{m_categoryLabel, m_categoryCombo}}) {
         combo->setFont(uiFont);
         text->setBuddy(combo);
-        combo->setAccessibleName(Plain(text->text()));
+        combo->setAccessibleName(PlainLabel(text->text()));
     }
     m_typeCombo->SetDropDownHeight(kTypeDropDownHeight);
     m_categoryCombo->SetDropDownHeight(kCategoryDropDownHeight);

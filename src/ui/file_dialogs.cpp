@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "base/messages.h"
@@ -21,16 +20,12 @@ namespace {
 
 inline constexpr int kMaxFilePasswordLength = 32;
 
-QString Plain(QString label) {
-    return label.remove('&').remove(QRegularExpression(":$"));
-}
-
 // A password field under its label, which names it for the keyboard and for screen readers.
 QLineEdit* LabelledField(const QString& label, QVBoxLayout* layout, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setMaxLength(kMaxFilePasswordLength);
     field->setEchoMode(QLineEdit::Password);
-    field->setAccessibleName(Plain(label));
+    field->setAccessibleName(PlainLabel(label));
     auto* text = new QLabel(label, parent);
     text->setBuddy(field);
     layout->addWidget(text);

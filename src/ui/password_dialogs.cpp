@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "base/messages.h"
@@ -27,15 +26,11 @@ namespace {
 
 inline constexpr int kMaxPasswordLength = 32;
 
-QString Plain(QString label) {
-    return label.remove('&').remove(QRegularExpression(":$"));
-}
-
 // A label with its field: the label names the field for the keyboard and for screen readers.
 QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
-    buddy->setAccessibleName(Plain(text));
+    buddy->setAccessibleName(PlainLabel(text));
     return label;
 }
 

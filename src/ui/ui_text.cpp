@@ -33,4 +33,11 @@ std::optional<CSecret> SecretFromField(const QString& text) {
     return secret;
 }
 
+QString PlainLabel(QString label) {
+    label.remove(QLatin1Char('&'));
+    if (label.endsWith(QLatin1Char(':')))
+        label.chop(1);
+    return label;
+}
+
 }  // namespace tessarin

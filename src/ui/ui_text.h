@@ -22,6 +22,9 @@ std::string ToMessageText(const QString& text);
 // The name of a file (not its folder) for a message, from a file-system path.
 std::string FileNameForMessage(const std::string& path);
 
+// A label's text as a screen reader names the control it labels: no "&", no final ":".
+QString PlainLabel(QString label);
+
 // What was typed in a password field, as the database's Windows-1252 bytes; none when it holds a
 // character Windows-1252 cannot hold.
 std::optional<CSecret> SecretFromField(const QString& text);
