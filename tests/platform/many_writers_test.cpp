@@ -202,6 +202,31 @@ TEST_F(ManyWriters, ImportsThatSayTheyImportedAreAllInTheFile) {
     EXPECT_EQ(rows, 20u * static_cast<size_t>(imported));
 }
 
+// A command that cannot get the lock within its wait says so, exits non-zero and changes nothing.
+TEST_F(ManyWriters, ACommandThatWaitsInVainSaysSoAndChangesNothing) {
+    const std::string csv = (dir / "rows.csv").string();
+    std::ofstream(csv, std::ios::binary) << "Web Logins,late,user,secret\r\n";
+    const auto before = test::ReadFileBytes(path);
+    CChild holder = CChild::Start({std::string(TESSARIN_TOOLS_DIR) + "/tessarin-lock-holder"}, {},
+                                  true);
+    ASSERT_EQ(holder.ReadLine(), "held");
+    // What it says on either stream.
+    CChild cli = CChild::Start({"/bin/sh", "-c", "exec \"$0\" --db \"$1\" import \"$2\" 2>&1",
+                                TESSARIN_CLI_PATH, path, csv},
+                               {"TESSARIN_TEST_LOCK_TIMEOUT_MS=100"}, true);
+    cli.Say(kPassword);
+    cli.CloseInput();
+    std::string said;
+    for (std::string line; !(line = cli.ReadLine(60000)).empty();)
+        said += line;
+    EXPECT_EQ(cli.Wait(), 1);
+    EXPECT_NE(said.find("is in use by another program"), std::string::npos) << said;
+    EXPECT_EQ(said.find("imported"), std::string::npos) << said;
+    holder.Say("let go");
+    EXPECT_EQ(holder.Wait(), 0);
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+}
+
 // Two processes saving in a loop, each waiting at most a little longer than a save takes: neither
 // is ever turned away, since each gets the lock in its turn.
 TEST_F(ManyWriters, TwoSaversInALoopBothGetTheirTurn) {
