@@ -1,6 +1,9 @@
 // The record view and the changes that reach its database from outside its own commands: imports,
 // the change notices of other processes, and a file rewritten by someone who sent none.
 
+#include <algorithm>
+#include <unordered_set>
+
 #include <QApplication>
 #include <QInputDialog>
 
@@ -9,6 +12,7 @@
 #include "security/password.h"
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
+#include "ui/command_table.h"
 #include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
@@ -67,7 +71,7 @@ CImportOutcome CTessarinDesktopView::ImportFile(const std::string& path) {
     IFilePasswordPrompt& prompt = m_filePasswordPrompt ? *m_filePasswordPrompt : ownPrompt;
     m_imported.clear();
     CImportOutcome outcome =
-        tessarin::ImportFile(*m_database, ExchangeFormat::Detect, path, false, *this, prompt);
+        tessarin::ImportFile(Database(), ExchangeFormat::Detect, path, false, *this, prompt);
     m_imported.clear();
     return outcome;
 }
@@ -134,29 +138,14 @@ void CTessarinDesktopView::HandleNotice(const CChangeNotice& notice) {
         ReloadUser();
         return;
     }
-    // An item taken out stays alive in the outcome until its row and entry are gone.
-    CNoticeOutcome outcome = tessarin::HandleNotice(*m_database, notice, m_folder);
-    if (outcome.result.code == StoreCode::KeyChanged) {
+    // What the notice did reaches the rows through SessionChanged.
+    const CStoreResult result = m_session->HandleNotice(notice);
+    if (result.code == StoreCode::KeyChanged) {
         Q_EMIT passwordChangedElsewhere();
         return;
     }
     // The notice said what changed in the file: no need to read it all again for that.
     m_watch->TakeFileAsKnown();
-    switch (outcome.what) {
-        case CNoticeOutcome::Added:
-            ShowArrived(static_cast<int>(notice.kind), *outcome.item);
-            break;
-        case CNoticeOutcome::Changed:
-            ShowChanged(static_cast<int>(notice.kind), *outcome.item);
-            // Another program's change repaints the row; the pane keeps the selected record.
-            ShowInDetails(GetSelectedRecord());
-            break;
-        case CNoticeOutcome::Removed:
-            ShowRemoved(static_cast<int>(notice.kind), *outcome.removed);
-            break;
-        default:
-            break;
-    }
 }
 
 void CTessarinDesktopView::ShowArrived(int kind, CBaseItem& item) {
@@ -195,35 +184,87 @@ void CTessarinDesktopView::ShowRemoved(int kind, const CBaseItem& item) {
     }
 }
 
-void CTessarinDesktopView::MergedFromFile(CMergeOutcome& outcome) {
-    m_watch->TakeFileAsKnown();
+void CTessarinDesktopView::SessionChanged(const CSessionChanges& changes) {
+    if (changes.fromOutside)
+        m_watch->TakeFileAsKnown();
     if (m_locked)
         return;  // nothing is shown; the unlock shows what memory holds
+    if (changes.many) {
+        // An import or a restore: the choosers and the rows anew, the new records selected.
+        RefillFilterCombos();
+        std::vector<const CRecord*> added;
+        for (const CBaseItem* item : changes.Added(kKindRecord))
+            added.push_back(static_cast<const CRecord*>(item));
+        if (!added.empty())
+            SelectRecords(added);
+        return;
+    }
     // Types and categories first: the records' rows name them.
-    for (int kind : {kKindType, kKindCategory, kKindRecord}) {
-        const auto k = static_cast<size_t>(kind);
-        for (auto& removed : outcome.removed[k])
+    for (int kind : {kKindType, kKindCategory}) {
+        for (const CBaseItem* removed : changes.Removed(kind))
             ShowRemoved(kind, *removed);
-        for (CBaseItem* item : outcome.changed[k])
+        for (CBaseItem* item : changes.Changed(kind))
             ShowChanged(kind, *item);
-        for (CBaseItem* item : outcome.added[k])
+        for (CBaseItem* item : changes.Added(kind))
             ShowArrived(kind, *item);
     }
+    RemoveRows(changes.Removed(kKindRecord));
+    const auto& changed = changes.Changed(kKindRecord);
+    // Many changed rows are painted again at once rather than looked up one by one.
+    if (changed.size() > kRowsOneByOne)
+        m_tableModel->CellsChanged();
+    else
+        for (CBaseItem* item : changed)
+            m_tableModel->RecordChanged(static_cast<const CRecord&>(*item));
+    const auto& added = changes.Added(kKindRecord);
+    if (added.size() > kRowsOneByOne) {
+        const CSelectionMemo memo = RememberSelection();
+        RefillList();
+        RestoreSelection(memo);
+    } else {
+        for (CBaseItem* item : added)
+            ShowArrived(kKindRecord, *item);
+    }
     ShowInDetails(GetSelectedRecord());
-    for (auto& removed : outcome.removed)
-        for (auto& item : removed)
-            m_departed.push_back(std::move(item));
-    ForgetDeparted();
+    if (m_commands)
+        m_commands->UpdateEnabled();
+    if (changes.fromOutside)
+        ForgetDeparted();
+}
+
+void CTessarinDesktopView::RemoveRows(const std::vector<const CBaseItem*>& records) {
+    if (records.empty())
+        return;
+    if (m_pane->Record() &&
+        std::find(records.begin(), records.end(), m_pane->Record()) != records.end())
+        ShowInDetails(nullptr);
+    if (records.size() <= kRowsOneByOne) {
+        for (const CBaseItem* record : records)
+            m_tableModel->RemoveRecordRow(static_cast<const CRecord&>(*record));
+    } else {
+        const std::unordered_set<const CBaseItem*> gone(records.begin(), records.end());
+        m_tableModel->RemoveRecordRows(
+            [&gone](const CRecord& record) { return gone.count(&record) != 0; });
+    }
+    m_list->viewport()->update();
+}
+
+void CTessarinDesktopView::SessionReloaded() {
+    // Every record of the rows and the pane is gone, or read anew.
+    ClearRows();
+}
+
+void CTessarinDesktopView::SessionSaveFailed(const CStoreResult& result) {
+    if (result.code == StoreCode::KeyChanged)
+        Q_EMIT passwordChangedElsewhere();
 }
 
 void CTessarinDesktopView::ForgetDeparted() {
-    if (m_departed.empty())
-        return;
     if (BusyElsewhere()) {
         QTimer::singleShot(kDeferredNoticeMs, this, &CTessarinDesktopView::ForgetDeparted);
         return;
     }
-    m_departed.clear();
+    m_session->ForgetDeparted();
 }
 
 bool CTessarinDesktopView::OnForeignChange() {
@@ -236,12 +277,12 @@ bool CTessarinDesktopView::OnForeignChange() {
     if (BusyElsewhere())
         return false;
     // The file's password changed: the next command asks for the new one.
-    if (PasswordChangedElsewhere(*m_database))
+    if (PasswordChangedElsewhere(Database()))
         return true;
     // What the other writer changed comes in item by item (MergedFromFile shows it); the rows,
     // the selection and the filters stay. A file that cannot be read whole changes nothing here:
     // the next save keeps it beside itself.
-    const CStoreResult result = BringInOutsideChanges(*m_database);
+    const CStoreResult result = m_session->BringInOutsideChanges();
     if (result.code == StoreCode::KeyChanged)
         Q_EMIT passwordChangedElsewhere();
     return result.code != StoreCode::LockTimeout;
