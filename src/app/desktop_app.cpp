@@ -316,6 +316,9 @@ void CTessarinDesktopApp::BindCommands() {
                               *m_prompts, *m_view, *m_frame},
         m_user, *m_lock, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
     m_commands->Bind(commands);
+    // Locked means nothing readable: no secret of ours stays on the clipboard either.
+    QObject::connect(m_lockController.get(), &CLockController::locked, m_frame,
+                     [this] { m_commands->Clipboard().ClearSecretsNow(); });
     commands.SetHandler(cmd::kSetPassword, [this] { SetPasswordCommand(); });
     commands.SetHandler(cmd::kAutoLock, [this] { AutoLockCommand(); });
     commands.SetEnableRule(cmd::kAutoLock, [this] { return m_lock->IsPasswordSet(); });
