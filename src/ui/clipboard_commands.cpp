@@ -222,7 +222,7 @@ void CClipboardCommands::CutRecords() {
         return;
     CopyRecords();
     CViewRecordHooks hooks(m_view);
-    DeleteRecords(m_context, hooks, selected);
+    DeleteRecords(hooks, selected);
 }
 
 bool CClipboardCommands::CanPaste() const {

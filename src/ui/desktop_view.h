@@ -138,6 +138,9 @@ public:
     void RefillFilterCombos();
     // Every row painted again (names, labels or values changed).
     void RepaintRows();
+    // After "Edit Types" closed: the column layout saved, the columns' titles after the labels;
+    // the rows, the selection and a find's narrowing stay.
+    void TypesEdited();
 
     const CRecordListModel& ListModel() const { return m_listModel; }
     const CColumnLayout& ColumnLayout() const { return m_columns; }

@@ -112,7 +112,7 @@ void CRecordCommands::DeleteItems() {
     if (m_context.ShowMessage(str::kDeleteItemsConfirm, {}, MessageIcon::Question,
                               MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    DeleteRecords(m_context, *m_hooks, selected);
+    DeleteRecords(*m_hooks, selected);
 }
 
 void CRecordCommands::CustomizeFields() {
@@ -135,12 +135,12 @@ void CRecordCommands::CustomizeFields() {
         labels = dialog.Labels();
         ApplyCustomLabels(*record, labels, dialog.Mask());
     }
-    // Saved at once, like every other change: a change announced must be in the file.
-    m_hooks->MarkDatabaseChanged();
+    // Saved at once, like every other change.
+    CDatabaseSession::CChange change(m_hooks->Session());
+    change.RecordChanged(*record);
+    change.Commit();
     m_hooks->ShowInDetails(record);
     m_hooks->RedrawRecordRow(*record);
-    if (m_hooks->SaveDatabase())
-        Announce(m_context, kActionChanged, kKindRecord, record->m_recordNumber);
 }
 
 void CRecordCommands::EditList(int kind) {
