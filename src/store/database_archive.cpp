@@ -1,12 +1,19 @@
 #include "store/database_archive.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/bytes.h"
 #include "store/builtins.h"
 #include "store/core_context.h"
+#include "store/item_batches.h"
+#include "store/packed_form.h"
 
 namespace tessarin {
 
@@ -75,6 +82,105 @@ bool Fits(int listKind, const CClassInfo& info) {
     }
 }
 
+bool IsOldSchema(uint16_t schema) {
+    return schema == 1 || schema == 2;
+}
+
+// What the file says about an item around its packed form.
+struct CItemFrame {
+    const CClassInfo* info = nullptr;
+    uint16_t schema = 0;
+    uint32_t size = 0;
+    uint32_t recordNumber = 0;
+    bool modified = false;
+    bool deleted = false;
+    uint16_t reservedWord = 0;
+    uint32_t reserved0 = 0;
+    uint32_t reserved1 = 0;
+};
+
+// Reads the item's content from its packed form of the current layout or of item schema 4, and
+// takes its checksum from the form's first two bytes.
+void Unpack(CBaseItem& item, uint16_t schema, uint8_t* bytes, size_t size,
+            const CKeySchedule* key) {
+    if (schema == 4)
+        item.ReadPackedV4(bytes, size, key);
+    else
+        item.ReadPacked(bytes, size, key);
+    item.m_checksum = size >= 2 ? ReadBE16(bytes) : 0;
+}
+
+// The same for item schema 1 and 2, whose items are packed again in the current layout (drawing
+// filler) so that the next save writes them like any other; `repacked` may hold `bytes`.
+void UnpackOld(CBaseItem& item, uint8_t* bytes, size_t size, const CKeySchedule* key,
+               CFillerSource& filler, CPackedBytes& repacked) {
+    item.ReadPackedOld(bytes, size, key);
+    item.BuildPacked(repacked, key, filler);
+    item.m_checksum = repacked.size() >= 2 ? ReadBE16(repacked.data()) : 0;
+}
+
+// The threads a list of `count` items is worth spreading over: 1 keeps it on the calling thread.
+size_t ThreadsFor(size_t count) {
+    const CItemThreads& setting = ItemThreads();
+    if (count < setting.fromItems || count < 2)
+        return 1;
+    return setting.threads ? setting.threads : MachineThreads();
+}
+
+// A batch being loaded: items made on the calling thread with what their framing says, their packed
+// forms still to be deciphered and read (those of item schema 1 and 2 were read at once).
+struct CLoadBatch : CBatchState {
+    struct Entry {
+        std::unique_ptr<CBaseItem> item;
+        size_t offset;
+        uint32_t size;
+        uint16_t schema;
+    };
+    std::vector<Entry> entries;
+    CBatchBytes bytes;
+
+    void Unpack(const CKeySchedule* key) {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            Entry& e = entries[i];
+            if (IsOldSchema(e.schema))
+                continue;
+            try {
+                tessarin::Unpack(*e.item, e.schema, bytes.At(e.offset), e.size, key);
+            } catch (...) {
+                Fail(i);
+                break;
+            }
+        }
+        done.store(true, std::memory_order_release);
+    }
+};
+
+// A batch being saved: items [first, first + count) of the list, with the filler each one's
+// packed form gets, drawn in order on the calling thread.
+struct CStoreBatch : CBatchState {
+    size_t first = 0;
+    size_t count = 0;
+    CFillerSource fillerBefore;  // the source as it was before this batch drew
+    std::vector<CFillerBytes> filler;
+    CBatchBytes bytes;
+    std::vector<size_t> ends;  // where each packed form ends
+
+    void Pack(const CItemList& list, const CKeySchedule* key) {
+        for (size_t i = 0; i < count; ++i) {
+            try {
+                const CBaseItem& item = *list.At(first + i);
+                const size_t size = item.PackedSize();
+                PackItem(item, bytes.Extend(size), size, filler[i], key);
+                ends.push_back(bytes.Size());
+            } catch (...) {
+                Fail(i);
+                break;
+            }
+        }
+        done.store(true, std::memory_order_release);
+    }
+};
+
 struct CLoader {
     CArchiveReader& in;
     CCoreContext& context;
@@ -82,57 +188,60 @@ struct CLoader {
     const CItemWanted* wanted;
     CPackedBytes packed;
 
+    // An item's framing, its packed form read into the bytes that place(size) gives.
+    template <typename Place>
+    CItemFrame ReadFrame(int listKind, Place&& place) {
+        const CArchiveClass& description = in.ReadObjectStart();
+        CItemFrame frame;
+        frame.info = &ClassNamed(description.name);
+        if (!Fits(listKind, *frame.info))
+            throw CArchiveError("a list holds an item of the wrong class");
+        frame.schema = description.schema;
+        frame.size = in.Read32();
+        in.Require(frame.size);
+        in.ReadBytes(place(frame.size), frame.size);
+        frame.recordNumber = in.Read32();
+        frame.modified = in.Read16() != 0;
+        frame.deleted = in.Read16() != 0;
+        if (IsOldSchema(frame.schema))
+            in.Read16();
+        frame.reservedWord = in.Read16();
+        frame.reserved0 = in.Read32();
+        frame.reserved1 = in.Read32();
+        return frame;
+    }
+
+    // Sets what the framing says; a type's column layout follows in the file.
+    void ApplyFrame(CBaseItem& item, const CItemFrame& frame) {
+        item.m_recordNumber = frame.recordNumber;
+        item.m_modified = frame.modified;
+        item.m_deleted = frame.deleted;
+        item.m_reservedWord = frame.reservedWord;
+        item.m_reservedLongs = {frame.reserved0, frame.reserved1};
+        if (auto* type = dynamic_cast<CTypeItem*>(&item))
+            ReadColumns(in, type->m_columns);
+    }
+
     // The next item of a list, or none when only one item is wanted and this is another.
     std::unique_ptr<CBaseItem> ReadItem(int listKind) {
-        const CArchiveClass& description = in.ReadObjectStart();
-        const CClassInfo& info = ClassNamed(description.name);
-        if (!Fits(listKind, info))
-            throw CArchiveError("a list holds an item of the wrong class");
-        const uint16_t schema = description.schema;
-        const bool old = schema == 1 || schema == 2;
-
-        const uint32_t size = in.Read32();
-        in.Require(size);
-        packed.resize(size);
-        in.ReadBytes(packed.data(), size);
-        const uint32_t recordNumber = in.Read32();
-        const bool modified = in.Read16() != 0;
-        const bool deleted = in.Read16() != 0;
-        if (old)
-            in.Read16();
-        const uint16_t reservedWord = in.Read16();
-        const uint32_t reserved0 = in.Read32();
-        const uint32_t reserved1 = in.Read32();
-
-        if (wanted && (recordNumber == 0 || recordNumber != wanted->recordNumber ||
+        const CItemFrame frame = ReadFrame(listKind, [this](uint32_t size) {
+            packed.resize(size);
+            return packed.data();
+        });
+        if (wanted && (frame.recordNumber == 0 || frame.recordNumber != wanted->recordNumber ||
                        (wanted->kind != -1 && wanted->kind != listKind))) {
-            if (info.columns) {
+            if (frame.info->columns) {
                 uint8_t skipped[CColumnLayout::kBytes];
                 in.ReadBytes(skipped, sizeof skipped);
             }
             return nullptr;
         }
-
-        auto item = Create(info, context);
-        if (old)
-            item->ReadPackedOld(packed.data(), size, key);
-        else if (schema == 4)
-            item->ReadPackedV4(packed.data(), size, key);
+        auto item = Create(*frame.info, context);
+        if (IsOldSchema(frame.schema))
+            UnpackOld(*item, packed.data(), frame.size, key, context.Filler(), packed);
         else
-            item->ReadPacked(packed.data(), size, key);
-        item->m_recordNumber = recordNumber;
-        item->m_modified = modified;
-        item->m_deleted = deleted;
-        if (old) {
-            // Older layouts are packed again in the current one, so the next save writes them like
-            // any other item.
-            item->BuildPacked(packed, key, context.Filler());
-        }
-        item->m_checksum = packed.size() >= 2 ? ReadBE16(packed.data()) : 0;
-        item->m_reservedWord = reservedWord;
-        item->m_reservedLongs = {reserved0, reserved1};
-        if (auto* type = dynamic_cast<CTypeItem*>(item.get()))
-            ReadColumns(in, type->m_columns);
+            Unpack(*item, frame.schema, packed.data(), frame.size, key);
+        ApplyFrame(*item, frame);
         return item;
     }
 
@@ -141,11 +250,79 @@ struct CLoader {
         // Every item takes at least 24 bytes; a count beyond that is damage, not a reason to
         // reserve memory.
         in.Require(uint64_t(count) * 24);
-        if (!wanted)
-            list.Reserve(count);
+        if (wanted) {
+            for (uint32_t i = 0; i < count; ++i)
+                if (auto item = ReadItem(list.Kind()))
+                    list.Add(std::move(item));
+            return;
+        }
+        list.Reserve(count);
+        if (const size_t threads = ThreadsFor(count); threads > 1) {
+            ReadInBatches(list, count, threads);
+            return;
+        }
         for (uint32_t i = 0; i < count; ++i)
-            if (auto item = ReadItem(list.Kind()))
-                list.Add(std::move(item));
+            list.Add(ReadItem(list.Kind()));
+    }
+
+    // As ReadList, the packed forms deciphered and read on the crew's threads: the items are made
+    // here as their framing is read, in file order, and go to the list in that order. When the file
+    // is damaged, the items before the damage go to the list and the error is thrown, as on one
+    // thread.
+    void ReadInBatches(CItemList& list, uint32_t count, size_t threads) {
+        CBatchRing<CLoadBatch> ring(threads);
+        const size_t batchItems = std::max<size_t>(ItemThreads().batchItems, 1);
+        // Past this many bytes a batch is handed out before it has all its items.
+        constexpr size_t kBatchBytes = size_t(256) << 10;
+        auto takeBack = [&](bool wait) {
+            while (CLoadBatch* batch = ring.Oldest(wait)) {
+                const size_t kept = batch->failure ? batch->failedAt : batch->entries.size();
+                for (size_t i = 0; i < kept; ++i)
+                    list.Add(std::move(batch->entries[i].item));
+                batch->entries.clear();
+                batch->bytes.Clear();
+                const std::exception_ptr failure = std::exchange(batch->failure, nullptr);
+                ring.Release();
+                if (failure)
+                    std::rethrow_exception(failure);
+            }
+        };
+        const CKeySchedule* const schedule = key;
+        auto handOut = [&] { ring.HandOut([schedule](CLoadBatch& b) { b.Unpack(schedule); }); };
+
+        CLoadBatch* batch = nullptr;
+        try {
+            for (uint32_t i = 0; i < count; ++i) {
+                while (!batch && !(batch = ring.Free()))
+                    takeBack(true);
+                size_t offset = 0;
+                const CItemFrame frame = ReadFrame(list.Kind(), [&](uint32_t size) {
+                    offset = batch->bytes.Size();
+                    return batch->bytes.Extend(size);
+                });
+                auto item = Create(*frame.info, context);
+                if (IsOldSchema(frame.schema))
+                    UnpackOld(*item, batch->bytes.At(offset), frame.size, key, context.Filler(),
+                              packed);
+                ApplyFrame(*item, frame);
+                batch->entries.push_back({std::move(item), offset, frame.size, frame.schema});
+                if (batch->entries.size() >= batchItems || batch->bytes.Size() >= kBatchBytes) {
+                    handOut();
+                    batch = nullptr;
+                    takeBack(false);
+                }
+            }
+        } catch (...) {
+            // What was read whole before the damage still goes to the list, unless the crew's
+            // work failed on an item before it: that failure is the one thrown.
+            if (batch && !batch->entries.empty())
+                handOut();
+            takeBack(true);
+            throw;
+        }
+        if (batch && !batch->entries.empty())
+            handOut();
+        takeBack(true);
     }
 };
 
@@ -168,12 +345,11 @@ void NormaliseTypes(CItemList& types, bool convertAll) {
         types.Add(std::move(type));
 }
 
-void WriteItem(CArchiveWriter& out, const CBaseItem& item, const CKeySchedule* key,
-               CFillerSource& filler, CPackedBytes& packed) {
+// An item's data: framing around its packed form.
+void WriteFramed(CArchiveWriter& out, const CBaseItem& item, const uint8_t* packed, size_t size) {
     out.WriteObjectStart(item.ClassName(), kSchema);
-    item.BuildPacked(packed, key, filler);
-    out.Write32(static_cast<uint32_t>(packed.size()));
-    out.WriteBytes(packed.data(), packed.size());
+    out.Write32(static_cast<uint32_t>(size));
+    out.WriteBytes(packed, size);
     out.Write32(item.m_recordNumber);
     out.Write16(item.m_modified ? 1 : 0);
     out.Write16(item.m_deleted ? 1 : 0);
@@ -184,14 +360,72 @@ void WriteItem(CArchiveWriter& out, const CBaseItem& item, const CKeySchedule* k
         WriteColumns(out, type->m_columns);
 }
 
+// As the one-thread loop of WriteList, the packed forms built and enciphered on the crew's threads.
+// The filler is drawn here in item order and the items are written here in that order; after a
+// failure the filler source is left as that loop would have left it.
+void WriteInBatches(CArchiveWriter& out, const CItemList& list, const CKeySchedule* key,
+                    CFillerSource& filler, size_t threads) {
+    CBatchRing<CStoreBatch> ring(threads);
+    const size_t batchItems = std::max<size_t>(ItemThreads().batchItems, 1);
+    auto writeBack = [&](bool wait) {
+        while (CStoreBatch* batch = ring.Oldest(wait)) {
+            const size_t built = batch->failure ? batch->failedAt : batch->count;
+            size_t i = 0;
+            try {
+                for (size_t start = 0; i < built; start = batch->ends[i++])
+                    WriteFramed(out, *list.At(batch->first + i), batch->bytes.At(start),
+                                batch->ends[i] - start);
+                if (batch->failure)
+                    std::rethrow_exception(batch->failure);
+            } catch (...) {
+                // That loop draws an item's filler as it packs it, before writing it.
+                filler = batch->fillerBefore;
+                for (size_t drawn = 0; drawn < std::min(i + 1, batch->count); ++drawn)
+                    DrawFiller(filler);
+                throw;
+            }
+            batch->ends.clear();
+            batch->bytes.Clear();
+            ring.Release();
+        }
+    };
+    for (size_t first = 0; first < list.Size();) {
+        CStoreBatch* batch;
+        while (!(batch = ring.Free()))
+            writeBack(true);
+        batch->first = first;
+        batch->count = std::min(batchItems, list.Size() - first);
+        batch->fillerBefore = filler;
+        batch->filler.resize(batch->count);
+        for (CFillerBytes& bytes : batch->filler)
+            bytes = DrawFiller(filler);
+        batch->ends.reserve(batch->count);
+        first += batch->count;
+        ring.HandOut([&list, key](CStoreBatch& b) { b.Pack(list, key); });
+        writeBack(false);
+    }
+    writeBack(true);
+}
+
 void WriteList(CArchiveWriter& out, const CItemList& list, const CKeySchedule* key,
                CFillerSource& filler, CPackedBytes& packed) {
     out.WriteCount(static_cast<uint32_t>(list.Size()));
-    for (const auto& item : list.Items())
-        WriteItem(out, *item, key, filler, packed);
+    if (const size_t threads = ThreadsFor(list.Size()); threads > 1) {
+        WriteInBatches(out, list, key, filler, threads);
+        return;
+    }
+    for (const auto& item : list.Items()) {
+        item->BuildPacked(packed, key, filler);
+        WriteFramed(out, *item, packed.data(), packed.size());
+    }
 }
 
 }  // namespace
+
+CItemThreads& ItemThreads() {
+    static CItemThreads setting;
+    return setting;
+}
 
 void LoadDatabase(CDatabaseObj& database, IByteSource& source, const CKeySchedule* key,
                   const CItemWanted* wanted) {
