@@ -13,8 +13,8 @@
 #include <map>
 #include <vector>
 
+#include "base/work_crew.h"
 #include "bench_support.h"
-#include "store/database_archive.h"
 #include "store/database_lifecycle.h"
 
 using namespace tessarin;

@@ -1,6 +1,7 @@
 #include "base/work_crew.h"
 
 #include <algorithm>
+#include <atomic>
 #include <system_error>
 
 namespace tessarin {
@@ -8,6 +9,18 @@ namespace tessarin {
 size_t MachineThreads() {
     const size_t cores = std::thread::hardware_concurrency();  // 0 when unknown
     return std::clamp<size_t>(cores, 1, kMaxWorkThreads);
+}
+
+CItemThreads& ItemThreads() {
+    static CItemThreads setting;
+    return setting;
+}
+
+size_t ItemThreadsFor(size_t count) {
+    const CItemThreads& setting = ItemThreads();
+    if (count < setting.fromItems || count < 2)
+        return 1;
+    return setting.threads ? setting.threads : MachineThreads();
 }
 
 CWorkCrew::CWorkCrew(size_t helpers) {
@@ -64,6 +77,16 @@ void CWorkCrew::RunUntil(const std::function<bool()>& done) {
 
 void CWorkCrew::Wait() {
     RunUntil([this] { return m_pieces.empty() && m_running == 0; });
+}
+
+void CWorkCrew::ForEach(size_t count, const std::function<void(size_t)>& work) {
+    std::atomic<size_t> ended = 0;
+    for (size_t i = 0; i < count; ++i)
+        Post([&work, &ended, i] {
+            work(i);
+            ended.fetch_add(1, std::memory_order_release);
+        });
+    RunUntil([&] { return ended.load(std::memory_order_acquire) == count; });
 }
 
 void CWorkCrew::Serve() {

@@ -19,6 +19,25 @@ namespace tessarin {
 inline constexpr size_t kMaxWorkThreads = 8;
 size_t MachineThreads();
 
+// How work on the items of a long list is spread over threads: loading and saving a database
+// (each item is enciphered on its own, so any thread can decipher or encipher it) and writing the
+// rows of a long table. Whatever must keep the list's order stays on the calling thread, so the
+// results are those of one thread.
+struct CItemThreads {
+    // Threads in all, the caller's included; 0: MachineThreads().
+    size_t threads = 0;
+    // Shorter lists stay on the calling thread: below this, starting threads costs more than they
+    // save (bench_database, BM_Load and BM_Save by thread count).
+    size_t fromItems = 2000;
+    // Items per piece of work handed to a thread.
+    size_t batchItems = 256;
+};
+
+// The setting for the whole process; benchmarks and tests change it.
+CItemThreads& ItemThreads();
+// The threads worth spreading work on `count` items over: 1 keeps it on the calling thread.
+size_t ItemThreadsFor(size_t count);
+
 class CWorkCrew {
 public:
     // Starts up to `helpers` threads; fewer when the system refuses more (with none, every piece
@@ -38,6 +57,8 @@ public:
     void RunUntil(const std::function<bool()>& done);
     // Returns once every piece handed out has ended.
     void Wait();
+    // Calls work(i) for every i below `count`, as pieces, and returns once they have all ended.
+    void ForEach(size_t count, const std::function<void(size_t)>& work);
 
 private:
     void Serve();

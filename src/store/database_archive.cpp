@@ -119,14 +119,6 @@ void UnpackOld(CBaseItem& item, uint8_t* bytes, size_t size, const CKeySchedule*
     item.m_checksum = repacked.size() >= 2 ? ReadBE16(repacked.data()) : 0;
 }
 
-// The threads a list of `count` items is worth spreading over: 1 keeps it on the calling thread.
-size_t ThreadsFor(size_t count) {
-    const CItemThreads& setting = ItemThreads();
-    if (count < setting.fromItems || count < 2)
-        return 1;
-    return setting.threads ? setting.threads : MachineThreads();
-}
-
 // A batch being loaded: items made on the calling thread with what their framing says, their packed
 // forms still to be deciphered and read (those of item schema 1 and 2 were read at once).
 struct CLoadBatch : CBatchState {
@@ -151,7 +143,6 @@ struct CLoadBatch : CBatchState {
                 break;
             }
         }
-        done.store(true, std::memory_order_release);
     }
 };
 
@@ -177,7 +168,6 @@ struct CStoreBatch : CBatchState {
                 break;
             }
         }
-        done.store(true, std::memory_order_release);
     }
 };
 
@@ -257,7 +247,7 @@ struct CLoader {
             return;
         }
         list.Reserve(count);
-        if (const size_t threads = ThreadsFor(count); threads > 1) {
+        if (const size_t threads = ItemThreadsFor(count); threads > 1) {
             ReadInBatches(list, count, threads);
             return;
         }
@@ -270,7 +260,8 @@ struct CLoader {
     // is damaged, the items before the damage go to the list and the error is thrown, as on one
     // thread.
     void ReadInBatches(CItemList& list, uint32_t count, size_t threads) {
-        CBatchRing<CLoadBatch> ring(threads);
+        CWorkCrew crew(threads - 1);
+        CBatchRing<CLoadBatch> ring(crew);
         const size_t batchItems = std::max<size_t>(ItemThreads().batchItems, 1);
         // Past this many bytes a batch is handed out before it has all its items.
         constexpr size_t kBatchBytes = size_t(256) << 10;
@@ -365,7 +356,8 @@ void WriteFramed(CArchiveWriter& out, const CBaseItem& item, const uint8_t* pack
 // failure the filler source is left as that loop would have left it.
 void WriteInBatches(CArchiveWriter& out, const CItemList& list, const CKeySchedule* key,
                     CFillerSource& filler, size_t threads) {
-    CBatchRing<CStoreBatch> ring(threads);
+    CWorkCrew crew(threads - 1);
+    CBatchRing<CStoreBatch> ring(crew);
     const size_t batchItems = std::max<size_t>(ItemThreads().batchItems, 1);
     auto writeBack = [&](bool wait) {
         while (CStoreBatch* batch = ring.Oldest(wait)) {
@@ -410,7 +402,7 @@ void WriteInBatches(CArchiveWriter& out, const CItemList& list, const CKeySchedu
 void WriteList(CArchiveWriter& out, const CItemList& list, const CKeySchedule* key,
                CFillerSource& filler, CPackedBytes& packed) {
     out.WriteCount(static_cast<uint32_t>(list.Size()));
-    if (const size_t threads = ThreadsFor(list.Size()); threads > 1) {
+    if (const size_t threads = ItemThreadsFor(list.Size()); threads > 1) {
         WriteInBatches(out, list, key, filler, threads);
         return;
     }
@@ -421,11 +413,6 @@ void WriteList(CArchiveWriter& out, const CItemList& list, const CKeySchedule* k
 }
 
 }  // namespace
-
-CItemThreads& ItemThreads() {
-    static CItemThreads setting;
-    return setting;
-}
 
 void LoadDatabase(CDatabaseObj& database, IByteSource& source, const CKeySchedule* key,
                   const CItemWanted* wanted) {

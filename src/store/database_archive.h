@@ -14,23 +14,6 @@ struct CItemWanted {
     uint32_t recordNumber = 0;
 };
 
-// How loading and saving spread the items of a long list over threads. Each item is enciphered on
-// its own, so any thread can decipher or encipher it; the framing around the items is read and
-// written on the calling thread, in file order, and so is the filler drawn, so the items' order,
-// the file's bytes and the filler source's state come out as if one thread had done it all.
-struct CItemThreads {
-    // Threads in all, the caller's included; 0: MachineThreads().
-    size_t threads = 0;
-    // Shorter lists stay on the calling thread: below this, starting threads costs more than they
-    // save (bench_database, BM_Load and BM_Save by thread count).
-    size_t fromItems = 2000;
-    // Items per piece of work handed to a thread.
-    size_t batchItems = 256;
-};
-
-// The setting that loads and saves follow, for the whole process; benchmarks and tests change it.
-CItemThreads& ItemThreads();
-
 // Reads a whole database into `database`, which the caller has emptied. Items are deciphered with
 // `key` when one is given. Throws CArchiveError on malformed content; what was read before the
 // error stays in the lists. Files of versions below 5 are converted to the current form in memory

@@ -1,8 +1,8 @@
 #pragma once
 
-// Work on the items of a long list, spread over a crew of threads in batches: the calling thread
-// fills batches in list order, hands each to the crew and takes them back in the same order, so
-// whatever must happen in order (reading and writing the file, drawing filler) stays on it.
+// Work on a long list spread over a crew of threads in batches: the calling thread fills batches in
+// list order, hands each to the crew and takes them back in the same order, so whatever must happen
+// in order (reading and writing a file, drawing filler) stays on it.
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
@@ -72,21 +72,30 @@ struct CBatchState {
     }
 };
 
-// The ring of batches and the crew that works on them. Whichever way the ring is left, the crew's
-// work on the batches ends before they go.
+// A ring of batches handed to a crew. Whichever way the ring is left, the crew's work on the
+// batches ends before they go.
 template <typename Batch>
 class CBatchRing {
 public:
-    explicit CBatchRing(size_t threads) : m_slots(2 * threads), m_crew(threads - 1) {}
+    // Twice as many slots as the crew has threads (its helpers and the caller) keep them all busy.
+    explicit CBatchRing(CWorkCrew& crew) : m_slots(2 * (crew.Helpers() + 1)), m_crew(crew) {}
     ~CBatchRing() { m_crew.Wait(); }
 
     // The batch to fill next; none while it is still handed out.
     Batch* Free() { return m_pending == m_slots.size() ? nullptr : &Slot(m_pending); }
-    // Hands the batch that Free() gave to the crew.
+    // Hands the batch that Free() gave to the crew. What `work` lets escape counts as a failure
+    // at the batch's first item.
     void HandOut(std::function<void(Batch&)> work) {
         Batch& batch = Slot(m_pending++);
         batch.done.store(false, std::memory_order_relaxed);
-        m_crew.Post([&batch, work = std::move(work)] { work(batch); });
+        m_crew.Post([&batch, work = std::move(work)] {
+            try {
+                work(batch);
+            } catch (...) {
+                batch.Fail(0);
+            }
+            batch.done.store(true, std::memory_order_release);
+        });
     }
     // The oldest batch handed out, once its work is done; none when nothing is handed out, or,
     // without `wait`, when its work has not ended yet. Waiting, this thread works on batches too.
@@ -110,7 +119,7 @@ private:
     std::vector<Batch> m_slots;
     size_t m_oldest = 0;
     size_t m_pending = 0;  // batches handed out, from the oldest on
-    CWorkCrew m_crew;
+    CWorkCrew& m_crew;
 };
 
 }  // namespace tessarin

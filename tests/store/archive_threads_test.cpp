@@ -26,19 +26,9 @@ using test::CTestContext;
 using test::LoadFromBytes;
 using test::StoreToBytes;
 
-// Loads and saves under a thread setting for as long as it lives. One thread is the reference;
-// the others hand batches of a few items to the crew, so that even short lists make many batches
-// and the last one is short.
-class CThreads {
-public:
-    explicit CThreads(size_t threads, size_t batchItems = 3) : m_saved(ItemThreads()) {
-        ItemThreads() = {threads, 1, batchItems};
-    }
-    ~CThreads() { ItemThreads() = m_saved; }
-
-private:
-    CItemThreads m_saved;
-};
+// One thread is the reference; the others hand batches of a few items to the crew, so that even
+// short lists make many batches and the last one is short.
+using CThreads = test::CItemThreadsScope;
 
 struct CSetting {
     size_t threads;
