@@ -56,15 +56,18 @@ const CClassInfo& ClassNamed(std::string_view name) {
     throw CArchiveError("the file names an unknown class");
 }
 
-// An object of a class the file names, with a record number drawn as for any new item.
-std::unique_ptr<CBaseItem> Create(const CClassInfo& info, CCoreContext& context) {
-    std::unique_ptr<CBaseItem> item;
+// A new object of a class the file names.
+std::unique_ptr<CBaseItem> NewItem(const CClassInfo& info) {
     if (info.kind >= kKindRecord)
-        item = NewItemOfKind(info.kind);
-    else if (info.name == "CCategory")
-        item = std::make_unique<CCategory>();
-    else
-        item = std::make_unique<CBaseItem>();
+        return NewItemOfKind(info.kind);
+    if (info.name == "CCategory")
+        return std::make_unique<CCategory>();
+    return std::make_unique<CBaseItem>();
+}
+
+// The same with a record number drawn as for any new item.
+std::unique_ptr<CBaseItem> Create(const CClassInfo& info, CCoreContext& context) {
+    std::unique_ptr<CBaseItem> item = NewItem(info);
     item->m_recordNumber = context.NewRecordNumber();
     return item;
 }
@@ -99,6 +102,15 @@ struct CItemFrame {
     uint32_t reserved1 = 0;
 };
 
+// Sets what the framing says.
+void SetFrame(CBaseItem& item, const CItemFrame& frame) {
+    item.m_recordNumber = frame.recordNumber;
+    item.m_modified = frame.modified;
+    item.m_deleted = frame.deleted;
+    item.m_reservedWord = frame.reservedWord;
+    item.m_reservedLongs = {frame.reserved0, frame.reserved1};
+}
+
 // Reads the item's content from its packed form of the current layout or of item schema 4, and
 // takes its checksum from the form's first two bytes.
 void Unpack(CBaseItem& item, uint16_t schema, uint8_t* bytes, size_t size,
@@ -119,25 +131,38 @@ void UnpackOld(CBaseItem& item, uint8_t* bytes, size_t size, const CKeySchedule*
     item.m_checksum = repacked.size() >= 2 ? ReadBE16(repacked.data()) : 0;
 }
 
-// A batch being loaded: items made on the calling thread with what their framing says, their packed
-// forms still to be deciphered and read (those of item schema 1 and 2 were read at once).
+// A batch being loaded: the framing of its items, read on the calling thread, and their packed forms
+// still to be deciphered and read. The crew makes the items; those of item schema 1 and 2 were made
+// and read at once.
 struct CLoadBatch : CBatchState {
     struct Entry {
+        CItemFrame frame;
+        size_t offset;  // of the packed form in `bytes`
+        size_t layout;  // a type's column layout in `layouts`
         std::unique_ptr<CBaseItem> item;
-        size_t offset;
-        uint32_t size;
-        uint16_t schema;
     };
     std::vector<Entry> entries;
+    std::vector<CColumnLayout> layouts;
     CBatchBytes bytes;
+
+    void Clear() {
+        entries.clear();
+        layouts.clear();
+        bytes.Clear();
+    }
 
     void Unpack(const CKeySchedule* key) {
         for (size_t i = 0; i < entries.size(); ++i) {
             Entry& e = entries[i];
-            if (IsOldSchema(e.schema))
+            if (e.item)
                 continue;
             try {
-                tessarin::Unpack(*e.item, e.schema, bytes.At(e.offset), e.size, key);
+                std::unique_ptr<CBaseItem> item = NewItem(*e.frame.info);
+                tessarin::Unpack(*item, e.frame.schema, bytes.At(e.offset), e.frame.size, key);
+                SetFrame(*item, e.frame);
+                if (e.frame.info->columns)
+                    static_cast<CTypeItem&>(*item).m_columns = layouts[e.layout];
+                e.item = std::move(item);
             } catch (...) {
                 Fail(i);
                 break;
@@ -203,11 +228,7 @@ struct CLoader {
 
     // Sets what the framing says; a type's column layout follows in the file.
     void ApplyFrame(CBaseItem& item, const CItemFrame& frame) {
-        item.m_recordNumber = frame.recordNumber;
-        item.m_modified = frame.modified;
-        item.m_deleted = frame.deleted;
-        item.m_reservedWord = frame.reservedWord;
-        item.m_reservedLongs = {frame.reserved0, frame.reserved1};
+        SetFrame(item, frame);
         if (auto* type = dynamic_cast<CTypeItem*>(&item))
             ReadColumns(in, type->m_columns);
     }
@@ -270,8 +291,7 @@ struct CLoader {
                 const size_t kept = batch->failure ? batch->failedAt : batch->entries.size();
                 for (size_t i = 0; i < kept; ++i)
                     list.Add(std::move(batch->entries[i].item));
-                batch->entries.clear();
-                batch->bytes.Clear();
+                batch->Clear();
                 const std::exception_ptr failure = std::exchange(batch->failure, nullptr);
                 ring.Release();
                 if (failure)
@@ -291,12 +311,21 @@ struct CLoader {
                     offset = batch->bytes.Size();
                     return batch->bytes.Extend(size);
                 });
-                auto item = Create(*frame.info, context);
-                if (IsOldSchema(frame.schema))
+                // The record number is drawn here, in file order, as on one thread; the item
+                // takes the file's.
+                std::unique_ptr<CBaseItem> item;
+                if (IsOldSchema(frame.schema)) {
+                    item = Create(*frame.info, context);
                     UnpackOld(*item, batch->bytes.At(offset), frame.size, key, context.Filler(),
                               packed);
-                ApplyFrame(*item, frame);
-                batch->entries.push_back({std::move(item), offset, frame.size, frame.schema});
+                    ApplyFrame(*item, frame);
+                } else {
+                    context.NewRecordNumber();
+                    if (frame.info->columns)
+                        ReadColumns(in, batch->layouts.emplace_back());
+                }
+                batch->entries.push_back(
+                    {frame, offset, batch->layouts.size() - 1, std::move(item)});
                 if (batch->entries.size() >= batchItems || batch->bytes.Size() >= kBatchBytes) {
                     handOut();
                     batch = nullptr;
