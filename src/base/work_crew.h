@@ -26,9 +26,10 @@ size_t MachineThreads();
 struct CItemThreads {
     // Threads in all, the caller's included; 0: MachineThreads().
     size_t threads = 0;
-    // Shorter lists stay on the calling thread: below this, starting threads costs more than they
-    // save (bench_database, BM_Load and BM_Save by thread count).
-    size_t fromItems = 2000;
+    // Shorter lists stay on the calling thread: below about this many items, starting a thread
+    // and handing batches to it cost more than it saves (bench_database, BM_Load and BM_Save with
+    // one thread and with two: even at 2,000 records, ahead from 5,000).
+    size_t fromItems = 3000;
     // Items per piece of work handed to a thread.
     size_t batchItems = 256;
 };

@@ -213,24 +213,24 @@ private:
             }
         };
         CBatchRing<CRowPiece> ring(crew);
-        auto writeBack = [&](bool wait) {
-            while (CRowPiece* piece = ring.Oldest(wait)) {
-                if (piece->failure)
-                    std::rethrow_exception(std::exchange(piece->failure, nullptr));
-                out << piece->text;
-                ring.Release();
-            }
+        using Wait = CBatchRing<CRowPiece>::Wait;
+        auto writeBack = [&](Wait wait) {
+            ring.TakeBack(wait, [&out](CRowPiece& piece) {
+                if (piece.failure)
+                    std::rethrow_exception(std::exchange(piece.failure, nullptr));
+                out << piece.text;
+            });
         };
         for (size_t first = 0; first < rows; first += rowsPerPiece) {
             CRowPiece* piece;
             while (!(piece = ring.Free()))
-                writeBack(true);
+                writeBack(Wait::ForOldest);
             piece->first = first;
             piece->count = std::min(rowsPerPiece, rows - first);
             ring.HandOut(format);
-            writeBack(false);
+            writeBack(Wait::None);
         }
-        writeBack(true);
+        writeBack(Wait::ForAll);
     }
 };
 

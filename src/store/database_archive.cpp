@@ -131,9 +131,9 @@ void UnpackOld(CBaseItem& item, uint8_t* bytes, size_t size, const CKeySchedule*
     item.m_checksum = repacked.size() >= 2 ? ReadBE16(repacked.data()) : 0;
 }
 
-// A batch being loaded: the framing of its items, read on the calling thread, and their packed forms
-// still to be deciphered and read. The crew makes the items; those of item schema 1 and 2 were made
-// and read at once.
+// A batch being loaded: the framing of its items, read on the calling thread, and their packed
+// forms still to be deciphered and read. The crew makes the items; those of item schema 1 and 2
+// were made and read at once.
 struct CLoadBatch : CBatchState {
     struct Entry {
         CItemFrame frame;
@@ -286,17 +286,16 @@ struct CLoader {
         const size_t batchItems = std::max<size_t>(ItemThreads().batchItems, 1);
         // Past this many bytes a batch is handed out before it has all its items.
         constexpr size_t kBatchBytes = size_t(256) << 10;
-        auto takeBack = [&](bool wait) {
-            while (CLoadBatch* batch = ring.Oldest(wait)) {
-                const size_t kept = batch->failure ? batch->failedAt : batch->entries.size();
+        using Wait = CBatchRing<CLoadBatch>::Wait;
+        auto takeBack = [&](Wait wait) {
+            ring.TakeBack(wait, [&list](CLoadBatch& batch) {
+                const size_t kept = batch.failure ? batch.failedAt : batch.entries.size();
                 for (size_t i = 0; i < kept; ++i)
-                    list.Add(std::move(batch->entries[i].item));
-                batch->Clear();
-                const std::exception_ptr failure = std::exchange(batch->failure, nullptr);
-                ring.Release();
-                if (failure)
-                    std::rethrow_exception(failure);
-            }
+                    list.Add(std::move(batch.entries[i].item));
+                batch.Clear();
+                if (batch.failure)
+                    std::rethrow_exception(std::exchange(batch.failure, nullptr));
+            });
         };
         const CKeySchedule* const schedule = key;
         auto handOut = [&] { ring.HandOut([schedule](CLoadBatch& b) { b.Unpack(schedule); }); };
@@ -305,7 +304,7 @@ struct CLoader {
         try {
             for (uint32_t i = 0; i < count; ++i) {
                 while (!batch && !(batch = ring.Free()))
-                    takeBack(true);
+                    takeBack(Wait::ForOldest);
                 size_t offset = 0;
                 const CItemFrame frame = ReadFrame(list.Kind(), [&](uint32_t size) {
                     offset = batch->bytes.Size();
@@ -329,7 +328,7 @@ struct CLoader {
                 if (batch->entries.size() >= batchItems || batch->bytes.Size() >= kBatchBytes) {
                     handOut();
                     batch = nullptr;
-                    takeBack(false);
+                    takeBack(Wait::None);
                 }
             }
         } catch (...) {
@@ -337,12 +336,12 @@ struct CLoader {
             // work failed on an item before it: that failure is the one thrown.
             if (batch && !batch->entries.empty())
                 handOut();
-            takeBack(true);
+            takeBack(Wait::ForAll);
             throw;
         }
         if (batch && !batch->entries.empty())
             handOut();
-        takeBack(true);
+        takeBack(Wait::ForAll);
     }
 };
 
@@ -388,32 +387,32 @@ void WriteInBatches(CArchiveWriter& out, const CItemList& list, const CKeySchedu
     CWorkCrew crew(threads - 1);
     CBatchRing<CStoreBatch> ring(crew);
     const size_t batchItems = std::max<size_t>(ItemThreads().batchItems, 1);
-    auto writeBack = [&](bool wait) {
-        while (CStoreBatch* batch = ring.Oldest(wait)) {
-            const size_t built = batch->failure ? batch->failedAt : batch->count;
+    using Wait = CBatchRing<CStoreBatch>::Wait;
+    auto writeBack = [&](Wait wait) {
+        ring.TakeBack(wait, [&](CStoreBatch& batch) {
+            const size_t built = batch.failure ? batch.failedAt : batch.count;
             size_t i = 0;
             try {
-                for (size_t start = 0; i < built; start = batch->ends[i++])
-                    WriteFramed(out, *list.At(batch->first + i), batch->bytes.At(start),
-                                batch->ends[i] - start);
-                if (batch->failure)
-                    std::rethrow_exception(batch->failure);
+                for (size_t start = 0; i < built; start = batch.ends[i++])
+                    WriteFramed(out, *list.At(batch.first + i), batch.bytes.At(start),
+                                batch.ends[i] - start);
+                if (batch.failure)
+                    std::rethrow_exception(batch.failure);
             } catch (...) {
                 // That loop draws an item's filler as it packs it, before writing it.
-                filler = batch->fillerBefore;
-                for (size_t drawn = 0; drawn < std::min(i + 1, batch->count); ++drawn)
+                filler = batch.fillerBefore;
+                for (size_t drawn = 0; drawn < std::min(i + 1, batch.count); ++drawn)
                     DrawFiller(filler);
                 throw;
             }
-            batch->ends.clear();
-            batch->bytes.Clear();
-            ring.Release();
-        }
+            batch.ends.clear();
+            batch.bytes.Clear();
+        });
     };
     for (size_t first = 0; first < list.Size();) {
         CStoreBatch* batch;
         while (!(batch = ring.Free()))
-            writeBack(true);
+            writeBack(Wait::ForOldest);
         batch->first = first;
         batch->count = std::min(batchItems, list.Size() - first);
         batch->fillerBefore = filler;
@@ -423,9 +422,9 @@ void WriteInBatches(CArchiveWriter& out, const CItemList& list, const CKeySchedu
         batch->ends.reserve(batch->count);
         first += batch->count;
         ring.HandOut([&list, key](CStoreBatch& b) { b.Pack(list, key); });
-        writeBack(false);
+        writeBack(Wait::None);
     }
-    writeBack(true);
+    writeBack(Wait::ForAll);
 }
 
 void WriteList(CArchiveWriter& out, const CItemList& list, const CKeySchedule* key,

@@ -97,20 +97,25 @@ public:
             batch.done.store(true, std::memory_order_release);
         });
     }
-    // The oldest batch handed out, once its work is done; none when nothing is handed out, or,
-    // without `wait`, when its work has not ended yet. Waiting, this thread works on batches too.
-    Batch* Oldest(bool wait) {
-        if (m_pending == 0)
-            return nullptr;
-        Batch& batch = m_slots[m_oldest];
-        if (wait)
-            m_crew.RunUntil([&batch] { return batch.done.load(std::memory_order_acquire); });
-        return batch.done.load(std::memory_order_acquire) ? &batch : nullptr;
-    }
-    // Frees the oldest batch once it has been taken back.
-    void Release() {
-        m_oldest = (m_oldest + 1) % m_slots.size();
-        --m_pending;
+    enum class Wait { None, ForOldest, ForAll };
+    // Hands the batches whose work is done to take(batch), oldest first, and frees them; stops at
+    // the first one not done. Waiting for the oldest one makes room for the next batch while the
+    // crew goes on with the others; waiting for all empties the ring. While it waits, this thread
+    // works on batches too. When `take` throws, the ring is left as it is.
+    template <typename Take>
+    void TakeBack(Wait wait, Take&& take) {
+        while (m_pending > 0) {
+            Batch& batch = m_slots[m_oldest];
+            if (wait != Wait::None)
+                m_crew.RunUntil([&batch] { return batch.done.load(std::memory_order_acquire); });
+            if (!batch.done.load(std::memory_order_acquire))
+                return;
+            take(batch);
+            m_oldest = (m_oldest + 1) % m_slots.size();
+            --m_pending;
+            if (wait == Wait::ForOldest)
+                wait = Wait::None;
+        }
     }
 
 private:
