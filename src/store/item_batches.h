@@ -77,8 +77,10 @@ struct CBatchState {
 template <typename Batch>
 class CBatchRing {
 public:
-    // Twice as many slots as the crew has threads (its helpers and the caller) keep them all busy.
-    explicit CBatchRing(CWorkCrew& crew) : m_slots(2 * (crew.Helpers() + 1)), m_crew(crew) {}
+    // Four slots for each of the crew's threads (its helpers and the caller), so that the helpers
+    // go on while the caller reads or writes (with two, a million-record load took 1.04 times as
+    // long).
+    explicit CBatchRing(CWorkCrew& crew) : m_slots(4 * (crew.Helpers() + 1)), m_crew(crew) {}
     ~CBatchRing() { m_crew.Wait(); }
 
     // The batch to fill next; none while it is still handed out.
