@@ -146,7 +146,7 @@ void BM_SaveFloor(benchmark::State& state) {
 // Records: the sizes around the one-thread threshold, 10,000 and 100,000 (and 1,000,000 with
 // TESSARIN_BENCH_MILLION set); second argument as the benchmark says.
 void Sizes(benchmark::internal::Benchmark* b, const char* second) {
-    std::vector<int64_t> sizes = {500, 1000, 2000, 3000, 5000, 10000, 100000};
+    std::vector<int64_t> sizes = {500, 1000, 2000, 3000, 4000, 5000, 10000, 100000};
     if (std::getenv("TESSARIN_BENCH_MILLION"))
         sizes.push_back(1000000);
     b->ArgsProduct({sizes, {0, 1}})->ArgNames({"records", second})->Unit(benchmark::kMillisecond);

@@ -60,9 +60,9 @@ int main(int argc, char** argv) {
     if (std::getenv("TESSARIN_BENCH_MILLION"))
         sizes.push_back(1000000);
     for (bool sparse : {false, true}) {
+        std::printf("%s:\n", sparse ? "sparse records (one short value)" : "typical records");
+        std::fflush(stdout);
         for (size_t records : sizes) {
-            std::printf("%s:\n", sparse ? "sparse records (one short value)" : "typical records");
-            std::fflush(stdout);
             const std::string path = (std::filesystem::temp_directory_path() /
                                       ("tessarin-memory-" + std::to_string(records) + ".tdb"))
                                          .string();

@@ -33,7 +33,7 @@ public:
     // `n` more bytes at the end; their offset is the size before.
     uint8_t* Extend(size_t n) {
         if (n > m_capacity - m_size) {
-            const size_t capacity = std::max({2 * m_capacity, m_size + n, size_t(64) << 10});
+            const size_t capacity = std::max({2 * m_capacity, m_size + n, size_t(16) << 10});
             uint8_t* data = Allocator().allocate(capacity);
             if (m_size)
                 std::memcpy(data, m_data, m_size);
