@@ -51,8 +51,9 @@ struct CExportEntry {
 
 class CEntryMaker {
 public:
-    explicit CEntryMaker(const CDatabaseObj& database)
-        : m_types(database.m_types),
+    CEntryMaker(const CDatabaseObj& database, ExportFormat format)
+        : m_format(format),
+          m_types(database.m_types),
           m_categories(database.m_categories),
           m_strings(database.m_types.Strings()) {}
 
@@ -68,8 +69,9 @@ public:
 
         // The head names the type and carries the fields no column has: field 6 of a login,
         // fields 2 to 6 of anything else (up to the last with a value). A login without field 6
-        // and an unfiled record with nothing beyond field 1 need none, unless their note begins
-        // as a head would: the import then takes the head it finds, and the note stays whole.
+        // needs none, nor (for Bitwarden, which has secure notes) an unfiled record with nothing
+        // beyond field 1; unless the note begins as a head would, as the import takes the head it
+        // finds.
         int from = 1;
         if (entry.login) {
             entry.username = record.GetValue(1);
@@ -82,8 +84,8 @@ public:
         while (last >= from && record.GetValue(last).empty())
             --last;
         const std::string_view note = record.GetNote();
-        const std::string typeLabel = NoteLine(note_label::kType, "");
-        if (last < from && (entry.login || !type) && !note.starts_with(typeLabel)) {
+        const bool plain = entry.login || (!type && m_format == ExportFormat::BitwardenCsv);
+        if (plain && last < from && !note.starts_with(NoteLine(note_label::kType, ""))) {
             entry.notes = note;
             return entry;
         }
@@ -100,6 +102,7 @@ public:
     }
 
 private:
+    ExportFormat m_format;
     CLiveItemsByKey m_types;
     CLiveItemsByKey m_categories;
     const CStringTable& m_strings;
@@ -148,7 +151,7 @@ std::string BuildManagerCsvText(const CDatabaseObj& database,
     std::string out;
     out.reserve(size);
     out.append(bitwarden ? kBitwardenHeader : kKeePassXcHeader).append(bitwarden ? "\r\n" : "\n");
-    CEntryMaker maker(database);
+    CEntryMaker maker(database, format);
     for (const CRecord* record : records) {
         const CExportEntry entry = maker.Make(*record);
         if (bitwarden)
