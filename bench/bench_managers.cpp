@@ -44,8 +44,9 @@ void AppendJsonString(std::string& out, std::string_view cp1252) {
 // Chrome's layout (the one all of Chrome, Firefox, 1Password, LastPass and Proton Pass share in
 // form: a named column each, few quotes) and Bitwarden's JSON, made from the same records.
 std::string OtherText(const CDatabaseObj& database, Layout layout) {
-    std::string out = layout == kChromeCsv ? "name,url,username,password,note\n"
-                                           : "{\"encrypted\": false, \"folders\": [], \"items\": [\n";
+    std::string out = layout == kChromeCsv
+                          ? "name,url,username,password,note\n"
+                          : "{\"encrypted\": false, \"folders\": [], \"items\": [\n";
     bool first = true;
     for (const CRecord* record : LiveRecords(database)) {
         std::string values[5];

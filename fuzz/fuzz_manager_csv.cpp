@@ -7,8 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using tessarin::ExchangeFormat;
     static constexpr ExchangeFormat kFormats[] = {
-        ExchangeFormat::KeePassXc,   ExchangeFormat::Bitwarden, ExchangeFormat::Chrome,
-        ExchangeFormat::Firefox,     ExchangeFormat::OnePassword, ExchangeFormat::LastPass,
+        ExchangeFormat::KeePassXc,  ExchangeFormat::Bitwarden,   ExchangeFormat::Chrome,
+        ExchangeFormat::Firefox,    ExchangeFormat::OnePassword, ExchangeFormat::LastPass,
         ExchangeFormat::ProtonPass,
     };
     if (size == 0)

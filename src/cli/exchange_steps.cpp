@@ -85,9 +85,9 @@ int ReportImport(CCliSession& session, const CImportOutcome& outcome, int countM
                      std::to_string(outcome.skipped)});
         if (!outcome.replaced.empty()) {
             // Changed text is a failure to import it whole.
-            return session.Fail(str::kManagerCharactersReplaced,
-                                {std::to_string(outcome.replaced.size()),
-                                 ReplacedList(outcome.replaced)});
+            return session.Fail(
+                str::kManagerCharactersReplaced,
+                {std::to_string(outcome.replaced.size()), ReplacedList(outcome.replaced)});
         }
     }
     // Rows refused or not read have been named in a message: the import is not whole.

@@ -18,7 +18,10 @@ enum ItemType { kLogin = 1, kSecureNote = 2, kCard = 3, kIdentity = 4 };
 class CBitwardenJsonParser final : public IRowParser {
 public:
     explicit CBitwardenJsonParser(std::string_view text)
-        : m_begin(text.data()), m_end(text.data() + text.size()), m_cursor(text), m_reader(m_cursor) {
+        : m_begin(text.data()),
+          m_end(text.data() + text.size()),
+          m_cursor(text),
+          m_reader(m_cursor) {
         if (text.starts_with(kUtf8Bom))
             m_cursor.Advance(kUtf8Bom.size());
         ReadOutline();
@@ -81,7 +84,8 @@ private:
             for (;;) {
                 std::string key;
                 m_reader.SkipWhite();
-                if (m_cursor.Peek() != '"' || !m_reader.ReadString(&key) || !m_reader.Consume(':')) {
+                if (m_cursor.Peek() != '"' || !m_reader.ReadString(&key) ||
+                    !m_reader.Consume(':')) {
                     problem();
                     break;
                 }
@@ -128,7 +132,8 @@ private:
         }
     }
 
-    static void Remember(const CJsonNode& list, std::unordered_map<std::string, std::string>& names) {
+    static void Remember(const CJsonNode& list,
+                         std::unordered_map<std::string, std::string>& names) {
         for (const CJsonMember& member : list.members) {
             const CJsonNode* id = member.value.Find("id");
             const CJsonNode* name = member.value.Find("name");

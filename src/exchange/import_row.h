@@ -45,8 +45,8 @@ struct CManagerRow {
     // The string number of the record's built-in type (kUnfiled: no type); 0 when value 1 names it.
     int builtInType = 0;
     // A note that begins as this program's exports for other managers write it: "Type: NAME", a
-    // "label: value" line for each of the fields from field 2 on, and an empty line before the rest.
-    // values[7] holds that rest, wholeNote the note had the head not been taken.
+    // "label: value" line for each of the fields from field 2 on, and an empty line before the
+    // rest. values[7] holds that rest, wholeNote the note had the head not been taken.
     bool hasHead = false;
     std::string headType;
     std::vector<std::string> headValues;

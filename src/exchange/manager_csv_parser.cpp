@@ -23,7 +23,8 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 bool AllEmpty(const std::vector<std::string>& fields) {
-    return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return f.empty(); });
+    return std::all_of(fields.begin(), fields.end(),
+                       [](const std::string& f) { return f.empty(); });
 }
 
 class CManagerCsvParser final : public IRowParser {

@@ -19,15 +19,23 @@ struct CColumn {
 };
 
 constexpr CColumn kKeePassXc[] = {
-    {"Group", Folder}, {"Title", Name},   {"Username", Username}, {"Password", Password},
-    {"URL", Url},      {"Notes", Notes},  {"TOTP", Totp},         {"Icon", Dropped},
-    {"Last Modified", Dropped},           {"Created", Dropped},
+    {"Group", Folder},      {"Title", Name},   {"Username", Username},
+    {"Password", Password}, {"URL", Url},      {"Notes", Notes},
+    {"TOTP", Totp},         {"Icon", Dropped}, {"Last Modified", Dropped},
+    {"Created", Dropped},
 };
 constexpr CColumn kBitwarden[] = {
-    {"folder", Folder},         {"favorite", Dropped},       {"type", Kind},
-    {"name", Name},             {"notes", Notes},            {"fields", Fields},
-    {"reprompt", Dropped},      {"login_uri", Urls},         {"login_username", Username},
-    {"login_password", Password}, {"login_totp", Totp},
+    {"folder", Folder},
+    {"favorite", Dropped},
+    {"type", Kind},
+    {"name", Name},
+    {"notes", Notes},
+    {"fields", Fields},
+    {"reprompt", Dropped},
+    {"login_uri", Urls},
+    {"login_username", Username},
+    {"login_password", Password},
+    {"login_totp", Totp},
 };
 constexpr CColumn kChrome[] = {
     {"name", Name}, {"url", Url}, {"username", Username}, {"password", Password}, {"note", Notes},
@@ -44,7 +52,7 @@ constexpr CColumn kFirefox[] = {
     {"timePasswordChanged", Dropped},
 };
 constexpr CColumn kOnePassword[] = {
-    {"Title", Name},   {"Url", Url},           {"Username", Username},
+    {"Title", Name},        {"Url", Url},      {"Username", Username},
     {"Password", Password}, {"OTPAuth", Totp}, {"Favorite", Dropped},
     {"Archived", Dropped},  {"Tags", Tags},    {"Notes", Notes},
 };
@@ -53,8 +61,8 @@ constexpr CColumn kLastPass[] = {
     {"extra", Notes}, {"name", Name},         {"grouping", Folder},   {"fav", Dropped},
 };
 constexpr CColumn kProtonPass[] = {
-    {"type", Kind},       {"name", Name},   {"url", Urls},           {"email", Email},
-    {"username", Username}, {"password", Password}, {"note", Notes}, {"totp", Totp},
+    {"type", Kind},          {"name", Name},          {"url", Urls},     {"email", Email},
+    {"username", Username},  {"password", Password},  {"note", Notes},   {"totp", Totp},
     {"createTime", Dropped}, {"modifyTime", Dropped}, {"vault", Folder},
 };
 

@@ -60,8 +60,8 @@ void CManagerImport::Prepare(CImportRow& row) {
         v[0] = strings.Get(manager.builtInType);
     if (manager.hasHead) {
         const bool login = manager.builtInType == str::kTypeWebLogins;
-        const bool loginFieldsEmpty =
-            std::all_of(v.begin() + 2, v.begin() + 6, [](const std::string& s) { return s.empty(); });
+        const bool loginFieldsEmpty = std::all_of(v.begin() + 2, v.begin() + 6,
+                                                  [](const std::string& s) { return s.empty(); });
         if (login && EqualsNoCase(manager.headType, v[0]) && manager.headValues.size() <= 1) {
             // A login's head holds its field 6, which no column of the export has.
             if (!manager.headValues.empty())
@@ -127,8 +127,8 @@ bool CManagerImport::IsPresent(const CImportRow& row) {
 
 void CManagerImport::Remember(const CRecord& record) {
     auto valueAt = [&record](int i) { return record.GetValue(i); };
-    m_present.emplace(
-        Signature(record.m_key, record.m_categoryKey, valueAt, record.GetNote()), &record);
+    m_present.emplace(Signature(record.m_key, record.m_categoryKey, valueAt, record.GetNote()),
+                      &record);
 }
 
 void CManagerImport::Added(const CRecord& record, const CImportRow& row, size_t rowAt) {
@@ -137,9 +137,9 @@ void CManagerImport::Added(const CRecord& record, const CImportRow& row, size_t 
     if (row.manager.replaced.empty())
         return;
     const CStringTable& strings = m_database.Context().Strings();
-    m_replaced.push_back(FormatText(strings.Get(str::kManagerReplacedEntry),
-                                    {std::to_string(LineOf(rowAt)), record.GetValue(0),
-                                     row.manager.replaced}));
+    m_replaced.push_back(
+        FormatText(strings.Get(str::kManagerReplacedEntry),
+                   {std::to_string(LineOf(rowAt)), record.GetValue(0), row.manager.replaced}));
 }
 
 size_t CManagerImport::LineOf(size_t offset) {
@@ -150,9 +150,9 @@ size_t CManagerImport::LineOf(size_t offset) {
         m_lineOffset = 0;
         m_line = 1;
     }
-    m_line += static_cast<size_t>(
-        std::count(m_text.begin() + static_cast<std::ptrdiff_t>(m_lineOffset),
-                   m_text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+    m_line +=
+        static_cast<size_t>(std::count(m_text.begin() + static_cast<std::ptrdiff_t>(m_lineOffset),
+                                       m_text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
     m_lineOffset = offset;
     return m_line;
 }

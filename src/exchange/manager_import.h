@@ -2,8 +2,8 @@
 
 // What the row import does beside its usual work for the exports of other password managers: it
 // names each row's type from the string table (and takes the type and fields of the head that this
-// program's own exports write), makes a built-in type the database lacks as the built-in type, skips
-// a record equal to a live one, and lists the records in which characters became "?".
+// program's own exports write), makes a built-in type the database lacks as the built-in type,
+// skips a record equal to a live one, and lists the records in which characters became "?".
 #include <memory>
 #include <string>
 #include <unordered_map>

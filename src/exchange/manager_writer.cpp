@@ -91,7 +91,8 @@ public:
         }
         entry.notes = NoteLine(note_label::kType, typeName);
         for (int i = from; i <= last; ++i) {
-            std::string label = record.LabelFor(i, type, m_strings.Get(str::kFieldLabel1 + i), false);
+            std::string label =
+                record.LabelFor(i, type, m_strings.Get(str::kFieldLabel1 + i), false);
             if (label.empty())
                 label = m_strings.Get(str::kFieldLabel1 + i);
             entry.notes.append("\r\n").append(NoteLine(label, record.GetValue(i)));

@@ -41,8 +41,8 @@ public:
           m_categories(database.m_categories),
           m_unfiled(database.Context().Strings().Get(str::kUnfiled)) {
         if (IsManagerFormat(format))
-            m_manager = std::make_unique<CManagerImport>(database, m_types, m_categories,
-                                                         m_notices, text);
+            m_manager =
+                std::make_unique<CManagerImport>(database, m_types, m_categories, m_notices, text);
     }
 
     // Parses and imports until the text is used up (false) or a row without values ends the

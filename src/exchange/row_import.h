@@ -26,8 +26,8 @@ struct CImportOutcome {
         Failed,     // nothing imported, after a message
     } result = Imported;
     ExchangeFormat format = ExchangeFormat::Detect;  // what the file was read as, once known
-    size_t records = 0;         // records added
-    size_t skipped = 0;         // another manager's entries equal to a live record: not added
+    size_t records = 0;                              // records added
+    size_t skipped = 0;  // another manager's entries equal to a live record: not added
     // Another manager's entries imported with "?" for characters Windows-1252 cannot hold: a line
     // each, naming the record and the fields.
     std::vector<std::string> replaced;

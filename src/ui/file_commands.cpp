@@ -291,11 +291,13 @@ bool CFileCommands::WaitUntilUnlocked() {
 
 CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat format,
                                          bool replace) {
-    return Import(path, [&] { return ReadImportSource(path, format, replace); }, replace);
+    return Import(
+        path, [&] { return ReadImportSource(path, format, replace); }, replace);
 }
 
 CImportOutcome CFileCommands::ImportManagerExport(const std::string& path, ExchangeFormat chosen) {
-    return Import(path, [&] { return ReadManagerExport(path, chosen); }, false);
+    return Import(
+        path, [&] { return ReadManagerExport(path, chosen); }, false);
 }
 
 CImportOutcome CFileCommands::Import(const std::string& path,
@@ -456,7 +458,8 @@ void CFileCommands::ManagerExportCommand() {
         m_prompts.SaveFileChoosing(str::kManagerExportTitle, str::kManagerSaveFilter, chosen);
     if (!path)
         return;
-    const ExportFormat format = chosen == 1 ? ExportFormat::KeePassXcCsv : ExportFormat::BitwardenCsv;
+    const ExportFormat format =
+        chosen == 1 ? ExportFormat::KeePassXcCsv : ExportFormat::BitwardenCsv;
     if (WriteFile(format, ExportScope::All, *path, nullptr))
         m_context.ShowMessage(str::kManagerExportSucceeded, {}, MessageIcon::Exclamation);
 }

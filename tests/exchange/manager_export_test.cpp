@@ -41,9 +41,9 @@ protected:
 };
 
 TEST_F(ManagerExport, LoginsFillTheLoginColumnsAndOtherRecordsAreNotes) {
-    CRecord* login = test::AddRecord(source, Type("Web Logins"), Category("Personal"),
-                                     {"Mail", "al\xE9", "p,w \"q\"", "https://mail.example", "JBSW"},
-                                     "first\r\nsecond");
+    CRecord* login = test::AddRecord(
+        source, Type("Web Logins"), Category("Personal"),
+        {"Mail", "al\xE9", "p,w \"q\"", "https://mail.example", "JBSW"}, "first\r\nsecond");
     test::AddRecord(source, Type("Bank Accts"), nullptr, {"Checking", "12-34", "", "Jo"}, "n");
     test::AddRecord(source, nullptr, nullptr, {"Loose"}, "just a note");
     login->SetCustomLabelText(1, "Login");  // the columns do not depend on labels
@@ -55,16 +55,17 @@ TEST_F(ManagerExport, LoginsFillTheLoginColumnsAndOtherRecordsAreNotes) {
               ",,note,Checking,\"Type: Bank Accts\r\nAccount #: 12-34\r\nPIN: \r\nName: Jo\r\n\r\n"
               "n\",,0,,,,\r\n"
               ",,note,Loose,just a note,,0,,,,\r\n");
-    EXPECT_EQ(Text(ExportFormat::KeePassXcCsv),
-              "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\","
-              "\"Last Modified\",\"Created\"\n"
-              "\"Root/Personal\",\"Mail\",\"al\xC3\xA9\",\"p,w \"\"q\"\"\",\"https://mail.example\","
-              "\"first\r\nsecond\",\"JBSW\",\"\",\"\",\"\"\n"
-              "\"Root\",\"Checking\",\"\",\"\",\"\",\"Type: Bank Accts\r\nAccount #: 12-34\r\nPIN: "
-              "\r\nName: Jo\r\n\r\nn\",\"\",\"\",\"\",\"\"\n"
-              // KeePassXC has no secure notes: the head says the entry is no login.
-              "\"Root\",\"Loose\",\"\",\"\",\"\",\"Type: Unfiled\r\n\r\njust a note\",\"\",\"\","
-              "\"\",\"\"\n");
+    EXPECT_EQ(
+        Text(ExportFormat::KeePassXcCsv),
+        "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\","
+        "\"Last Modified\",\"Created\"\n"
+        "\"Root/Personal\",\"Mail\",\"al\xC3\xA9\",\"p,w \"\"q\"\"\",\"https://mail.example\","
+        "\"first\r\nsecond\",\"JBSW\",\"\",\"\",\"\"\n"
+        "\"Root\",\"Checking\",\"\",\"\",\"\",\"Type: Bank Accts\r\nAccount #: 12-34\r\nPIN: "
+        "\r\nName: Jo\r\n\r\nn\",\"\",\"\",\"\",\"\"\n"
+        // KeePassXC has no secure notes: the head says the entry is no login.
+        "\"Root\",\"Loose\",\"\",\"\",\"\",\"Type: Unfiled\r\n\r\njust a note\",\"\",\"\","
+        "\"\",\"\"\n");
 }
 
 TEST_F(ManagerExport, RecordsComeBackThroughTheImportOfTheSameFormat) {
@@ -95,9 +96,9 @@ TEST_F(ManagerExport, RecordsComeBackThroughTheImportOfTheSameFormat) {
         test::CImportFixture fresh;
         EXPECT_EQ(fresh.Import(importAs, text), records);
         EXPECT_TRUE(fresh.outcome.replaced.empty());
-        EXPECT_EQ(static_cast<const CTypeItem*>(fresh.db.m_types.FindByName("Credit Cards"))
-                      ->m_maskBits,
-                  card->m_maskBits);
+        EXPECT_EQ(
+            static_cast<const CTypeItem*>(fresh.db.m_types.FindByName("Credit Cards"))->m_maskBits,
+            card->m_maskBits);
         // Into the database it came from: nothing is added.
         CAllTypesList list(source);
         const CImportOutcome again = ImportText(source, importAs, text, nullptr, list);
@@ -140,8 +141,7 @@ TEST(PrivateFile, IsTheOwnersAloneAndReplacesALinkInsteadOfFollowingIt) {
     EXPECT_THROW(WritePrivateFile((dir.Path() / "no/such/folder.csv").string(),
                                   [](IByteSink& sink) { sink.Write("x", 1); }),
                  CFileError);
-    EXPECT_THROW(WritePrivateFile(path,
-                                  [](IByteSink&) { throw CFileError(ENOSPC, "disk full"); }),
+    EXPECT_THROW(WritePrivateFile(path, [](IByteSink&) { throw CFileError(ENOSPC, "disk full"); }),
                  CFileError);
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path()))

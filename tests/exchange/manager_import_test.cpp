@@ -62,7 +62,10 @@ TEST_F(ManagerImport, EachFormatsExportGivesItsRecords) {
                  "otpauth://totp/Mail:alice?secret=JBSWY3DPEHPK3PXP&issuer=Mail"},
                 "line one\r\nline two"),
           // No title: the URL's host name.
-          Login({"shop.example.org", "bob", "Gr\xFC\xDF" "e\x80" "1",
+          Login({"shop.example.org", "bob",
+                 "Gr\xFC\xDF"
+                 "e\x80"
+                 "1",
                  "https://shop.example.org/login?x=1"},
                 "", "Shops"),
           Login({"???? Online", "????", "??????"}, "???????", "????"),
@@ -177,8 +180,9 @@ TEST_F(ManagerImport, MissingBuiltInTypesAreMadeAsTheBuiltInOnes) {
 
 TEST_F(ManagerImport, CharactersWindows1252CannotHoldAreNamedRecordByRecord) {
     Import(ExchangeFormat::KeePassXc, Fixture("keepassxc.csv"));
-    EXPECT_EQ(outcome.replaced, std::vector<std::string>{
-                                    "line 5, \"???? Online\": Group, Title, Username, Password, Notes"});
+    EXPECT_EQ(outcome.replaced,
+              std::vector<std::string>{
+                  "line 5, \"???? Online\": Group, Title, Username, Password, Notes"});
     Import(ExchangeFormat::Bitwarden, Fixture("bitwarden.json"));
     EXPECT_EQ(outcome.replaced, (std::vector<std::string>{"line 30, \"Passport\": folder",
                                                           "line 38, \"?? ?\": name"}));
@@ -202,8 +206,8 @@ TEST_F(ManagerImport, CharactersWindows1252CannotHoldAreNamedRecordByRecord) {
 }
 
 TEST_F(ManagerImport, ASecondImportOfTheSameFileAddsNothing) {
-    for (const char* file : {"keepassxc.csv", "bitwarden.csv", "bitwarden.json", "protonpass.csv",
-                             "lastpass.csv"}) {
+    for (const char* file :
+         {"keepassxc.csv", "bitwarden.csv", "bitwarden.json", "protonpass.csv", "lastpass.csv"}) {
         SCOPED_TRACE(file);
         db.Empty();
         const std::string text = Fixture(file);
@@ -233,18 +237,17 @@ TEST_F(ManagerImport, ASecondImportOfTheSameFileAddsNothing) {
 TEST_F(ManagerImport, ColumnsAreFoundByNameInAnyOrder) {
     // Another order, other case, a column nobody knows, a value beyond the named columns, blank
     // lines, a record that ends without a line end, and CR alone as a line end.
-    const Records records = Import(
-        ExchangeFormat::Chrome,
-        "PASSWORD,Note,Colour,URL,Name,username\r\n"
-        "pw,n,blue,https://a.example,A,ua,extra\r"
-        "\r\n\r\n"
-        "pw2,,,https://b.example,,ub");
-    EXPECT_EQ(records, (Records{Login({"A", "ua", "pw", "https://a.example"},
-                                      "n\r\nColour: blue\r\nextra"),
-                                Login({"b.example", "ub", "pw2", "https://b.example"})}));
+    const Records records = Import(ExchangeFormat::Chrome,
+                                   "PASSWORD,Note,Colour,URL,Name,username\r\n"
+                                   "pw,n,blue,https://a.example,A,ua,extra\r"
+                                   "\r\n\r\n"
+                                   "pw2,,,https://b.example,,ub");
+    EXPECT_EQ(records,
+              (Records{Login({"A", "ua", "pw", "https://a.example"}, "n\r\nColour: blue\r\nextra"),
+                       Login({"b.example", "ub", "pw2", "https://b.example"})}));
     // A header that names none of the format's columns is refused before anything is read.
-    CImportSource source = ReadImportSource(WriteFile("other.csv", "a,b,c\n1,2,3\n"),
-                                            ExchangeFormat::Firefox, false);
+    CImportSource source =
+        ReadImportSource(WriteFile("other.csv", "a,b,c\n1,2,3\n"), ExchangeFormat::Firefox, false);
     EXPECT_EQ(source.problem, CImportSource::NotThatExport);
     EXPECT_TRUE(ReportSourceProblem(context, source));
     EXPECT_EQ(messages.shown.back().args, std::vector<std::string>{"Firefox"});
@@ -323,9 +326,9 @@ TEST_F(ManagerImport, FilesThatCannotBeReadSaySoAndKeepWhatCameBefore) {
               Records{Of("Unfiled", {"k"}, "publicKey: ssh-ed25519 AAA")});
 
     // An encrypted export is refused before anything is read.
-    CImportSource source = ReadImportSource(
-        WriteFile("vault.json", "{\"encrypted\": true, \"data\": \"2.AAAA\"}"),
-        ExchangeFormat::Detect, false);
+    CImportSource source =
+        ReadImportSource(WriteFile("vault.json", "{\"encrypted\": true, \"data\": \"2.AAAA\"}"),
+                         ExchangeFormat::Detect, false);
     EXPECT_EQ(source.format, ExchangeFormat::Bitwarden);
     EXPECT_EQ(source.problem, CImportSource::EncryptedExport);
 }
@@ -389,7 +392,11 @@ TEST(ManagerText, UrlsPathsAndCsvRecords) {
     EXPECT_EQ(text.Convert("\xD0\xAF", "a"), "?");
     EXPECT_EQ(text.TakeReplaced(), "a, b");
     // Malformed UTF-8 (a lone continuation byte, an overlong form): the bytes as they are.
-    EXPECT_EQ(text.Convert("\x80" "abc", "x"), "\x80" "abc");
+    EXPECT_EQ(text.Convert("\x80"
+                           "abc",
+                           "x"),
+              "\x80"
+              "abc");
     EXPECT_EQ(text.Convert("\xC0\xAF", "x"), "\xC0\xAF");
 }
 

@@ -413,8 +413,10 @@ TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOn
     } cases[] = {
         {"&KeePassXC CSV...", "keepassxc.csv", {"KeePassXC", "4", "0"}, 2},
         {"&Bitwarden CSV or JSON...", "bitwarden.json", {"Bitwarden", "5", "0"}, 2},
-        {"&Chrome, Chromium, Edge or Brave CSV...", "chrome.csv",
-         {"Chrome, Chromium, Edge or Brave", "3", "0"}, 1},
+        {"&Chrome, Chromium, Edge or Brave CSV...",
+         "chrome.csv",
+         {"Chrome, Chromium, Edge or Brave", "3", "0"},
+         1},
         // The first line decides: this is Firefox's, whichever item was chosen.
         {"&1Password CSV...", "firefox.csv", {"Firefox", "3", "0"}, 1},
         {"&LastPass CSV...", "lastpass.csv", {"LastPass", "3", "0"}, 1},
@@ -468,7 +470,8 @@ TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOn
         EXPECT_EQ(st.st_mode & 0777, 0600u);
         const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
         const std::string text(bytes.begin(), bytes.end());
-        EXPECT_TRUE(text.starts_with(filter == 0 ? "folder,favorite,type," : "\"Group\",\"Title\","));
+        EXPECT_TRUE(
+            text.starts_with(filter == 0 ? "folder,favorite,type," : "\"Group\",\"Title\","));
         // What leaves comes back: into the same database, it adds nothing.
         m_messages.shown.clear();
         m_files.files = {path};
@@ -544,8 +547,7 @@ TEST_F(LongWork, AManagersLargeExportImportsOffTheWindowsThread) {
     constexpr int kRows = 100000;
     for (int i = 0; i < kRows; ++i)
         text += "Folder " + std::to_string(i % 50) + ",,login,Site " + std::to_string(i) +
-                ",\"a note, quoted\",,0,https://site" + std::to_string(i) +
-                ".example,user,pw,\r\n";
+                ",\"a note, quoted\",,0,https://site" + std::to_string(i) + ".example,user,pw,\r\n";
     int ticks = 0;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
