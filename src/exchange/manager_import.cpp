@@ -35,10 +35,59 @@ size_t Signature(const ItemKey& type, const ItemKey& category, ValueAt valueAt,
     size_t seed = Mix(KeyHash(type), KeyHash(category));
     for (int i = 0; i < kFieldCount; ++i)
         seed = Mix(seed, hash(valueAt(i)));
-    return Mix(seed, hash(note));
+    seed = Mix(seed, hash(note));
+    // The table takes its slot from the low bits: they must depend on every input bit.
+    seed ^= seed >> 33;
+    seed *= 0xFF51AFD7ED558CCDull;
+    return seed ^ (seed >> 33);
 }
 
 }  // namespace
+
+// Records by their signature, in one array probed in turn from the signature's slot: a lookup of
+// every imported row touches one or two neighbouring slots instead of a node each.
+class CManagerImport::CRecordTable {
+public:
+    void Add(size_t signature, const CRecord* record) {
+        if ((m_count + 1) * 2 > m_slots.size())
+            Grow();
+        Place(signature, record);
+        ++m_count;
+    }
+    template <typename Match>
+    bool Any(size_t signature, Match match) const {
+        if (m_slots.empty())
+            return false;
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = signature & mask; m_slots[i].record; i = (i + 1) & mask)
+            if (m_slots[i].signature == signature && match(*m_slots[i].record))
+                return true;
+        return false;
+    }
+
+private:
+    struct CSlot {
+        size_t signature = 0;
+        const CRecord* record = nullptr;
+    };
+    void Place(size_t signature, const CRecord* record) {
+        const size_t mask = m_slots.size() - 1;
+        size_t i = signature & mask;
+        while (m_slots[i].record)
+            i = (i + 1) & mask;
+        m_slots[i] = {signature, record};
+    }
+    void Grow() {
+        std::vector<CSlot> old = std::move(m_slots);
+        m_slots.assign(std::max<size_t>(1024, old.size() * 2), CSlot());
+        for (const CSlot& slot : old)
+            if (slot.record)
+                Place(slot.signature, slot.record);
+    }
+
+    std::vector<CSlot> m_slots;  // a power of two of them, at most half in use
+    size_t m_count = 0;
+};
 
 CManagerImport::CManagerImport(CDatabaseObj& database, CNameIndex& types, CNameIndex& categories,
                                CNoticeList& notices, std::string_view text)
@@ -92,6 +141,7 @@ bool CManagerImport::IsPresent(const CImportRow& row) {
         return false;
     if (!m_presentRead) {
         m_presentRead = true;
+        m_present = std::make_unique<CRecordTable>();
         for (const auto& item : m_database.m_records.Items())
             if (!item->m_deleted)
                 Remember(static_cast<const CRecord&>(*item));
@@ -112,10 +162,7 @@ bool CManagerImport::IsPresent(const CImportRow& row) {
         category = found->m_key;
     }
     auto valueAt = [&v](int i) { return std::string_view(v[static_cast<size_t>(i) + 1]); };
-    const auto [first, last] =
-        m_present.equal_range(Signature(type, category, valueAt, v[kNoteValue]));
-    return std::any_of(first, last, [&](const auto& entry) {
-        const CRecord& r = *entry.second;
+    return m_present->Any(Signature(type, category, valueAt, v[kNoteValue]), [&](const CRecord& r) {
         if (r.m_key != type || r.m_categoryKey != category || r.GetNote() != v[kNoteValue])
             return false;
         for (int i = 0; i < kFieldCount; ++i)
@@ -127,8 +174,8 @@ bool CManagerImport::IsPresent(const CImportRow& row) {
 
 void CManagerImport::Remember(const CRecord& record) {
     auto valueAt = [&record](int i) { return record.GetValue(i); };
-    m_present.emplace(Signature(record.m_key, record.m_categoryKey, valueAt, record.GetNote()),
-                      &record);
+    m_present->Add(Signature(record.m_key, record.m_categoryKey, valueAt, record.GetNote()),
+                   &record);
 }
 
 void CManagerImport::Added(const CRecord& record, const CImportRow& row, size_t rowAt) {

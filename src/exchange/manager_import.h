@@ -6,7 +6,6 @@
 // skips a record equal to a live one, and lists the records in which characters became "?".
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "exchange/import_row.h"
@@ -47,7 +46,8 @@ private:
     CNoticeList& m_notices;
     std::string_view m_text;
     // Live records by a hash of what makes them equal; filled at the first row.
-    std::unordered_multimap<size_t, const CRecord*> m_present;
+    class CRecordTable;
+    std::unique_ptr<CRecordTable> m_present;
     bool m_presentRead = false;
     std::vector<std::string> m_replaced;
     // The line count up to an offset, moved on as rows come in text order.

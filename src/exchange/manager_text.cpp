@@ -8,12 +8,14 @@ namespace tessarin {
 
 namespace {
 
-// Nothing in the value needs converting: ASCII without line breaks.
-bool IsPlain(std::string_view text) {
-    for (char c : text)
-        if (static_cast<uint8_t>(c) >= 0x80 || c == '\r' || c == '\n')
-            return false;
-    return true;
+// The length of the run of ASCII without line breaks at the start of `text`: what converts as it
+// is.
+size_t PlainRun(std::string_view text) {
+    size_t n = 0;
+    while (n < text.size() && static_cast<uint8_t>(text[n]) < 0x80 && text[n] != '\r' &&
+           text[n] != '\n')
+        ++n;
+    return n;
 }
 
 // Appends `text` with every line break made CR LF.
@@ -48,12 +50,19 @@ std::string_view WithoutBom(std::string_view text) {
 }
 
 std::string CImportText::Convert(std::string_view utf8, std::string_view name) {
-    if (IsPlain(utf8))
+    size_t i = PlainRun(utf8);
+    if (i == utf8.size())
         return std::string(utf8);
     std::string out;
     out.reserve(utf8.size() + 8);
+    out.append(utf8.data(), i);
     bool replaced = false;
-    for (size_t i = 0; i < utf8.size();) {
+    while (i < utf8.size()) {
+        if (const size_t run = PlainRun(utf8.substr(i))) {
+            out.append(utf8.data() + i, run);
+            i += run;
+            continue;
+        }
         const char c = utf8[i];
         if (c == '\r' || c == '\n') {
             out += "\r\n";
