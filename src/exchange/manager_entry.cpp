@@ -27,7 +27,41 @@ void AddLine(std::vector<std::string>& lines, std::string_view label, std::strin
         lines.push_back(NoteLine(label, value));
 }
 
+// The value of a head's line: a value in double quotes loses them and its escapes.
+std::string FromHeadValue(std::string_view text) {
+    if (text.size() < 2 || text.front() != '"' || text.back() != '"')
+        return std::string(text);
+    text = text.substr(1, text.size() - 2);
+    std::string value;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            value += text[i];
+            continue;
+        }
+        const char escaped = text[++i];
+        value += escaped == 'r' ? '\r' : escaped == 'n' ? '\n' : escaped;
+    }
+    return value;
+}
+
 }  // namespace
+
+std::string HeadValue(std::string_view value) {
+    if (value.find_first_of("\r\n") == std::string_view::npos && !value.starts_with('"'))
+        return std::string(value);
+    std::string text = "\"";
+    for (char c : value) {
+        if (c == '\r')
+            text += "\\r";
+        else if (c == '\n')
+            text += "\\n";
+        else if (c == '\\' || c == '"')
+            text.append(1, '\\').append(1, c);
+        else
+            text += c;
+    }
+    return text + '"';
+}
 
 std::string NoteLine(std::string_view label, std::string_view value) {
     std::string line(label);
@@ -50,15 +84,14 @@ bool SplitNoteHead(std::string_view note, std::string& type, std::vector<std::st
     };
     std::string_view line;
     const std::string typeLabel = NoteLine(note_label::kType, "");
-    if (!nextLine(line) || !line.starts_with(typeLabel) || line.size() == typeLabel.size())
+    // The type may be one without a name, as the imports of older keepers make.
+    if (!nextLine(line) || !line.starts_with(typeLabel))
         return false;
     type = line.substr(typeLabel.size());
     // The line ends of the note decide where the head ends: what follows the empty line is the
     // rest, exactly as it was.
     for (;;) {
-        const bool atEnd = note.empty();
-        const size_t end = note.find(kLineBreak);
-        if (!atEnd && end == 0) {
+        if (note.starts_with(kLineBreak)) {
             rest = note.substr(2);
             return true;
         }
@@ -67,7 +100,7 @@ bool SplitNoteHead(std::string_view note, std::string& type, std::vector<std::st
         const size_t separator = line.find(kLabelSeparator);
         if (separator == std::string_view::npos || values.size() == kMaxHeadValues)
             return false;
-        values.emplace_back(line.substr(separator + kLabelSeparator.size()));
+        values.push_back(FromHeadValue(line.substr(separator + kLabelSeparator.size())));
     }
 }
 

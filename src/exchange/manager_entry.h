@@ -51,9 +51,14 @@ std::string NoteLine(std::string_view label, std::string_view value);
 // note; the type name left to the row import) and its category.
 void EntryToRow(CManagerEntry& entry, CImportRow& row);
 
+// A field's value as a line of a note's head writes it: as it is, or, when it holds a line break or
+// begins with a double quote, in double quotes with \\, \", \r and \n for backslash, quote, CR
+// and LF.
+std::string HeadValue(std::string_view value);
+
 // The head of a note written for another manager (see CManagerRow): "Type: NAME", then up to five
-// "label: value" lines, then an empty line and the rest, or the end. False when `note` does not
-// begin so.
+// "label: value" lines (values as HeadValue writes them), then an empty line and the rest, or the
+// end. False when `note` does not begin so.
 bool SplitNoteHead(std::string_view note, std::string& type, std::vector<std::string>& values,
                    std::string& rest);
 

@@ -95,7 +95,7 @@ public:
                 record.LabelFor(i, type, m_strings.Get(str::kFieldLabel1 + i), false);
             if (label.empty())
                 label = m_strings.Get(str::kFieldLabel1 + i);
-            entry.notes.append("\r\n").append(NoteLine(label, record.GetValue(i)));
+            entry.notes.append("\r\n").append(NoteLine(label, HeadValue(record.GetValue(i))));
         }
         if (!note.empty())
             entry.notes.append("\r\n\r\n").append(note);

@@ -84,6 +84,11 @@ TEST_F(ManagerExport, RecordsComeBackThroughTheImportOfTheSameFormat) {
     test::AddRecord(source, nullptr, test::AddCategory(source, "Caf\xE9 \x80"), {"Note only"},
                     "text");
     test::AddRecord(source, nullptr, nullptr, {"Unfiled fields", "two"});
+    // Values of the head with line breaks, quotes and backslashes.
+    test::AddRecord(source, Type("Bank Accts"), nullptr,
+                    {"Odd", "secret\r\n", "\"quoted\"", "a\\b\"c", "x\ny"}, "note");
+    // A type without a name, as the imports of older keepers make.
+    test::AddRecord(source, test::AddType(source, ""), nullptr, {"Nameless", "", "3"});
     const std::vector<CFlatRecord> records = test::FlatRecords(source);
 
     for (const auto& [format, importAs] :
