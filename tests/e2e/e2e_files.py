@@ -1,9 +1,9 @@
 """End-to-end tests of the file commands as a screen reader user meets them: imports of several
 formats through the menu and the file dialog (each compared with the command-line tool's import of
-the same file), a protected vEX export imported again, another password manager's export imported (twice) and
-all records exported for one, backup and restore, a damaged backup that
-changes nothing, a file handed over while the program is locked, and a switch between the users of
-a handheld platform (the fake platform libraries)."""
+the same file), a protected vEX export imported again, another password manager's export imported
+twice and every record exported for one, backup and restore, a damaged backup that changes nothing,
+a file handed over while the program is locked, and a switch between the users of a handheld
+platform (the fake platform libraries)."""
 import collections
 import json
 import os
