@@ -126,8 +126,7 @@ private:
             m_state = State::Items;
         } else if (m_problemAt) {
             // Told from where the reading stopped (the last byte, when it ran to the end).
-            const std::string_view text(m_begin, static_cast<size_t>(m_end - m_begin));
-            m_cursor.SetPosition(m_problemAt < m_end || text.empty() ? m_problemAt : m_end - 1);
+            m_cursor.SetPosition(m_problemAt < m_end || m_begin == m_end ? m_problemAt : m_end - 1);
             m_state = State::Problem;
         }
     }
@@ -226,7 +225,7 @@ private:
                         std::string(),
                         Text(card, "brand", "card.brand")};
         if (std::string code = Text(card, "code", "card.code"); !code.empty())
-            entry.lines.push_back(NoteLine("Security code", code));
+            entry.lines.push_back(NoteLine(note_label::kSecurityCode, code));
     }
 
     // Description, Number (the first of the SSN, passport and licence numbers), Name (the whole
@@ -249,13 +248,13 @@ private:
             bool number;
         };
         static constexpr CLine kLines[] = {
-            {"ssn", "SSN", true},
-            {"passportNumber", "Passport number", true},
-            {"licenseNumber", "License number", true},
-            {"company", "Company", false},
-            {"email", "Email", false},
-            {"phone", "Phone", false},
-            {"username", "Username", false},
+            {"ssn", note_label::kSsn, true},
+            {"passportNumber", note_label::kPassport, true},
+            {"licenseNumber", note_label::kLicence, true},
+            {"company", note_label::kCompany, false},
+            {"email", note_label::kEmail, false},
+            {"phone", note_label::kPhone, false},
+            {"username", note_label::kUsername, false},
         };
         std::vector<std::string> lines;
         for (const CLine& line : kLines) {
@@ -268,7 +267,7 @@ private:
                 lines.push_back(NoteLine(line.label, value));
         }
         if (!address.empty())
-            lines.push_back(NoteLine("Address", address));
+            lines.push_back(NoteLine(note_label::kAddress, address));
         entry.fields = {entry.name, number, name, std::string(), std::string(), std::string()};
         entry.lines.insert(entry.lines.begin(), lines.begin(), lines.end());
     }

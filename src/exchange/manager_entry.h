@@ -5,6 +5,7 @@
 // cards and identities records of "Credit Cards" and "Identification".
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exchange/import_row.h"
@@ -22,6 +23,13 @@ inline constexpr std::string_view kUsername = "Username";
 inline constexpr std::string_view kPassword = "Password";
 inline constexpr std::string_view kUrl = "URL";
 inline constexpr std::string_view kTotp = "TOTP";
+inline constexpr std::string_view kSecurityCode = "Security code";
+inline constexpr std::string_view kSsn = "SSN";
+inline constexpr std::string_view kPassport = "Passport number";
+inline constexpr std::string_view kLicence = "License number";
+inline constexpr std::string_view kCompany = "Company";
+inline constexpr std::string_view kPhone = "Phone";
+inline constexpr std::string_view kAddress = "Address";
 }  // namespace note_label
 
 struct CManagerEntry {
