@@ -1,6 +1,8 @@
 #include "store/item_text.h"
 
 #include <array>
+#include <functional>
+#include <string_view>
 
 namespace tessarin {
 
@@ -18,6 +20,14 @@ CItemText& CItemText::operator=(const CItemText& other) {
         *this = std::move(copy);
     }
     return *this;
+}
+
+uint64_t CItemText::Hash() const {
+    // The block is the end offsets and the texts back to back, so equal texts make equal blocks;
+    // a block whose slots are all empty is no block at all.
+    if (!m_block || TotalSize() == 0)
+        return 0;
+    return std::hash<std::string_view>{}(std::string_view(m_block.get(), BlockSize()));
 }
 
 std::string_view CItemText::Get(size_t slot) const {

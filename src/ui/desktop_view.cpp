@@ -31,7 +31,6 @@ namespace {
 
 inline constexpr int kTypeDropDownHeight = 350;
 inline constexpr int kCategoryDropDownHeight = 200;
-inline constexpr int kDeferredNoticeMs = 200;
 
 }  // namespace
 
@@ -55,6 +54,7 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     m_pane = new CDetailsPane(*m_database, m_style, strings, this);
     m_watch = new CDatabaseWatch(context, this);
     m_watch->m_onForeignChange = [this] { return OnForeignChange(); };
+    m_database->m_observer = this;
     ApplyListFont(m_style.fonts.list);
 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -88,6 +88,7 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
 }
 
 CTessarinDesktopView::~CTessarinDesktopView() {
+    m_database->m_observer = nullptr;
     WritePreferences();
     // The rows and the pane let go of the records before the database goes.
     ClearRows();

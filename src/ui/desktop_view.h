@@ -42,7 +42,10 @@ class CRecordListView;
 class CRecordTableModel;
 class CShowColumnsDialog;
 
-class CTessarinDesktopView : public QWidget, public IRecordList {
+// How long a change from outside waits while a dialog or a menu is open before it is tried again.
+inline constexpr int kDeferredNoticeMs = 200;
+
+class CTessarinDesktopView : public QWidget, public IRecordList, private IDatabaseObserver {
     Q_OBJECT
 public:
     CTessarinDesktopView(CCoreContext& context, CPreferences& preferences,
@@ -228,10 +231,18 @@ private:
     void UpdateCommandTexts();
     void RunCommand(uint32_t id);
     void HandleNotice(const CChangeNotice& notice);
+    // What another process did, shown: an item that arrived, one that holds another version, one
+    // that went (still alive).
+    void ShowArrived(int kind, CBaseItem& item);
+    void ShowChanged(int kind, CBaseItem& item);
+    void ShowRemoved(int kind, const CBaseItem& item);
+    // IDatabaseObserver: a save or a refresh brought in what other writers saved.
+    void MergedFromFile(CMergeOutcome& outcome) override;
+    // Lets go of items other writers removed, once no dialog may still hold one.
+    void ForgetDeparted();
     void FlushDeferredNotices();
     bool BusyElsewhere() const;
     bool OnForeignChange();
-    void ReloadKeepingView();
     void ApplyToSelection(const std::function<void(CRecord&)>& change);
 
     CCoreContext& m_context;
@@ -271,6 +282,8 @@ private:
     std::vector<const CRecord*> m_imported;
     std::vector<std::string> m_handedOver;
     std::deque<CChangeNotice> m_deferredNotices;
+    // Items other writers removed: out of the database, kept alive while a dialog may hold them.
+    std::vector<std::unique_ptr<CBaseItem>> m_departed;
     QTimer m_deferTimer;
 };
 

@@ -1,6 +1,5 @@
 // The record view and the changes that reach its database from outside its own commands: imports,
 // the change notices of other processes, and a file rewritten by someone who sent none.
-#include <unordered_set>
 
 #include <QApplication>
 #include <QInputDialog>
@@ -136,56 +135,95 @@ void CTessarinDesktopView::HandleNotice(const CChangeNotice& notice) {
         return;
     }
     // An item taken out stays alive in the outcome until its row and entry are gone.
-    const CNoticeOutcome outcome = tessarin::HandleNotice(*m_database, notice, m_folder);
+    CNoticeOutcome outcome = tessarin::HandleNotice(*m_database, notice, m_folder);
     if (outcome.result.code == StoreCode::KeyChanged) {
         Q_EMIT passwordChangedElsewhere();
         return;
     }
     // The notice said what changed in the file: no need to read it all again for that.
     m_watch->TakeFileAsKnown();
-    const ICollation& collation = m_context.Collation();
-    const auto comboOf = [this](uint32_t kind) {
-        return kind == kKindType ? m_typeCombo : m_categoryCombo;
-    };
     switch (outcome.what) {
         case CNoticeOutcome::Added:
-            if (notice.kind == kKindRecord)
-                InsertRecordRow(static_cast<CRecord&>(*outcome.item), false);
-            else if (!outcome.item->m_deleted)
-                comboOf(notice.kind)->InsertItem(*outcome.item, collation);
+            ShowArrived(static_cast<int>(notice.kind), *outcome.item);
             break;
         case CNoticeOutcome::Changed:
-            if (notice.kind == kKindRecord) {
-                // Another program's change repaints the row; the pane keeps the selected record.
-                m_tableModel->RecordChanged(static_cast<CRecord&>(*outcome.item));
-                ShowInDetails(GetSelectedRecord());
-            } else {
-                CFilterCombo* combo = comboOf(notice.kind);
-                const ItemKey selected = combo->SelectedKey();
-                combo->RemoveItem(outcome.item->m_key);
-                if (!outcome.item->m_deleted)
-                    combo->InsertItem(*outcome.item, collation);
-                combo->SelectKey(selected);
-                if (selected == outcome.item->m_key || combo->currentIndex() == 0)
-                    RepaintRows();
-            }
+            ShowChanged(static_cast<int>(notice.kind), *outcome.item);
+            // Another program's change repaints the row; the pane keeps the selected record.
+            ShowInDetails(GetSelectedRecord());
             break;
         case CNoticeOutcome::Removed:
-            if (notice.kind == kKindRecord) {
-                RemoveRecordRow(static_cast<const CRecord&>(*outcome.removed));
-            } else if (comboOf(notice.kind)->RemoveItem(outcome.removed->m_key)) {
-                // The entry shown went: "All" is chosen, as if the user had picked it.
-                if (notice.kind == kKindType)
-                    SelectTypeEntry(0);
-                else
-                    SelectCategoryEntry(0);
-            } else {
-                RepaintRows();
-            }
+            ShowRemoved(static_cast<int>(notice.kind), *outcome.removed);
             break;
         default:
             break;
     }
+}
+
+void CTessarinDesktopView::ShowArrived(int kind, CBaseItem& item) {
+    if (kind == kKindRecord)
+        InsertRecordRow(static_cast<CRecord&>(item), false);
+    else if (!item.m_deleted)
+        (kind == kKindType ? m_typeCombo : m_categoryCombo)->InsertItem(item, m_context.Collation());
+}
+
+void CTessarinDesktopView::ShowChanged(int kind, CBaseItem& item) {
+    if (kind == kKindRecord) {
+        m_tableModel->RecordChanged(static_cast<CRecord&>(item));
+        return;
+    }
+    CFilterCombo* combo = kind == kKindType ? m_typeCombo : m_categoryCombo;
+    const ItemKey selected = combo->SelectedKey();
+    combo->RemoveItem(item.m_key);
+    if (!item.m_deleted)
+        combo->InsertItem(item, m_context.Collation());
+    combo->SelectKey(selected);
+    if (selected == item.m_key || combo->currentIndex() == 0)
+        RepaintRows();
+}
+
+void CTessarinDesktopView::ShowRemoved(int kind, const CBaseItem& item) {
+    if (kind == kKindRecord) {
+        RemoveRecordRow(static_cast<const CRecord&>(item));
+    } else if ((kind == kKindType ? m_typeCombo : m_categoryCombo)->RemoveItem(item.m_key)) {
+        // The entry shown went: "All" is chosen, as if the user had picked it.
+        if (kind == kKindType)
+            SelectTypeEntry(0);
+        else
+            SelectCategoryEntry(0);
+    } else {
+        RepaintRows();
+    }
+}
+
+void CTessarinDesktopView::MergedFromFile(CMergeOutcome& outcome) {
+    m_watch->TakeFileAsKnown();
+    if (m_locked)
+        return;  // nothing is shown; the unlock shows what memory holds
+    // Types and categories first: the records' rows name them.
+    for (int kind : {kKindType, kKindCategory, kKindRecord}) {
+        const auto k = static_cast<size_t>(kind);
+        for (auto& removed : outcome.removed[k])
+            ShowRemoved(kind, *removed);
+        for (CBaseItem* item : outcome.changed[k])
+            ShowChanged(kind, *item);
+        for (CBaseItem* item : outcome.added[k])
+            ShowArrived(kind, *item);
+    }
+    ShowInDetails(GetSelectedRecord());
+    for (auto& removed : outcome.removed)
+        for (auto& item : removed)
+            m_departed.push_back(std::move(item));
+    ForgetDeparted();
+}
+
+void CTessarinDesktopView::ForgetDeparted() {
+    if (m_departed.empty())
+        return;
+    if (BusyElsewhere()) {
+        QTimer::singleShot(kDeferredNoticeMs, this, &CTessarinDesktopView::ForgetDeparted);
+        return;
+    }
+    m_departed.clear();
 }
 
 bool CTessarinDesktopView::OnForeignChange() {
@@ -200,48 +238,13 @@ bool CTessarinDesktopView::OnForeignChange() {
     // The file's password changed: the next command asks for the new one.
     if (PasswordChangedElsewhere(*m_database))
         return true;
-    ReloadKeepingView();
-    return true;
-}
-
-void CTessarinDesktopView::ReloadKeepingView() {
-    std::vector<uint32_t> numbers;
-    for (const CRecord* record : SelectedRows())
-        numbers.push_back(record->m_recordNumber);
-    const CRecord* current = m_tableModel->RecordAt(m_list->currentIndex().row());
-    const uint32_t currentNumber = current ? current->m_recordNumber : 0;
-    const ItemKey type = m_listModel.TypeFilter();
-    const ItemKey category = m_listModel.CategoryFilter();
-    ClearRows();
-    const CStoreResult result = ReloadAll(*m_database, m_folder);
-    if (result.code == StoreCode::KeyChanged) {
-        // Nothing was read: the next command asks for the new password.
-        RefillList();
-        return;
-    }
-    ReportLoad(result);
-    LoadCustomIcons();
-    m_watch->TakeFileAsKnown();
-    const auto kept = [](const CItemList& list, const ItemKey& key) {
-        return key == AnyKey || key.IsZero() ? key : CheckedFilter(list, key);
-    };
-    SetFilters(kept(m_database->m_types, type), kept(m_database->m_categories, category));
-    std::vector<int> rows;
-    int currentRow = -1;
-    if (!numbers.empty() || currentNumber) {
-        const std::unordered_set<uint32_t> wanted(numbers.begin(), numbers.end());
-        for (int row = 0; row < RowCount(); ++row) {
-            const uint32_t number = m_tableModel->RecordAt(row)->m_recordNumber;
-            if (number == 0)
-                continue;
-            if (wanted.count(number))
-                rows.push_back(row);
-            if (number == currentNumber)
-                currentRow = row;
-        }
-    }
-    if (!rows.empty() || currentRow >= 0)
-        SelectRowNumbers(rows, currentRow);
+    // What the other writer changed comes in item by item (MergedFromFile shows it); the rows,
+    // the selection and the filters stay. A file that cannot be read whole changes nothing here:
+    // the next save keeps it beside itself.
+    const CStoreResult result = BringInOutsideChanges(*m_database);
+    if (result.code == StoreCode::KeyChanged)
+        Q_EMIT passwordChangedElsewhere();
+    return result.code != StoreCode::LockTimeout;
 }
 
 }  // namespace tessarin

@@ -342,21 +342,34 @@ CDetailViewDialog::Saved CDetailViewDialog::SaveRecord() {
     }
     const bool changed = ApplyRecordEdits(m_database, *m_record, m_state);
     IRecordViewHooks& view = m_services.view;
+    if (!m_fresh && !m_database.m_records.Contains(m_record)) {
+        // Another program removed the record while it was being edited here: this later change
+        // wins, and the record comes back.
+        std::unique_ptr<CBaseItem> back = m_database.m_records.CreateItem();
+        back->CopyFrom(*m_record);
+        back->m_modified = true;
+        m_fresh.reset(static_cast<CRecord*>(back.release()));
+        m_record = m_fresh.get();
+    }
+    // Only what the file holds is announced; a failed save has said why, and the change stays
+    // in memory for the next save.
     if (m_fresh) {
         if (m_record->IsEmpty())
             return Saved::Discarded;
         CRecord* added = static_cast<CRecord*>(m_database.m_records.Add(std::move(m_fresh)));
+        m_record = added;
         view.MarkDatabaseChanged();
-        view.SaveDatabase();
+        const bool saved = view.SaveDatabase();
         view.InsertRecordRow(*added, true);
-        Announce(m_services.context, kActionAdded, kKindRecord, added->m_recordNumber);
+        if (saved)
+            Announce(m_services.context, kActionAdded, kKindRecord, added->m_recordNumber);
         return Saved::Stored;
     }
     view.RedrawRecordRow(*m_record);
     if (changed)
         view.MarkDatabaseChanged();
-    view.SaveDatabase();
-    Announce(m_services.context, kActionChanged, kKindRecord, m_record->m_recordNumber);
+    if (view.SaveDatabase())
+        Announce(m_services.context, kActionChanged, kKindRecord, m_record->m_recordNumber);
     return Saved::Stored;
 }
 
@@ -422,9 +435,10 @@ void CDetailViewDialog::Delete() {
     m_database.m_records.Delete(m_record);
     m_record = nullptr;
     view.MarkDatabaseChanged();
-    view.SaveDatabase();
+    const bool saved = view.SaveDatabase();
     view.RepaintList();
-    Announce(m_services.context, kActionDeleted, kKindRecord, number);
+    if (saved)
+        Announce(m_services.context, kActionDeleted, kKindRecord, number);
     m_closed = true;
     QDialog::done(kDeleted);
 }

@@ -162,11 +162,12 @@ void CRecordCommands::CustomizeFields() {
         labels = dialog.Labels();
         ApplyCustomLabels(*record, labels, dialog.Mask());
     }
-    // Saved with the next save.
+    // Saved at once, like every other change: a change announced must be in the file.
     m_hooks->MarkDatabaseChanged();
     m_hooks->ShowInDetails(record);
     m_hooks->RedrawRecordRow(*record);
-    Announce(m_context, kActionChanged, kKindRecord, record->m_recordNumber);
+    if (m_hooks->SaveDatabase())
+        Announce(m_context, kActionChanged, kKindRecord, record->m_recordNumber);
 }
 
 void CRecordCommands::EditList(int kind) {

@@ -25,9 +25,9 @@ void DeleteRecords(CCoreContext& context, IRecordViewHooks& view,
         database.m_records.Delete(record);
     }
     view.MarkDatabaseChanged();
-    view.SaveDatabase();
-    for (uint32_t number : numbers)
-        Announce(context, kActionDeleted, kKindRecord, number);
+    if (view.SaveDatabase())
+        for (uint32_t number : numbers)
+            Announce(context, kActionDeleted, kKindRecord, number);
     view.RepaintList();
 }
 

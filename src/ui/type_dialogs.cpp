@@ -142,7 +142,7 @@ void CDefineTypeDialog::accept() {
             m_services.view.RepaintList();
         if (m_change.Any()) {
             m_services.view.MarkDatabaseChanged();
-            m_services.view.SaveDatabase();
+            m_saved = m_services.view.SaveDatabase();
         }
     }
     QDialog::accept();
@@ -242,10 +242,11 @@ void CEditTypesDialog::NewItem() {
         fresh->m_modified = true;
         added = list.AddSorted(std::move(fresh));
     }
-    Save();
+    const bool saved = Save();
     m_list->setCurrentItem(AddEntry(*added));
     m_services.view.FilterItemAdded(m_kind, *added);
-    Announce(m_services.context, kActionAdded, m_kind, added->m_recordNumber);
+    if (saved)
+        Announce(m_services.context, kActionAdded, m_kind, added->m_recordNumber);
 }
 
 void CEditTypesDialog::EditItem() {
@@ -253,17 +254,19 @@ void CEditTypesDialog::EditItem() {
     if (!item)
         return;
     const std::string before(item->GetName());
+    bool saved = false;
     if (m_kind == kKindType) {
         CDefineTypeDialog dialog(m_services, static_cast<CTypeItem&>(*item), false, this);
         if (dialog.exec() != QDialog::Accepted)
             return;
+        saved = dialog.Saved();
     } else {
         CDefineCategoryDialog dialog(m_services.context, m_services.view.Database(), before, this);
         if (dialog.exec() != QDialog::Accepted || dialog.Name() == before)
             return;
         static_cast<CCategoryItem&>(*item).SetName(dialog.Name());
         item->m_modified = true;
-        Save();
+        saved = Save();
     }
     if (item->GetName() == before)
         return;
@@ -271,7 +274,8 @@ void CEditTypesDialog::EditItem() {
     delete EntryOf(item);
     m_list->setCurrentItem(AddEntry(*item));
     m_services.view.FilterItemRenamed(m_kind, *item);
-    Announce(m_services.context, kActionChanged, m_kind, item->m_recordNumber);
+    if (saved)
+        Announce(m_services.context, kActionChanged, m_kind, item->m_recordNumber);
 }
 
 void CEditTypesDialog::DeleteItem() {
@@ -290,9 +294,10 @@ void CEditTypesDialog::DeleteItem() {
         database.DeleteType(static_cast<CTypeItem*>(item));
     else
         database.DeleteCategory(static_cast<CCategoryItem*>(item));
-    Save();
+    const bool saved = Save();
     m_services.view.RepaintList();
-    Announce(m_services.context, kActionDeleted, m_kind, number);
+    if (saved)
+        Announce(m_services.context, kActionDeleted, m_kind, number);
     UpdateButtons();
 }
 

@@ -43,6 +43,8 @@ public:
                       QWidget* parent = nullptr);
     // What OK changed.
     const CTypeChange& Change() const { return m_change; }
+    // Whether OK saved a change of an existing type.
+    bool Saved() const { return m_saved; }
     void ChooseIcon();
     void accept() override;
 
@@ -54,6 +56,7 @@ private:
     bool m_isNew;
     uint16_t m_icon;
     CTypeChange m_change;
+    bool m_saved = false;
     CCp1252LineEdit* m_name;
     std::array<CCp1252LineEdit*, kFieldCount> m_labels{};
     std::array<QCheckBox*, kFieldCount> m_masks{};

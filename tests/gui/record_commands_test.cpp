@@ -114,7 +114,7 @@ TEST_F(RecordCommandsTest, ALockWhileTheQuestionIsOpenStopsTheDeletion) {
     EXPECT_TRUE(poster.posted.empty());
 }
 
-TEST_F(RecordCommandsTest, CustomizeFieldsStoresAllSixLabelsAndTheMaskWithoutSaving) {
+TEST_F(RecordCommandsTest, CustomizeFieldsStoresAllSixLabelsAndTheMaskAndSavesThem) {
     Select({0});
     test::OnNextDialog<CCustomizeRecordDialog>([](CCustomizeRecordDialog& dialog) {
         dialog.findChildren<CCp1252LineEdit*>()[1]->setText("Login");
@@ -127,7 +127,8 @@ TEST_F(RecordCommandsTest, CustomizeFieldsStoresAllSixLabelsAndTheMaskWithoutSav
     EXPECT_EQ(record->m_maskBits, 0x04);
     EXPECT_TRUE(record->m_modified);
     EXPECT_EQ(poster.posted, (CNoticeList{{kActionChanged, kKindRecord, numbers[0]}}));
-    EXPECT_EQ(Reloaded()->RecordAt(0)->GetCustomLabel(1), "");  // the file waits for a save
+    // Saved at once: the notice names a change the file holds.
+    EXPECT_EQ(Reloaded()->RecordAt(0)->GetCustomLabel(1), "Login");
     EXPECT_TRUE(view->DatabaseChanged());
 }
 
