@@ -291,13 +291,20 @@ bool CFileCommands::WaitUntilUnlocked() {
 
 CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat format,
                                          bool replace) {
-    return Import(
-        path, [&] { return ReadImportSource(path, format, replace); }, replace);
+    return Told(Import(
+        path, [&] { return ReadImportSource(path, format, replace); }, replace));
 }
 
 CImportOutcome CFileCommands::ImportManagerExport(const std::string& path, ExchangeFormat chosen) {
-    return Import(
-        path, [&] { return ReadManagerExport(path, chosen); }, false);
+    return Told(Import(
+        path, [&] { return ReadManagerExport(path, chosen); }, false));
+}
+
+CImportOutcome CFileCommands::Told(CImportOutcome outcome) {
+    // Said once the import is over: a command chosen while the message shows starts afresh.
+    if (outcome.save.Ok())
+        ReportManagerImport(m_context, outcome.format, outcome);
+    return outcome;
 }
 
 CImportOutcome CFileCommands::Import(const std::string& path,
@@ -368,8 +375,6 @@ CImportOutcome CFileCommands::Import(const std::string& path,
     }
     outcome.format = source.format;
     QApplication::restoreOverrideCursor();
-    if (outcome.save.Ok())
-        ReportManagerImport(m_context, source.format, outcome);
     if (outcome.save.code == StoreCode::KeyChanged)
         Q_EMIT m_view.passwordChangedElsewhere();
     m_view.setFocus();

@@ -117,6 +117,8 @@ private:
     // ImportPath with the reading step given.
     CImportOutcome Import(const std::string& path, const std::function<CImportSource()>& read,
                           bool replace);
+    // The closing messages of an import of another password manager's export.
+    CImportOutcome Told(CImportOutcome outcome);
     void KeepAwake();
     // Waits while the program is locked: what was read is applied once it is unlocked.
     bool WaitUntilUnlocked();
