@@ -1,6 +1,9 @@
 // The record view and the changes that reach its database from outside its own commands: imports,
 // the change notices of other processes, and a file rewritten by someone who sent none.
 
+#include <algorithm>
+#include <unordered_set>
+
 #include <QApplication>
 #include <QInputDialog>
 
@@ -9,9 +12,11 @@
 #include "security/password.h"
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
+#include "ui/command_table.h"
 #include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
+#include "ui/lock_controller.h"
 #include "ui/filter_combo.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
@@ -67,13 +72,13 @@ CImportOutcome CTessarinDesktopView::ImportFile(const std::string& path) {
     IFilePasswordPrompt& prompt = m_filePasswordPrompt ? *m_filePasswordPrompt : ownPrompt;
     m_imported.clear();
     CImportOutcome outcome =
-        tessarin::ImportFile(*m_database, ExchangeFormat::Detect, path, false, *this, prompt);
+        tessarin::ImportFile(Database(), ExchangeFormat::Detect, path, false, *this, prompt);
     m_imported.clear();
     return outcome;
 }
 
 void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
-    if (m_locked) {
+    if (IsLocked()) {
         m_handedOver.push_back(path);
         return;
     }
@@ -84,7 +89,7 @@ void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
 }
 
 void CTessarinDesktopView::ImportHandedOver() {
-    while (!m_handedOver.empty() && !m_locked) {
+    while (!m_handedOver.empty() && !IsLocked()) {
         const std::string path = m_handedOver.front();
         m_handedOver.erase(m_handedOver.begin());
         ImportWithConfirmation(path);
@@ -100,10 +105,9 @@ bool CTessarinDesktopView::BusyElsewhere() const {
 }
 
 void CTessarinDesktopView::OnNotice(const CChangeNotice& notice) {
-    if (m_locked) {
-        m_noticePending = true;
+    // While locked nothing is in memory: the unlock reads the whole file again.
+    if (IsLocked())
         return;
-    }
     if (BusyElsewhere() || !m_deferredNotices.empty()) {
         m_deferredNotices.push_back(notice);
         m_deferTimer.start();
@@ -113,9 +117,8 @@ void CTessarinDesktopView::OnNotice(const CChangeNotice& notice) {
 }
 
 void CTessarinDesktopView::FlushDeferredNotices() {
-    if (m_locked) {
+    if (IsLocked()) {
         m_deferredNotices.clear();
-        m_noticePending = true;
         return;
     }
     while (!m_deferredNotices.empty()) {
@@ -134,29 +137,14 @@ void CTessarinDesktopView::HandleNotice(const CChangeNotice& notice) {
         ReloadUser();
         return;
     }
-    // An item taken out stays alive in the outcome until its row and entry are gone.
-    CNoticeOutcome outcome = tessarin::HandleNotice(*m_database, notice, m_folder);
-    if (outcome.result.code == StoreCode::KeyChanged) {
+    // What the notice did reaches the rows through SessionChanged.
+    const CStoreResult result = m_session->HandleNotice(notice);
+    if (result.code == StoreCode::KeyChanged) {
         Q_EMIT passwordChangedElsewhere();
         return;
     }
     // The notice said what changed in the file: no need to read it all again for that.
     m_watch->TakeFileAsKnown();
-    switch (outcome.what) {
-        case CNoticeOutcome::Added:
-            ShowArrived(static_cast<int>(notice.kind), *outcome.item);
-            break;
-        case CNoticeOutcome::Changed:
-            ShowChanged(static_cast<int>(notice.kind), *outcome.item);
-            // Another program's change repaints the row; the pane keeps the selected record.
-            ShowInDetails(GetSelectedRecord());
-            break;
-        case CNoticeOutcome::Removed:
-            ShowRemoved(static_cast<int>(notice.kind), *outcome.removed);
-            break;
-        default:
-            break;
-    }
 }
 
 void CTessarinDesktopView::ShowArrived(int kind, CBaseItem& item) {
@@ -195,53 +183,125 @@ void CTessarinDesktopView::ShowRemoved(int kind, const CBaseItem& item) {
     }
 }
 
-void CTessarinDesktopView::MergedFromFile(CMergeOutcome& outcome) {
-    m_watch->TakeFileAsKnown();
-    if (m_locked)
+void CTessarinDesktopView::SessionChanged(const CSessionChanges& changes) {
+    if (changes.fromOutside)
+        m_watch->TakeFileAsKnown();
+    if (IsLocked())
         return;  // nothing is shown; the unlock shows what memory holds
+    if (changes.many) {
+        // An import or a restore: the choosers and the rows anew, the new records selected.
+        RefillFilterCombos();
+        std::vector<const CRecord*> added;
+        for (const CBaseItem* item : changes.Added(kKindRecord))
+            added.push_back(static_cast<const CRecord*>(item));
+        if (!added.empty())
+            SelectRecords(added);
+        return;
+    }
     // Types and categories first: the records' rows name them.
-    for (int kind : {kKindType, kKindCategory, kKindRecord}) {
-        const auto k = static_cast<size_t>(kind);
-        for (auto& removed : outcome.removed[k])
+    for (int kind : {kKindType, kKindCategory}) {
+        for (const CBaseItem* removed : changes.Removed(kind))
             ShowRemoved(kind, *removed);
-        for (CBaseItem* item : outcome.changed[k])
+        for (CBaseItem* item : changes.Changed(kind))
             ShowChanged(kind, *item);
-        for (CBaseItem* item : outcome.added[k])
+        for (CBaseItem* item : changes.Added(kind))
             ShowArrived(kind, *item);
     }
+    RemoveRows(changes.Removed(kKindRecord));
+    const auto& changed = changes.Changed(kKindRecord);
+    // Many changed rows are painted again at once rather than looked up one by one.
+    if (changed.size() > kRowsOneByOne)
+        m_tableModel->CellsChanged();
+    else
+        for (CBaseItem* item : changed)
+            m_tableModel->RecordChanged(static_cast<const CRecord&>(*item));
+    const auto& added = changes.Added(kKindRecord);
+    if (added.size() > kRowsOneByOne) {
+        const CSelectionMemo memo = RememberSelection();
+        RefillList();
+        RestoreSelection(memo);
+    } else {
+        for (CBaseItem* item : added)
+            ShowArrived(kKindRecord, *item);
+    }
     ShowInDetails(GetSelectedRecord());
-    for (auto& removed : outcome.removed)
-        for (auto& item : removed)
-            m_departed.push_back(std::move(item));
-    ForgetDeparted();
+    if (m_commands)
+        m_commands->UpdateEnabled();
+    if (changes.fromOutside)
+        ForgetDeparted();
+}
+
+void CTessarinDesktopView::RemoveRows(const std::vector<const CBaseItem*>& records) {
+    if (records.empty())
+        return;
+    if (m_pane->Record() &&
+        std::find(records.begin(), records.end(), m_pane->Record()) != records.end())
+        ShowInDetails(nullptr);
+    if (records.size() <= kRowsOneByOne) {
+        for (const CBaseItem* record : records)
+            m_tableModel->RemoveRecordRow(static_cast<const CRecord&>(*record));
+    } else {
+        const std::unordered_set<const CBaseItem*> gone(records.begin(), records.end());
+        m_tableModel->RemoveRecordRows(
+            [&gone](const CRecord& record) { return gone.count(&record) != 0; });
+    }
+    m_list->viewport()->update();
+}
+
+void CTessarinDesktopView::SetLockController(CLockController* lock) {
+    m_lock = lock;
+    if (!lock)
+        return;
+    connect(lock, &CLockController::locked, this, [this] {
+        m_deferredNotices.clear();
+        ClearRows();
+    });
+    connect(lock, &CLockController::unlocked, this, [this] {
+        // The database was read again from its file: what is in it now, the filters kept where
+        // their items still are.
+        LoadCustomIcons();
+        m_watch->TakeFileAsKnown();
+        RefillFilterCombos();
+        if (RowCount() > 0)
+            SelectRowNumbers({0}, 0);
+        ImportHandedOver();
+    });
+}
+
+bool CTessarinDesktopView::IsLocked() const {
+    return m_lock && m_lock->IsLocked();
+}
+
+void CTessarinDesktopView::SessionReloaded() {
+    // Every record of the rows and the pane is gone, or read anew.
+    ClearRows();
+}
+
+void CTessarinDesktopView::SessionSaveFailed(const CStoreResult& result) {
+    if (result.code == StoreCode::KeyChanged)
+        Q_EMIT passwordChangedElsewhere();
 }
 
 void CTessarinDesktopView::ForgetDeparted() {
-    if (m_departed.empty())
-        return;
     if (BusyElsewhere()) {
         QTimer::singleShot(kDeferredNoticeMs, this, &CTessarinDesktopView::ForgetDeparted);
         return;
     }
-    m_departed.clear();
+    m_session->ForgetDeparted();
 }
 
 bool CTessarinDesktopView::OnForeignChange() {
-    if (!m_opened)
+    if (!m_opened || IsLocked())
         return true;
-    if (m_locked) {
-        m_noticePending = true;
-        return true;
-    }
     if (BusyElsewhere())
         return false;
     // The file's password changed: the next command asks for the new one.
-    if (PasswordChangedElsewhere(*m_database))
+    if (PasswordChangedElsewhere(Database()))
         return true;
     // What the other writer changed comes in item by item (MergedFromFile shows it); the rows,
     // the selection and the filters stay. A file that cannot be read whole changes nothing here:
     // the next save keeps it beside itself.
-    const CStoreResult result = BringInOutsideChanges(*m_database);
+    const CStoreResult result = m_session->BringInOutsideChanges();
     if (result.code == StoreCode::KeyChanged)
         Q_EMIT passwordChangedElsewhere();
     return result.code != StoreCode::LockTimeout;

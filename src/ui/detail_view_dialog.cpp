@@ -16,6 +16,7 @@
 #include "resources/string_ids.h"
 #include "store/core_context.h"
 #include "ui/choose_icon_dialog.h"
+#include "ui/clipboard_commands.h"
 #include "ui/cp1252_edits.h"
 #include "ui/customize_record_dialog.h"
 #include "ui/dialog_parts.h"
@@ -231,6 +232,7 @@ void CDetailViewDialog::ShowState() {
         anyMasked |= masked;
         m_markers[i]->setVisible(masked);
         m_fields[i]->setEchoMode(masked && !showMasked ? QLineEdit::Password : QLineEdit::Normal);
+        m_fields[i]->setProperty(kShowsMaskedValue, masked && showMasked);
     }
     m_showMasked->setEnabled(anyMasked);
     m_picture->SetIcon(m_state.icon);

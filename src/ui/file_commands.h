@@ -121,7 +121,6 @@ private:
     CImportOutcome Told(CImportOutcome outcome);
     void KeepAwake();
     // Waits while the program is locked: what was read is applied once it is unlocked.
-    bool WaitUntilUnlocked();
 
     CCoreContext& m_context;
     CTessarinDesktopView& m_view;

@@ -309,9 +309,7 @@ TEST_F(FileCommands, DroppedFilesAreImportedByTheirExtension) {
     };
 
     // While locked the window takes no drop at all.
-    View().m_locked = true;
-    EXPECT_FALSE(dropOn(View()));
-    View().m_locked = false;
+    LockWhile(*m_app->LockController(), m_prompts, "", [&] { EXPECT_FALSE(dropOn(View())); });
     QApplication::processEvents();
     EXPECT_EQ(View().RowCount(), 0);
     EXPECT_TRUE(m_messages.shown.empty());
@@ -326,13 +324,12 @@ TEST_F(FileCommands, DroppedFilesAreImportedByTheirExtension) {
 TEST_F(FileCommands, AFileHandedOverWhileLockedIsAskedAboutAfterTheUnlock) {
     // A second start hands the file over and ends: the file must not be lost while the
     // password dialog is up.
-    View().m_locked = true;
-    View().ImportWithConfirmation(Fixture("records.vex"));
-    EXPECT_TRUE(m_messages.shown.empty());
-    EXPECT_EQ(View().RowCount(), 0);
-
-    View().m_locked = false;
-    View().ImportHandedOver();
+    LockWhile(*m_app->LockController(), m_prompts, "", [&] {
+        View().ImportWithConfirmation(Fixture("records.vex"));
+        EXPECT_TRUE(m_messages.shown.empty());
+        EXPECT_EQ(View().RowCount(), 0);
+    });
+    // The unlock asks about it.
     EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kImportFileConfirm});
     EXPECT_EQ(View().RowCount(), 3);
     // Asked once only.

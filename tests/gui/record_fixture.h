@@ -152,22 +152,5 @@ T* Named(QWidget& parent, const QString& name) {
     return nullptr;
 }
 
-// Runs `act` on the next dialog of class T that opens modally, once it is shown.
-template <typename T>
-void OnNextDialog(std::function<void(T&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<T*>(window); dialog && dialog->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(*dialog);
-                return;
-            }
-        }
-    });
-    timer->start();
-}
 
 }  // namespace tessarin::test
