@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "base/codepage.h"
+#include "exchange/manager_formats.h"
 #include "exchange/manager_import.h"
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
@@ -291,9 +292,12 @@ CImportOutcome CFileCommands::ImportManagerExport(const std::string& path, Excha
 }
 
 CImportOutcome CFileCommands::Told(CImportOutcome outcome) {
-    // Said once the import is over: a command chosen while the message shows starts afresh.
-    if (outcome.save.Ok())
-        ReportManagerImport(m_context, outcome.format, outcome);
+    // Said once the command is over, so that the same command chosen again while the message
+    // shows (or as soon as it closes) runs afresh instead of finding itself still running.
+    if (outcome.save.Ok() && IsManagerFormat(outcome.format))
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { ReportManagerImport(m_context, outcome.format, outcome); },
+            Qt::QueuedConnection);
     return outcome;
 }
 

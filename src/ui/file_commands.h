@@ -93,7 +93,8 @@ public:
 
     // Imports the file in `format` (Detect: the format its first bytes show); `replace` restores
     // it over the database. The file is read and parsed off the window's thread. An export of
-    // another password manager ends with a message that names it and counts what was imported.
+    // another password manager is followed by a message that names it and counts what was
+    // imported, once the window's loop turns again.
     CImportOutcome ImportPath(const std::string& path, ExchangeFormat format, bool replace = false);
     // Imports another password manager's export: the format its first line shows, else `chosen`
     // when that line names one of its columns.
@@ -117,7 +118,8 @@ private:
     // ImportPath with the reading step given.
     CImportOutcome Import(const std::string& path, const std::function<CImportSource()>& read,
                           bool replace);
-    // The closing messages of an import of another password manager's export.
+    // The closing messages of an import of another password manager's export, said once the
+    // window's loop turns again.
     CImportOutcome Told(CImportOutcome outcome);
     void KeepAwake();
     // Waits while the program is locked: what was read is applied once it is unlocked.

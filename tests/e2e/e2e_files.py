@@ -141,8 +141,10 @@ class FilesSuite(CaseSuite):
             program.menu(["File", "Import", "From Another Password Manager",
                           "Bitwarden CSV or JSON..."])
             self.choose_file(program, "Import File", path, "Open")
-            self.answer(program, re.escape("The file was read as an export of Bitwarden: %s were "
-                                           "skipped as already present." % counts), "OK")
+            told = re.escape("The file was read as an export of Bitwarden: %s were skipped as "
+                             "already present." % counts)
+            # Chosen again at once: the message is said after the command, which has ended.
+            self.answer(program, told, "OK")
         wait_for("the rows of bitwarden.csv", lambda: len(program.rows()) == shown + 3)
         assert self.listing() - before == self.imported_alone(path, "bitwarden")
 
