@@ -23,7 +23,9 @@ bool WriteExchange(CDatabaseObj& database, ExportFormat format, ExportScope scop
         const std::vector<const CRecord*> records = RecordsInScope(database, scope, list);
         const std::string text = format == ExportFormat::Vex ? BuildVexText(database, records, key)
                                                              : BuildCsvText(database, records);
-        WriteFileSafely(path, [&](IByteSink& sink) { sink.Write(text.data(), text.size()); });
+        WriteFileSafely(
+            path, [&](IByteSink& sink) { sink.Write(text.data(), text.size()); },
+            LinkAtPath::Replace);
     } catch (const CFileError& e) {
         if (e.AtOpen() && !quiet)
             context.ShowMessage(str::kErrorCreatingExportFile, {}, MessageIcon::Exclamation);

@@ -2,9 +2,9 @@
 
 #include <charconv>
 #include <fstream>
-#include <sstream>
 
 #include "base/codepage.h"
+#include "base/file_trust.h"
 #include "resources/string_table.h"
 
 namespace tessarin {
@@ -52,12 +52,18 @@ size_t ApplyLanguageText(std::string_view content, CStringTable& strings) {
 }
 
 bool LoadLanguageFile(const std::string& path, CStringTable& strings) {
+    // Its texts are what the user reads and answers: one that someone else could have written is
+    // not taken.
+    if (!IsTrustedFile(path))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    std::string text = content.str();
+    std::string text(kMaxLanguageFileSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (static_cast<size_t>(in.gcount()) > kMaxLanguageFileSize)
+        return false;
+    text.resize(static_cast<size_t>(in.gcount()));
     // A byte-order mark some editors write.
     if (text.rfind("\xEF\xBB\xBF", 0) == 0)
         text.erase(0, 3);

@@ -11,6 +11,7 @@
 //   23000-23999  the record, type and category dialogs, the password generator dialog
 //   24000-24999  find, the clipboard and the printed report
 //   25000-25999  the file commands, users and sync
+//   26000-26999  what keeps files, local channels and loaded libraries the user's own
 //   32768-34999  command prompts, numbered as their commands
 
 namespace tessarin::str {
@@ -446,5 +447,10 @@ inline constexpr int kCliPrintingDisabled = 24905;
 inline constexpr int kCliReportNotDrawn = 24906;
 inline constexpr int kCliReportNotWritten = 24907;
 inline constexpr int kCliReportWritten = 24908;
+
+// What keeps files, local channels and loaded libraries the user's own.
+inline constexpr int kReplaceExistingFile = 26000;
+inline constexpr int kPlatformLibraryRefused = 26001;
+inline constexpr int kReportNotWritten = 26002;
 
 }  // namespace tessarin::str

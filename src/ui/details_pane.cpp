@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +17,7 @@
 #include "resources/string_ids.h"
 #include "store/database.h"
 #include "store/icon_file.h"
+#include "ui/shell_open.h"
 #include "ui/ui_text.h"
 #include "ui/view_geometry.h"
 
@@ -269,7 +269,7 @@ CDetailsPane::CDetailsPane(const CDatabaseObj& database, const CViewStyle& style
                 [this, command] { Q_EMIT copyRequested(command); });
         m_buttons.push_back(button);
     }
-    m_openLink = [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); };
+    m_openLink = [](const QString& target) { OpenInDesktop(QUrl(target)); };
 }
 
 void CDetailsPane::ShowRecord(const CRecord* record) {
