@@ -37,10 +37,11 @@ size_t ApplyLanguageText(std::string_view content, CStringTable& strings) {
         if (line.empty() || line.front() == '#')
             continue;
         const size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
         int id = 0;
         const auto [at, error] = std::from_chars(line.data(), line.data() + equals, id);
-        if (equals == std::string_view::npos || error != std::errc() ||
-            at != line.data() + equals || id < 0)
+        if (error != std::errc() || at != line.data() + equals || id < 0)
             continue;
         std::string text;
         if (!Utf8ToCp1252(Unescape(line.substr(equals + 1)), text))

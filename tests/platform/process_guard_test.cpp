@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -14,6 +15,7 @@
 
 #include "platform/process_guard.h"
 #include "support/child_process.h"
+#include "support/file_modes.h"
 #include "support/other_user.h"
 #include "support/temp_dir.h"
 
@@ -52,6 +54,7 @@ TEST(ProcessGuard, GuardingMakesTheProcessNonDumpableWithoutCoresAndPrivate) {
 // What /proc says of a running process: whether it can be dumped (a non-dumpable process's files
 // there belong to root) and its core-file limit.
 struct CProcState {
+    bool ready = false;  // waiting for its user, with what it makes first made
     bool sleeping = false;
     uid_t procOwner = 0;
     std::string coreLimit;
@@ -78,10 +81,14 @@ CProcState Inspect(pid_t pid) {
     return state;
 }
 
-// Starts a program with a home of its own (as another user when the tests run as root, since a
-// root process's files in /proc belong to root either way), waits until it sits waiting for its
-// user, and reads what /proc says of it.
-CProcState StartAndInspect(const std::vector<std::string>& argv) {
+// Starts a program with a home of its own, under the umask 000 (as another user when the tests
+// run as root, since a root process's files in /proc belong to root either way), waits until it
+// sits waiting for its user (with `made`, in the home, when one is named) and reads what /proc says
+// of it, then lets `finish` end it. Lists in `shared` what it made in the home that is not the
+// user's alone.
+CProcState StartAndInspect(const std::vector<std::string>& argv, const std::string& made,
+                           const std::function<void(CChild&)>& finish,
+                           std::vector<std::string>& shared) {
     test::CTempDir home;
     const bool other = test::CanRunAsOtherUser();
     std::vector<std::string> environment;
@@ -90,53 +97,84 @@ CProcState StartAndInspect(const std::vector<std::string>& argv) {
                                                            {"XDG_CACHE_HOME", "cache"},
                                                            {"XDG_RUNTIME_DIR", "runtime"},
                                                            {"XDG_DOCUMENTS_DIR", "Documents"}};
+    std::set<fs::path> ours = {home.Path()};
     for (const auto& [variable, sub] : folders) {
         fs::create_directory(home / sub);
+        ours.insert(home / sub);
         environment.push_back(std::string(variable) + "=" + (home / sub).string());
     }
     environment.push_back("HOME=" + home.Path().string());
     environment.push_back("QT_QPA_PLATFORM=offscreen");
-    if (other)
-        for (const auto& entry : fs::recursive_directory_iterator(home.Path()))
-            (void)::chown(entry.path().c_str(), test::kOtherUid, test::kOtherGid);
-    if (other)
-        (void)::chown(home.Path().c_str(), test::kOtherUid, test::kOtherGid);
-    ::chmod((home / "runtime").c_str(), 0700);
+    for (const fs::path& folder : ours) {
+        ::chmod(folder.c_str(), 0700);
+        if (other)
+            (void)::chown(folder.c_str(), test::kOtherUid, test::kOtherGid);
+    }
     std::vector<std::string> args = argv;
     for (std::string& arg : args)
         if (arg == "DB")
-            arg = (home / "Documents/new.tdb").string();
+            arg = (home / "Documents/new/TessarinDatabase.tdb").string();
+    const test::CUmask open(0);
     CChild program = CChild::Start(args, environment, true,
                                    other ? std::optional<uid_t>(test::kOtherUid) : std::nullopt);
     CProcState state;
     // However slow the start: the program is looked at once it waits for its user.
     for (int tries = 0; tries < 600; ++tries) {
         state = Inspect(program.Pid());
-        if (state.sleeping && !state.coreLimit.empty() && state.procOwner == 0)
+        if (state.sleeping && !state.coreLimit.empty() && state.procOwner == 0 &&
+            (made.empty() || fs::exists(home / made))) {
+            state.ready = true;
             break;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    program.Kill(SIGKILL);
-    program.Wait();
+    finish(program);
+    for (const auto& entry : fs::recursive_directory_iterator(home.Path())) {
+        const int mode = test::ModeAt(entry.path());
+        if (!ours.count(entry.path()) && !entry.is_symlink() &&
+            mode != (entry.is_directory() ? 0700 : 0600))
+            shared.push_back(entry.path().lexically_relative(home.Path()).string() + " " +
+                             std::to_string(mode));
+    }
     return state;
 }
 
+void Kill(CChild& program) {
+    program.Kill(SIGKILL);
+    program.Wait();
+}
+
 TEST(ProcessGuard, TheCommandLineToolCannotBeDumped) {
-    // It waits for the new database's password on its standard input.
-    const CProcState state =
-        StartAndInspect({TESSARIN_CLI_PATH, "--db", "DB", "create", "--set-password"});
-    EXPECT_TRUE(state.sleeping);
+    // It waits for the new database's password on its standard input; given, the database is
+    // made, in folders of its own.
+    std::vector<std::string> shared;
+    const CProcState state = StartAndInspect(
+        {TESSARIN_CLI_PATH, "--db", "DB", "create", "--set-password"}, "",
+        [](CChild& program) {
+            program.Say("long enough 1");
+            program.Say("long enough 1");
+            program.CloseInput();
+            EXPECT_EQ(program.Wait(), 0);
+        },
+        shared);
+    EXPECT_TRUE(state.ready);
     EXPECT_EQ(state.procOwner, 0u);
     EXPECT_EQ(state.coreLimit, "0 0");
+    EXPECT_EQ(shared, std::vector<std::string>{});
 }
 
 #ifdef TESSARIN_GUI_PATH
 TEST(ProcessGuard, TheWindowCannotBeDumped) {
-    // It shows its first-run pages, offscreen, and waits.
-    const CProcState state = StartAndInspect({TESSARIN_GUI_PATH});
-    EXPECT_TRUE(state.sleeping);
+    // It makes the database, its folders and the settings, shows its first-run pages, offscreen,
+    // and waits.
+    std::vector<std::string> shared;
+    const CProcState state = StartAndInspect(
+        {TESSARIN_GUI_PATH}, "Documents/Marrowgate/Tessarin/_Standalone_/TessarinDatabase.tdb",
+        Kill, shared);
+    EXPECT_TRUE(state.ready);
     EXPECT_EQ(state.procOwner, 0u);
     EXPECT_EQ(state.coreLimit, "0 0");
+    EXPECT_EQ(shared, std::vector<std::string>{});
 }
 #endif
 

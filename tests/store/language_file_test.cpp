@@ -23,7 +23,8 @@ TEST(LanguageFile, ReplacesTheTextsItCarriesAndSkipsWhatIsNotAText) {
         "12x=nicht\n"
         "139=\xe2\x82\xac ok\n"
         "155=\xe4\xb8\xad\n"
-        "20000=equals = inside\n",
+        "20000=equals = inside\n"
+        "a line without an equals sign\n",
         strings);
     EXPECT_EQ(replaced, 4u);
     EXPECT_EQ(strings.Get(101), "Tessarin Kennwortverwaltung");
