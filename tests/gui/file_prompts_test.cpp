@@ -32,13 +32,15 @@ public:
     explicit CUser(std::deque<std::function<void(QWidget&)>> steps) : m_steps(std::move(steps)) {
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            // A dialog asked again is the same widget shown anew: each showing is a step.
+            // A dialog asked again is the same widget shown anew: each showing is a step. A step
+            // is done once its dialog has closed (a file dialog still reading its folder may
+            // take its name again).
             QWidget* dialog = QApplication::activeModalWidget();
             if (!dialog || !dialog->isVisible() || m_steps.empty())
                 return;
-            auto step = std::move(m_steps.front());
-            m_steps.pop_front();
-            step(*dialog);
+            m_steps.front()(*dialog);
+            if (!dialog->isVisible())
+                m_steps.pop_front();
         });
         m_timer.start();
     }
@@ -64,7 +66,11 @@ protected:
 std::function<void(QWidget&)> Save(const fs::path& path) {
     return [path](QWidget& widget) {
         auto& dialog = dynamic_cast<QFileDialog&>(widget);
-        dialog.selectFile(QString::fromStdString(path.string()));
+        // Typed into the name field, as the user would (selectFile gives way to the folder's
+        // loading when it ends later).
+        dialog.setDirectory(QString::fromStdString(path.parent_path().string()));
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString(path.filename().string()));
         QMetaObject::invokeMethod(&dialog, "accept");
     };
 }
