@@ -134,7 +134,7 @@ std::optional<CSecret> CCliSession::AskSecret(int promptId, bool* ended) {
     return secret;
 }
 
-int CCliSession::OpenExisting(CDatabaseObj& database) {
+int CCliSession::OpenExisting(CDatabaseObj& database, bool forChange) {
     if (int code = RequireDatabasePath())
         return code;
     std::error_code error;
@@ -150,7 +150,34 @@ int CCliSession::OpenExisting(CDatabaseObj& database) {
     } else {
         SetDatabaseKey(m_context, CSecret());
     }
+    if (forChange)
+        if (int code = HoldLockUntilDone())
+            return code;
     return Report(Load(database, m_databasePath));
+}
+
+int CCliSession::HoldLockUntilDone() {
+    if (int code = RequireDatabasePath())
+        return code;
+    m_hold.emplace(m_lock, m_context.m_lockTimeout);
+    if (m_hold->Held())
+        return kExitOk;
+    m_hold.reset();
+    return Fail(str::kCliLockTimeout, {FromTerminal(m_databasePath)});
+}
+
+CCliSession::CHoldPause::CHoldPause(CCliSession& session)
+    : m_session(session), m_paused(session.m_hold.has_value()) {
+    m_session.m_hold.reset();
+}
+
+CCliSession::CHoldPause::~CHoldPause() {
+    // Not taken again within the wait: the save then waits once more, and says so if in vain.
+    if (m_paused) {
+        m_session.m_hold.emplace(m_session.m_lock, m_session.m_context.m_lockTimeout);
+        if (!m_session.m_hold->Held())
+            m_session.m_hold.reset();
+    }
 }
 
 int CCliSession::SaveDatabase(CDatabaseObj& database) {

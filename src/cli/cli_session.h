@@ -72,8 +72,28 @@ public:
     std::optional<CSecret> AskSecret(int promptId, bool* ended = nullptr);
 
     // Opens the database file that must exist: asks for its password when it has one, then loads
-    // it. 0, or the exit code after a message.
-    int OpenExisting(CDatabaseObj& database);
+    // it. With `forChange`, the lock is held from the load to the end of the command
+    // (HoldLockUntilDone). 0, or the exit code after a message.
+    int OpenExisting(CDatabaseObj& database, bool forChange = false);
+
+    // Holds the database lock from now to the end of the command, for a command that changes the
+    // database: its read and its save are then one hold, and nobody writes in between. 0, or the
+    // exit code after the message that the database is in use.
+    int HoldLockUntilDone();
+    // Lets go of that hold while the user is asked something, and takes it again afterwards: a
+    // question must not keep every other writer waiting. What others save meanwhile is brought in
+    // by the save.
+    class CHoldPause {
+    public:
+        explicit CHoldPause(CCliSession& session);
+        ~CHoldPause();
+        CHoldPause(const CHoldPause&) = delete;
+        CHoldPause& operator=(const CHoldPause&) = delete;
+
+    private:
+        CCliSession& m_session;
+        bool m_paused;
+    };
 
     // Saves; 0, or the exit code after the save's message.
     int SaveDatabase(CDatabaseObj& database);
@@ -97,6 +117,7 @@ private:
     std::string m_databasePath;
     CCliMessages m_messages;
     CFileLock m_lock;
+    std::optional<CLockHold> m_hold;
     CSocketPoster m_poster;
     std::unique_ptr<IPreferenceStore> m_store;
     std::unique_ptr<CPreferences> m_preferences;

@@ -43,7 +43,7 @@ public:
             return session.UsageError(str::kCliUnknownFormat, {name});
 
         CDatabaseObj database(session.Context());
-        if (int code = session.OpenExisting(database))
+        if (int code = session.OpenExisting(database, true))
             return code;
         CAllTypesList list(database);
         CCliFilePrompt prompt(session);

@@ -18,7 +18,7 @@ public:
 
     int Run(CCliSession& session, const CParsedArgs& args) override {
         CDatabaseObj database(session.Context());
-        if (int code = session.OpenExisting(database))
+        if (int code = session.OpenExisting(database, true))
             return code;
         const std::string& folder = args.positional[0];
         if (int code = session.Report(ChangeDatabaseLocation(database, folder, nullptr)))

@@ -29,7 +29,7 @@ public:
         if (!args.Has("--yes") && !io.terminal)
             return session.UsageError(str::kCliRestoreNeedsYes);
         CDatabaseObj database(session.Context());
-        if (int code = session.OpenExisting(database))
+        if (int code = session.OpenExisting(database, true))
             return code;
         if (!args.Has("--yes") && !Confirmed(session))
             return session.Fail(str::kCliNothingRestored);

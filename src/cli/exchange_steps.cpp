@@ -32,6 +32,7 @@ std::optional<CSecret> CCliFilePrompt::AskFilePassword() {
         return std::nullopt;
     m_asked = true;
     bool ended = false;
+    const CCliSession::CHoldPause pause(m_session);
     std::optional<CSecret> password = m_session.AskSecret(str::kCliImportPasswordPrompt, &ended);
     if (ended && !io.terminal)
         m_session.Context().ShowMessage(str::kImportWrongPassword, {}, MessageIcon::Exclamation);

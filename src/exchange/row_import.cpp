@@ -310,7 +310,9 @@ void FinishImport(CDatabaseObj& database, IRecordList& list, const CNoticeList& 
                   CImportOutcome& outcome) {
     outcome.save = Save(database);
     list.MarkDatabaseChanged();
-    PostNotices(database.Context(), notices);
+    // Nobody hears of items the file does not hold.
+    if (outcome.save.Ok())
+        PostNotices(database.Context(), notices);
     list.Refill();
 }
 

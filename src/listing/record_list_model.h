@@ -61,6 +61,16 @@ public:
     // announce a row before it comes.
     std::optional<size_t> RowForNewRecord(const CRecord& record) const;
     bool RemoveRecordRow(const CRecord& record);
+    // Takes out `count` rows from `first` on.
+    void EraseRows(size_t first, size_t count) {
+        m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
+                     m_rows.begin() + static_cast<std::ptrdiff_t>(first + count));
+    }
+    // Takes out the rows of every record `gone` says went, in one pass.
+    template <typename Gone>
+    void RemoveRecordRows(const Gone& gone) {
+        std::erase_if(m_rows, [&](const CRecord* record) { return gone(*record); });
+    }
 
     // A find narrows the list: the rows are not all the records the filters pass. This is when
     // "Find All" is offered.

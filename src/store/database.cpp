@@ -25,6 +25,9 @@ void CDatabaseObj::Empty() {
     m_categories.Clear();
     m_loadState = LoadState::Fresh;
     m_fileCheckBlock.reset();
+    m_knownFile.Forget();
+    for (auto& filed : m_filedItems)
+        filed.clear();
 }
 
 CItemList& CDatabaseObj::ListOf(int kind) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "store/change_notice.h"
+#include "store/database_merge.h"
+#include "store/file_sign.h"
 #include "store/item_list.h"
 
 namespace tessarin {
@@ -97,6 +99,12 @@ public:
     // The check block of the file as this object last read or wrote it; none before either. A save
     // finds another one on disk only when the password was changed elsewhere.
     std::optional<std::array<uint8_t, kCheckBlockSize>> m_fileCheckBlock;
+    // The file as this object last read or wrote it, and the items it held then, per kind: a save
+    // that finds another file there brings in what its writer changed before writing its own.
+    CKnownFile m_knownFile;
+    std::array<std::vector<CFiledItem>, 3> m_filedItems;
+    // Told when such a merge changed what is in memory; none: nobody shows the items.
+    IDatabaseObserver* m_observer = nullptr;
 
 private:
     CCoreContext* m_context;

@@ -11,11 +11,19 @@
 namespace tessarin {
 
 CStoreResult ReadDatabaseFile(CDatabaseObj& database, const std::string& path,
-                              const CItemWanted* wanted) {
-    const CFileHandle fd(OpenForReading(path));
+                              const CItemWanted* wanted, CFileHandle* opened) {
+    CFileHandle fd(OpenForReading(path));
     if (!fd)
         return CStoreResult::Failure(StoreCode::OpenFailed, errno, path,
                                      "the file could not be opened");
+    struct CHandOver {
+        CFileHandle& fd;
+        CFileHandle* opened;
+        ~CHandOver() {
+            if (opened)
+                *opened = std::move(fd);
+        }
+    } handOver{fd, opened};
     try {
         CFileSource source(fd.Get());
         LoadDatabase(database, source, database.Context().DatabaseKey(), wanted);

@@ -74,6 +74,54 @@ bool HeldKeyOpensFile(CCoreContext& context, const std::string& path) {
     return !stored || KeyOpens(context.DatabaseKey(), *stored);
 }
 
+// Under the lock: when the file is no longer the one this object last read or wrote, reads it and
+// brings in what its writer changed (see database_merge.h). Ok when there was nothing to bring in
+// (the same file, or none at all) or it was brought in; KeyChanged when the file has another
+// password; otherwise the read's failure, with memory as it was.
+CStoreResult BringInHeld(CDatabaseObj& database, CMergeOutcome& outcome) {
+    CCoreContext& context = database.Context();
+    const std::string& path = database.m_path;
+    // A database never read from the file (a new one) replaces whatever is there.
+    if (!database.m_knownFile.Known() || database.m_knownFile.Unchanged(path))
+        return CStoreResult::Success();
+    if (!HeldKeyOpensFile(context, path))
+        return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
+    CDatabaseObj theirs(context);
+    CFileHandle opened;
+    CStoreResult read = ReadDatabaseFile(theirs, path, nullptr, &opened);
+    if (read.code == StoreCode::OpenFailed && read.error == ENOENT) {
+        // Nothing there to bring in; the next save writes the file anew.
+        database.m_knownFile.Take(CFileHandle());
+        return CStoreResult::Success();
+    }
+    if (!read.Ok())
+        return read;
+    outcome = MergeFileIntoMemory(database, theirs);
+    database.m_knownFile.Take(std::move(opened));
+    database.m_fileCheckBlock = theirs.m_checkBlock;
+    if (database.m_loadState == LoadState::Partial)
+        database.m_loadState = LoadState::Loaded;  // the damaged file was replaced by a whole one
+    return CStoreResult::Success();
+}
+
+// Runs `step` holding the lock (LockTimeout when it is not obtained), then tells the database's
+// observer what a merge within it changed, once the lock is let go, whatever the step's result.
+template <typename Step>
+CStoreResult HoldingTheLock(CDatabaseObj& database, const Step& step) {
+    CCoreContext& context = database.Context();
+    CMergeOutcome outcome;
+    CStoreResult result;
+    {
+        CLockHold hold(context.Lock(), context.m_lockTimeout);
+        if (!hold.Held())
+            return CStoreResult::Failure(StoreCode::LockTimeout, 0, database.m_path);
+        result = step(outcome);
+    }
+    if (database.m_observer && !outcome.Empty())
+        database.m_observer->MergedFromFile(outcome);
+    return result;
+}
+
 bool SameFolder(const std::string& a, const std::string& b) {
     std::error_code error;
     if (fs::equivalent(a, b, error))
@@ -125,7 +173,11 @@ CStoreResult Load(CDatabaseObj& database, const std::string& path) {
         return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
     database.Empty();
     database.m_path = path;
-    CStoreResult read = ReadDatabaseFile(database, path);
+    CFileHandle opened;
+    CStoreResult read = ReadDatabaseFile(database, path, nullptr, &opened);
+    // What the file holds now, item by item, as the later saves compare with it.
+    database.m_knownFile.Take(std::move(opened));
+    TakeAsFiled(database);
     if (read.code == StoreCode::OpenFailed && read.error == ENOENT) {
         database.m_loadState = LoadState::Loaded;
         if (!context.Platform().PlatformWantsDefaults())
@@ -139,6 +191,7 @@ CStoreResult Load(CDatabaseObj& database, const std::string& path) {
         // read whole is kept beside itself before anything replaces it.
         if (read.code == StoreCode::OpenFailed) {
             database.m_loadState = LoadState::Unread;
+            database.m_knownFile.Forget();
         } else {
             database.m_loadState = LoadState::Partial;
             database.m_fileCheckBlock = ReadStoredCheckBlock(path);
@@ -156,16 +209,12 @@ CStoreResult Load(CDatabaseObj& database, const std::string& path) {
     return CStoreResult::Success();
 }
 
-CStoreResult Save(CDatabaseObj& database, bool quiet) {
+namespace {
+
+// Save, once the lock is held.
+CStoreResult SaveHeld(CDatabaseObj& database, bool quiet, CMergeOutcome& outcome) {
     CCoreContext& context = database.Context();
     const std::string& path = database.m_path;
-    if (database.m_saveSuspended)
-        return CStoreResult::Failure(StoreCode::SaveSuspended, 0, path);
-    if (database.m_loadState == LoadState::Unread)
-        return CStoreResult::Failure(StoreCode::NotRead, 0, path);
-    CLockHold hold(context.Lock(), context.m_lockTimeout);
-    if (!hold.Held())
-        return CStoreResult::Failure(StoreCode::LockTimeout, 0, path);
     // Items are enciphered under the held key: it must be the key of the check block written with
     // them, and the file must still have the password this object knows of.
     if (!KeyOpens(context.DatabaseKey(), database.m_checkBlock))
@@ -173,7 +222,16 @@ CStoreResult Save(CDatabaseObj& database, bool quiet) {
     if (PasswordChangedElsewhere(database))
         return CStoreResult::Failure(StoreCode::KeyChanged, 0, path);
     RemoveStaleTemporaries(path);
-    if (database.m_loadState == LoadState::Partial) {
+    // Another writer's changes since this object last read or wrote the file go in first: the
+    // file gets exactly this process's changes on top of what it holds now.
+    CStoreResult brought = BringInHeld(database, outcome);
+    if (brought.code == StoreCode::KeyChanged)
+        return brought;
+    if (brought.code == StoreCode::OpenFailed)
+        return SaveFailure(context, StoreCode::OpenFailed, brought.error, path, brought.detail,
+                           quiet);
+    // A file that cannot be read whole is kept beside itself before this one replaces it.
+    if (!brought.Ok() || database.m_loadState == LoadState::Partial) {
         std::string keptAt;
         if (const int kept = KeepBeside(path, ".damaged", keptAt))
             return SaveFailure(context, StoreCode::KeepFailed, kept, path,
@@ -189,7 +247,32 @@ CStoreResult Save(CDatabaseObj& database, bool quiet) {
     }
     database.m_loadState = LoadState::Loaded;
     database.m_fileCheckBlock = database.m_checkBlock;
+    database.m_knownFile.TakePath(path);
+    TakeAsFiled(database);
     return CStoreResult::Success();
+}
+
+}  // namespace
+
+CStoreResult Save(CDatabaseObj& database, bool quiet) {
+    const std::string& path = database.m_path;
+    if (database.m_saveSuspended)
+        return CStoreResult::Failure(StoreCode::SaveSuspended, 0, path);
+    if (database.m_loadState == LoadState::Unread)
+        return CStoreResult::Failure(StoreCode::NotRead, 0, path);
+    return HoldingTheLock(database, [&](CMergeOutcome& outcome) {
+        return SaveHeld(database, quiet, outcome);
+    });
+}
+
+CStoreResult BringInOutsideChanges(CDatabaseObj& database) {
+    if (database.m_loadState == LoadState::Unread)
+        return CStoreResult::Failure(StoreCode::NotRead, 0, database.m_path);
+    return HoldingTheLock(database, [&](CMergeOutcome& outcome) {
+        if (PasswordChangedElsewhere(database))
+            return CStoreResult::Failure(StoreCode::KeyChanged, 0, database.m_path);
+        return BringInHeld(database, outcome);
+    });
 }
 
 CStoreResult MoveTo(CDatabaseObj& database, const std::string& folder) {
@@ -211,6 +294,7 @@ CStoreResult MoveTo(CDatabaseObj& database, const std::string& folder) {
             MoveFileNoReplace(from.string(), (fs::path(folder) / icons).string());
     }
     database.m_path = target;
+    database.m_knownFile.TakePath(target);
     return CStoreResult::Success();
 }
 
@@ -323,16 +407,30 @@ CStoreResult ReloadAll(CDatabaseObj& database, const std::string& folder) {
 
 CStoreResult ChangePassword(CDatabaseObj& database, const CSecret& password) {
     CCoreContext& context = database.Context();
-    const auto oldBlock = database.m_checkBlock;
-    std::unique_ptr<CKeySchedule> oldKey = context.TakeDatabaseKey();
-    SetPassword(context, database, password);
-    CStoreResult result = Save(database, false);
-    if (!result.Ok()) {
-        database.m_checkBlock = oldBlock;
-        context.HoldDatabaseKey(std::move(oldKey));
-        return result;
-    }
-    NotifyAll(database);
+    if (database.m_saveSuspended)
+        return CStoreResult::Failure(StoreCode::SaveSuspended, 0, database.m_path);
+    // One hold of the lock from bringing in what others saved (under the old key) to the save
+    // under the new one: no writer can put an item under the old key in between.
+    CStoreResult result = HoldingTheLock(database, [&](CMergeOutcome& outcome) {
+        if (PasswordChangedElsewhere(database))
+            return CStoreResult::Failure(StoreCode::KeyChanged, 0, database.m_path);
+        if (database.m_loadState != LoadState::Unread) {
+            CStoreResult brought = BringInHeld(database, outcome);
+            if (brought.code == StoreCode::KeyChanged || brought.code == StoreCode::OpenFailed)
+                return brought;
+        }
+        const auto oldBlock = database.m_checkBlock;
+        std::unique_ptr<CKeySchedule> oldKey = context.TakeDatabaseKey();
+        SetPassword(context, database, password);
+        CStoreResult saved = Save(database, false);
+        if (!saved.Ok()) {
+            database.m_checkBlock = oldBlock;
+            context.HoldDatabaseKey(std::move(oldKey));
+        }
+        return saved;
+    });
+    if (result.Ok())
+        NotifyAll(database);
     return result;
 }
 

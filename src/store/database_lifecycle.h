@@ -37,7 +37,10 @@ CStoreResult Open(CDatabaseObj& database, const std::string& folder);
 //   file is kept beside itself before a save replaces it.
 CStoreResult Load(CDatabaseObj& database, const std::string& path);
 
-// Writes the database to its file safely, holding the lock: SaveSuspended while the program is
+// Writes the database to its file safely, holding the lock. When the file is no longer the one
+// this object last read or wrote, what its writer changed is brought in first (see
+// BringInOutsideChanges), so that the file gets exactly this process's changes on top of what it
+// holds; the observer is told, also when the write then fails. SaveSuspended while the program is
 // locked, NotRead for a file that was never read, LockTimeout, KeyChanged when the held key does
 // not fit the database or the file on disk now has another password than the one last read or
 // written here (the file is left alone until the right password is given), KeepFailed when a
@@ -45,6 +48,13 @@ CStoreResult Load(CDatabaseObj& database, const std::string& path);
 // message for the first four; otherwise 172 for an unavailable volume (not when quiet), else 168
 // with the code.
 CStoreResult Save(CDatabaseObj& database, bool quiet = false);
+
+// Brings into memory what other writers saved since this object last read or wrote the file,
+// item by item (the rule is in database_merge.h), without writing: Ok (also when nothing
+// changed), NotRead, LockTimeout, KeyChanged (the file has another password), or the read's
+// failure for a file that cannot be read whole (memory stays as it was). The database's observer
+// is told what changed.
+CStoreResult BringInOutsideChanges(CDatabaseObj& database);
 
 // Saves, then moves the file (and the companion icon file) into `folder`: the save's result,
 // TargetExists when the folder already holds a database, or MoveFailed with the errno value.

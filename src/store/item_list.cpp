@@ -48,6 +48,11 @@ void CItemList::Delete(CBaseItem* item) {
     }
 }
 
+bool CItemList::Contains(const CBaseItem* item) const {
+    return std::any_of(m_items.begin(), m_items.end(),
+                       [item](const auto& held) { return held.get() == item; });
+}
+
 CBaseItem* CItemList::FindByNumber(uint32_t recordNumber) const {
     if (recordNumber == 0)
         return nullptr;

@@ -50,6 +50,8 @@ public:
     // Takes over the items, in their order, in place of what the list held.
     void ReplaceAll(Storage items) { m_items = std::move(items); }
 
+    // Whether the item is in the list (this very object).
+    bool Contains(const CBaseItem* item) const;
     CBaseItem* FindByNumber(uint32_t recordNumber) const;
     CBaseItem* FindByKey(const ItemKey& key) const;
     // The first live item whose name equals `name` without regard to case.

@@ -1,6 +1,8 @@
 #include "store/item_text.h"
 
 #include <array>
+#include <functional>
+#include <string_view>
 
 #include "base/secure_memory.h"
 
@@ -44,6 +46,14 @@ void CItemText::Free() {
     if (m_block)
         CWipingAllocator<char>().deallocate(m_block, BlockSize());
     m_block = nullptr;
+}
+
+uint64_t CItemText::Hash() const {
+    // The block is the end offsets and the texts back to back, so equal texts make equal blocks;
+    // a block whose slots are all empty is no block at all.
+    if (!m_block || TotalSize() == 0)
+        return 0;
+    return std::hash<std::string_view>{}(std::string_view(m_block, BlockSize()));
 }
 
 std::string_view CItemText::Get(size_t slot) const {

@@ -31,6 +31,8 @@ public:
     // Replaces the texts of slots [first, first + count) at once.
     void SetRange(size_t first, const std::string_view* texts, size_t count);
     size_t TotalSize() const { return m_block ? End(m_slots - 1) : 0; }
+    // A hash of every slot's text: equal texts give equal hashes.
+    uint64_t Hash() const;
 
 private:
     uint32_t End(size_t slot) const {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,6 +87,11 @@ public:
     virtual std::string_view GetName() const { return {}; }
     virtual std::string_view GetNote() const { return {}; }
 
+    // A hash of everything the file stores of the item except its packed form's filler and
+    // checksum: two versions of an item with equal fingerprints are the same item as stored.
+    // Never kNoFilePrint.
+    virtual uint64_t Fingerprint() const;
+
     // The packed form.
     virtual size_t PackedSize() const { return kFillerSize; }
     // Writes header and texts (not the filler); returns the position after the last text.
@@ -112,6 +118,12 @@ public:
     uint32_t m_recordNumber = 0;
     std::array<uint32_t, 2> m_reservedLongs{};
     ItemKey m_key;
+    // The item's fingerprint as the database file held it when this process last read or wrote
+    // the file; kNoFilePrint for an item the file did not hold then. Only the file lifecycle sets
+    // it, and it is never copied with the item: it is how a save tells this process's own changes
+    // from those another writer saved in the meantime.
+    static constexpr uint64_t kNoFilePrint = 0;
+    uint64_t m_filePrint = kNoFilePrint;
 
 protected:
     explicit CBaseItem(size_t textSlots) : m_text(textSlots) {}
@@ -173,6 +185,7 @@ public:
     void UnpackFrom(const uint8_t* buffer, size_t size) override;
 
     std::string_view GetLabel(int index) const { return GetValue(index); }
+    uint64_t Fingerprint() const override;
 
     CColumnLayout m_columns = CColumnLayout::Default();
 };
@@ -183,6 +196,7 @@ public:
     const char* ClassName() const override { return "CRecord"; }
     int Kind() const override { return kKindRecord; }
     void CopyFrom(const CBaseItem& other) override;
+    uint64_t Fingerprint() const override;
 
     size_t PackedSize() const override;
     size_t PackInto(uint8_t* buffer) const override;

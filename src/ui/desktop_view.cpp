@@ -31,7 +31,6 @@ namespace {
 
 inline constexpr int kTypeDropDownHeight = 350;
 inline constexpr int kCategoryDropDownHeight = 200;
-inline constexpr int kDeferredNoticeMs = 200;
 
 }  // namespace
 
@@ -40,8 +39,8 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     : QWidget(parent),
       m_context(context),
       m_preferences(preferences),
-      m_database(std::make_unique<CDatabaseObj>(context)),
-      m_listModel(*m_database, context.Locale()) {
+      m_session(std::make_unique<CDatabaseSession>(context)),
+      m_listModel(m_session->Database(), context.Locale()) {
     const CStringTable& strings = context.Strings();
     m_style.rowColor = DefaultRowColor(palette());
     m_style.customIcons = &m_customIcons;
@@ -52,9 +51,10 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     m_list = new CRecordListView(*m_tableModel, m_style, this);
     m_list->setAccessibleName(UiText(strings, str::kRecordListName));
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_pane = new CDetailsPane(*m_database, m_style, strings, this);
+    m_pane = new CDetailsPane(Database(), m_style, strings, this);
     m_watch = new CDatabaseWatch(context, this);
     m_watch->m_onForeignChange = [this] { return OnForeignChange(); };
+    m_session->AddObserver(this);
     ApplyListFont(m_style.fonts.list);
 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -88,6 +88,7 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
 }
 
 CTessarinDesktopView::~CTessarinDesktopView() {
+    m_session->RemoveObserver(this);
     WritePreferences();
     // The rows and the pane let go of the records before the database goes.
     ClearRows();
@@ -202,7 +203,7 @@ void CTessarinDesktopView::ApplyListFont(const QFont& font) {
 }
 
 void CTessarinDesktopView::LoadCustomIcons() {
-    m_customIcons.ReadIconFile(m_folder, m_database->m_handheldName);
+    m_customIcons.ReadIconFile(m_folder, Database().m_handheldName);
 }
 
 bool CTessarinDesktopView::ReportLoad(const CStoreResult& result) {
@@ -213,7 +214,7 @@ bool CTessarinDesktopView::ReportLoad(const CStoreResult& result) {
         return false;
     }
     // A load whose upgrade save failed has read everything and spoken already.
-    if (m_database->m_loadState == LoadState::Loaded)
+    if (Database().m_loadState == LoadState::Loaded)
         return true;
     if (!result.message)
         m_context.ShowMessage(str::kPlainText, {ResultText(result, m_context.Strings())},
@@ -225,13 +226,13 @@ bool CTessarinDesktopView::OpenDatabase(const std::string& folder) {
     ReadViewPreferences();
     ClearRows();
     m_folder = folder;
-    const bool ok = ReportLoad(Open(*m_database, folder));
+    const bool ok = ReportLoad(m_session->Open(folder));
     LoadCustomIcons();
-    m_watch->Watch(m_database->m_path);
+    m_watch->Watch(Database().m_path);
     // A filter that names no item of the database (deleted ones count) shows everything.
     SetFilters(
-        CheckedFilter(m_database->m_types, m_preferences.ReadKey(Pref::CurrentType)),
-        CheckedFilter(m_database->m_categories, m_preferences.ReadKey(Pref::CurrentCategoryId)));
+        CheckedFilter(Database().m_types, m_preferences.ReadKey(Pref::CurrentType)),
+        CheckedFilter(Database().m_categories, m_preferences.ReadKey(Pref::CurrentCategoryId)));
     m_opened = true;
     UpdateCommandTexts();
     if (RowCount() > 0)
@@ -241,7 +242,7 @@ bool CTessarinDesktopView::OpenDatabase(const std::string& folder) {
 
 bool CTessarinDesktopView::ReloadUser() {
     ClearRows();
-    const CStoreResult result = ReloadAll(*m_database, m_folder);
+    const CStoreResult result = m_session->Reload();
     const bool ok = ReportLoad(result);
     if (result.code != StoreCode::KeyChanged) {
         LoadCustomIcons();
@@ -252,10 +253,8 @@ bool CTessarinDesktopView::ReloadUser() {
 }
 
 bool CTessarinDesktopView::SaveNow() {
-    const CStoreResult result = Save(*m_database);
-    if (result.code == StoreCode::KeyChanged)
-        Q_EMIT passwordChangedElsewhere();
-    return result.Ok();
+    // A failure is passed on by SessionSaveFailed.
+    return m_session->SaveNow().Ok();
 }
 
 void CTessarinDesktopView::ClearRows() {
@@ -265,8 +264,8 @@ void CTessarinDesktopView::ClearRows() {
 
 void CTessarinDesktopView::FillCombos() {
     const ICollation& collation = m_context.Collation();
-    m_typeCombo->Fill(m_database->m_types, collation);
-    m_categoryCombo->Fill(m_database->m_categories, collation);
+    m_typeCombo->Fill(Database().m_types, collation);
+    m_categoryCombo->Fill(Database().m_categories, collation);
     m_typeCombo->SelectKey(m_listModel.TypeFilter());
     m_categoryCombo->SelectKey(m_listModel.CategoryFilter());
 }
@@ -280,7 +279,7 @@ void CTessarinDesktopView::SetFilters(const ItemKey& type, const ItemKey& catego
 }
 
 void CTessarinDesktopView::RefillList() {
-    if (m_locked) {
+    if (IsLocked()) {
         ClearRows();
         return;
     }
@@ -290,7 +289,7 @@ void CTessarinDesktopView::RefillList() {
 
 void CTessarinDesktopView::RefillFiltered(std::string_view text, bool caseSensitive,
                                           bool wholeWord) {
-    if (m_locked)
+    if (IsLocked())
         return;
     m_tableModel->RefillFiltered(text, caseSensitive, wholeWord);
     ShowInDetails(nullptr);
@@ -307,8 +306,8 @@ void CTessarinDesktopView::RefillFilterCombos() {
         const CBaseItem* item = list.FindByKey(key);
         return item && !item->m_deleted ? key : AnyKey;
     };
-    m_listModel.SetTypeFilter(kept(m_database->m_types, m_listModel.TypeFilter()));
-    m_listModel.SetCategoryFilter(kept(m_database->m_categories, m_listModel.CategoryFilter()));
+    m_listModel.SetTypeFilter(kept(Database().m_types, m_listModel.TypeFilter()));
+    m_listModel.SetCategoryFilter(kept(Database().m_categories, m_listModel.CategoryFilter()));
     FillCombos();
     RebuildColumns(true);
     RefillList();
@@ -454,9 +453,12 @@ std::vector<const CRecord*> CTessarinDesktopView::SelectedRecords() const {
 // --- Rows of single records ---
 
 void CTessarinDesktopView::InsertRecordRow(CRecord& record, bool select) {
-    if (m_locked)
+    if (IsLocked())
         return;
-    const std::optional<int> row = m_tableModel->InsertRecordRow(record);
+    // A list built anew meanwhile (a save brought many records in) may hold it already.
+    std::optional<int> row = m_tableModel->RowOf(record);
+    if (!row)
+        row = m_tableModel->InsertRecordRow(record);
     if (!row || !select)
         return;
     SelectRowNumbers({*row}, *row);

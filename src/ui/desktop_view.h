@@ -14,6 +14,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,8 +23,10 @@
 #include "listing/record_list_model.h"
 #include "store/change_notice.h"
 #include "store/database.h"
+#include "store/database_session.h"
 #include "store/icon_file.h"
 #include "ui/list_style.h"
+#include "ui/lock_controller.h"
 #include "ui/view_geometry.h"
 
 class QLabel;
@@ -42,7 +45,15 @@ class CRecordListView;
 class CRecordTableModel;
 class CShowColumnsDialog;
 
-class CTessarinDesktopView : public QWidget, public IRecordList {
+// Up to how many rows a change adds, paints or removes one by one; more are done in one pass.
+inline constexpr size_t kRowsOneByOne = 64;
+
+// How long a change from outside waits while a dialog or a menu is open before it is tried again.
+inline constexpr int kDeferredNoticeMs = 200;
+
+class CLockController;
+
+class CTessarinDesktopView : public QWidget, public IRecordList, private ISessionObserver {
     Q_OBJECT
 public:
     CTessarinDesktopView(CCoreContext& context, CPreferences& preferences,
@@ -50,7 +61,10 @@ public:
     // Writes the view's preferences when a database was opened.
     ~CTessarinDesktopView() override;
 
-    CDatabaseObj& Database() { return *m_database; }
+    CDatabaseObj& Database() { return m_session->Database(); }
+    const CDatabaseObj& Database() const { return m_session->Database(); }
+    // The open database and the one way it changes.
+    CDatabaseSession& Session() { return *m_session; }
     const std::string& Folder() const { return m_folder; }
 
     // Reads the view's preferences, opens the database in `folder` (made when missing), loads
@@ -79,13 +93,15 @@ public:
     // closes, else acted upon.
     void OnNotice(const CChangeNotice& notice);
 
-    // The lock: the rows and details go, the records stay in memory.
+    // The rows and details go (a user switch is under way: the records are about to go).
     void EmptyForLock();
     void ClearSelection();
 
-    bool m_locked = false;
-    bool m_noticePending = false;
-    bool DatabaseChanged() const { return m_databaseChanged; }
+    // The program's lock, which the view follows: nothing is shown while locked. None in tests
+    // of the view alone.
+    void SetLockController(CLockController* lock);
+    bool IsLocked() const;
+    bool DatabaseChanged() const { return m_session->Changed(); }
 
     // The commands: the view binds its own and runs the others from its buttons, the list and
     // the details pane; the record list's shortcut menu comes from the table.
@@ -122,6 +138,9 @@ public:
     void RefillFilterCombos();
     // Every row painted again (names, labels or values changed).
     void RepaintRows();
+    // After "Edit Types" closed: the column layout saved, the columns' titles after the labels;
+    // the rows, the selection and a find's narrowing stay.
+    void TypesEdited();
 
     const CRecordListModel& ListModel() const { return m_listModel; }
     const CColumnLayout& ColumnLayout() const { return m_columns; }
@@ -184,7 +203,7 @@ public:
     void AddAndSelect(CRecord& record) override;
     void RemoveAll() override;
     void Refill() override;
-    void MarkDatabaseChanged() override { m_databaseChanged = true; }
+    void MarkDatabaseChanged() override { m_session->MarkChanged(); }
 
 Q_SIGNALS:
     // The user did something that counts as activity for the automatic lock: the view's first
@@ -228,15 +247,27 @@ private:
     void UpdateCommandTexts();
     void RunCommand(uint32_t id);
     void HandleNotice(const CChangeNotice& notice);
+    // What another process did, shown: an item that arrived, one that holds another version, one
+    // that went (still alive).
+    void ShowArrived(int kind, CBaseItem& item);
+    void ShowChanged(int kind, CBaseItem& item);
+    void ShowRemoved(int kind, const CBaseItem& item);
+    // ISessionObserver: what changed in the database, by a command or from outside.
+    void SessionChanged(const CSessionChanges& changes) override;
+    void SessionReloaded() override;
+    void SessionSaveFailed(const CStoreResult& result) override;
+    // Records gone from the database leave their rows, in one pass.
+    void RemoveRows(const std::vector<const CBaseItem*>& records);
+    // Lets go of items other writers removed, once no dialog may still hold one.
+    void ForgetDeparted();
     void FlushDeferredNotices();
     bool BusyElsewhere() const;
     bool OnForeignChange();
-    void ReloadKeepingView();
     void ApplyToSelection(const std::function<void(CRecord&)>& change);
 
     CCoreContext& m_context;
     CPreferences& m_preferences;
-    std::unique_ptr<CDatabaseObj> m_database;
+    std::unique_ptr<CDatabaseSession> m_session;
     CRecordListModel m_listModel;
     std::string m_folder;
     CIconList m_customIcons;
@@ -264,8 +295,8 @@ private:
     CDetailsPane* m_pane;
     CDatabaseWatch* m_watch;
 
+    QPointer<CLockController> m_lock;
     IFilePasswordPrompt* m_filePasswordPrompt = nullptr;
-    bool m_databaseChanged = false;
     bool m_shownOnce = false;
     // Records an import made: selected once the import has refilled the list.
     std::vector<const CRecord*> m_imported;

@@ -1,5 +1,7 @@
 // The record view and the changes that reach its database from outside its own commands: imports,
 // the change notices of other processes, and a file rewritten by someone who sent none.
+
+#include <algorithm>
 #include <unordered_set>
 
 #include <QApplication>
@@ -10,9 +12,11 @@
 #include "security/password.h"
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
+#include "ui/command_table.h"
 #include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
+#include "ui/lock_controller.h"
 #include "ui/filter_combo.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
@@ -68,13 +72,13 @@ CImportOutcome CTessarinDesktopView::ImportFile(const std::string& path) {
     IFilePasswordPrompt& prompt = m_filePasswordPrompt ? *m_filePasswordPrompt : ownPrompt;
     m_imported.clear();
     CImportOutcome outcome =
-        tessarin::ImportFile(*m_database, ExchangeFormat::Detect, path, false, *this, prompt);
+        tessarin::ImportFile(Database(), ExchangeFormat::Detect, path, false, *this, prompt);
     m_imported.clear();
     return outcome;
 }
 
 void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
-    if (m_locked) {
+    if (IsLocked()) {
         m_handedOver.push_back(path);
         return;
     }
@@ -88,7 +92,7 @@ void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
 }
 
 void CTessarinDesktopView::ImportHandedOver() {
-    while (!m_handedOver.empty() && !m_locked) {
+    while (!m_handedOver.empty() && !IsLocked()) {
         const std::string path = m_handedOver.front();
         m_handedOver.erase(m_handedOver.begin());
         ImportWithConfirmation(path);
@@ -104,10 +108,9 @@ bool CTessarinDesktopView::BusyElsewhere() const {
 }
 
 void CTessarinDesktopView::OnNotice(const CChangeNotice& notice) {
-    if (m_locked) {
-        m_noticePending = true;
+    // While locked nothing is in memory: the unlock reads the whole file again.
+    if (IsLocked())
         return;
-    }
     if (BusyElsewhere() || !m_deferredNotices.empty()) {
         m_deferredNotices.push_back(notice);
         m_deferTimer.start();
@@ -117,9 +120,8 @@ void CTessarinDesktopView::OnNotice(const CChangeNotice& notice) {
 }
 
 void CTessarinDesktopView::FlushDeferredNotices() {
-    if (m_locked) {
+    if (IsLocked()) {
         m_deferredNotices.clear();
-        m_noticePending = true;
         return;
     }
     while (!m_deferredNotices.empty()) {
@@ -138,113 +140,174 @@ void CTessarinDesktopView::HandleNotice(const CChangeNotice& notice) {
         ReloadUser();
         return;
     }
-    // An item taken out stays alive in the outcome until its row and entry are gone.
-    const CNoticeOutcome outcome = tessarin::HandleNotice(*m_database, notice, m_folder);
-    if (outcome.result.code == StoreCode::KeyChanged) {
+    // What the notice did reaches the rows through SessionChanged.
+    const CStoreResult result = m_session->HandleNotice(notice);
+    if (result.code == StoreCode::KeyChanged) {
         Q_EMIT passwordChangedElsewhere();
         return;
     }
     // The notice said what changed in the file: no need to read it all again for that.
     m_watch->TakeFileAsKnown();
-    const ICollation& collation = m_context.Collation();
-    const auto comboOf = [this](uint32_t kind) {
-        return kind == kKindType ? m_typeCombo : m_categoryCombo;
-    };
-    switch (outcome.what) {
-        case CNoticeOutcome::Added:
-            if (notice.kind == kKindRecord)
-                InsertRecordRow(static_cast<CRecord&>(*outcome.item), false);
-            else if (!outcome.item->m_deleted)
-                comboOf(notice.kind)->InsertItem(*outcome.item, collation);
-            break;
-        case CNoticeOutcome::Changed:
-            if (notice.kind == kKindRecord) {
-                // Another program's change repaints the row; the pane keeps the selected record.
-                m_tableModel->RecordChanged(static_cast<CRecord&>(*outcome.item));
-                ShowInDetails(GetSelectedRecord());
-            } else {
-                CFilterCombo* combo = comboOf(notice.kind);
-                const ItemKey selected = combo->SelectedKey();
-                combo->RemoveItem(outcome.item->m_key);
-                if (!outcome.item->m_deleted)
-                    combo->InsertItem(*outcome.item, collation);
-                combo->SelectKey(selected);
-                if (selected == outcome.item->m_key || combo->currentIndex() == 0)
-                    RepaintRows();
-            }
-            break;
-        case CNoticeOutcome::Removed:
-            if (notice.kind == kKindRecord) {
-                RemoveRecordRow(static_cast<const CRecord&>(*outcome.removed));
-            } else if (comboOf(notice.kind)->RemoveItem(outcome.removed->m_key)) {
-                // The entry shown went: "All" is chosen, as if the user had picked it.
-                if (notice.kind == kKindType)
-                    SelectTypeEntry(0);
-                else
-                    SelectCategoryEntry(0);
-            } else {
-                RepaintRows();
-            }
-            break;
-        default:
-            break;
+}
+
+void CTessarinDesktopView::ShowArrived(int kind, CBaseItem& item) {
+    if (kind == kKindRecord)
+        InsertRecordRow(static_cast<CRecord&>(item), false);
+    else if (!item.m_deleted)
+        (kind == kKindType ? m_typeCombo : m_categoryCombo)->InsertItem(item, m_context.Collation());
+}
+
+void CTessarinDesktopView::ShowChanged(int kind, CBaseItem& item) {
+    if (kind == kKindRecord) {
+        m_tableModel->RecordChanged(static_cast<CRecord&>(item));
+        return;
     }
+    CFilterCombo* combo = kind == kKindType ? m_typeCombo : m_categoryCombo;
+    const ItemKey selected = combo->SelectedKey();
+    combo->RemoveItem(item.m_key);
+    if (!item.m_deleted)
+        combo->InsertItem(item, m_context.Collation());
+    combo->SelectKey(selected);
+    if (selected == item.m_key || combo->currentIndex() == 0)
+        RepaintRows();
+}
+
+void CTessarinDesktopView::ShowRemoved(int kind, const CBaseItem& item) {
+    if (kind == kKindRecord) {
+        RemoveRecordRow(static_cast<const CRecord&>(item));
+    } else if ((kind == kKindType ? m_typeCombo : m_categoryCombo)->RemoveItem(item.m_key)) {
+        // The entry shown went: "All" is chosen, as if the user had picked it.
+        if (kind == kKindType)
+            SelectTypeEntry(0);
+        else
+            SelectCategoryEntry(0);
+    } else {
+        RepaintRows();
+    }
+}
+
+void CTessarinDesktopView::SessionChanged(const CSessionChanges& changes) {
+    if (changes.fromOutside)
+        m_watch->TakeFileAsKnown();
+    if (IsLocked())
+        return;  // nothing is shown; the unlock shows what memory holds
+    if (changes.many) {
+        // An import or a restore: the choosers and the rows anew, the new records selected.
+        RefillFilterCombos();
+        std::vector<const CRecord*> added;
+        for (const CBaseItem* item : changes.Added(kKindRecord))
+            added.push_back(static_cast<const CRecord*>(item));
+        if (!added.empty())
+            SelectRecords(added);
+        return;
+    }
+    // Types and categories first: the records' rows name them.
+    for (int kind : {kKindType, kKindCategory}) {
+        for (const CBaseItem* removed : changes.Removed(kind))
+            ShowRemoved(kind, *removed);
+        for (CBaseItem* item : changes.Changed(kind))
+            ShowChanged(kind, *item);
+        for (CBaseItem* item : changes.Added(kind))
+            ShowArrived(kind, *item);
+    }
+    RemoveRows(changes.Removed(kKindRecord));
+    const auto& changed = changes.Changed(kKindRecord);
+    // Many changed rows are painted again at once rather than looked up one by one.
+    if (changed.size() > kRowsOneByOne)
+        m_tableModel->CellsChanged();
+    else
+        for (CBaseItem* item : changed)
+            m_tableModel->RecordChanged(static_cast<const CRecord&>(*item));
+    const auto& added = changes.Added(kKindRecord);
+    if (added.size() > kRowsOneByOne) {
+        const CSelectionMemo memo = RememberSelection();
+        RefillList();
+        RestoreSelection(memo);
+    } else {
+        for (CBaseItem* item : added)
+            ShowArrived(kKindRecord, *item);
+    }
+    ShowInDetails(GetSelectedRecord());
+    if (m_commands)
+        m_commands->UpdateEnabled();
+    if (changes.fromOutside)
+        ForgetDeparted();
+}
+
+void CTessarinDesktopView::RemoveRows(const std::vector<const CBaseItem*>& records) {
+    if (records.empty())
+        return;
+    if (m_pane->Record() &&
+        std::find(records.begin(), records.end(), m_pane->Record()) != records.end())
+        ShowInDetails(nullptr);
+    if (records.size() <= kRowsOneByOne) {
+        for (const CBaseItem* record : records)
+            m_tableModel->RemoveRecordRow(static_cast<const CRecord&>(*record));
+    } else {
+        const std::unordered_set<const CBaseItem*> gone(records.begin(), records.end());
+        m_tableModel->RemoveRecordRows(
+            [&gone](const CRecord& record) { return gone.count(&record) != 0; });
+    }
+    m_list->viewport()->update();
+}
+
+void CTessarinDesktopView::SetLockController(CLockController* lock) {
+    m_lock = lock;
+    if (!lock)
+        return;
+    connect(lock, &CLockController::locked, this, [this] {
+        m_deferredNotices.clear();
+        ClearRows();
+    });
+    connect(lock, &CLockController::unlocked, this, [this] {
+        // The database was read again from its file: what is in it now, the filters kept where
+        // their items still are.
+        LoadCustomIcons();
+        m_watch->TakeFileAsKnown();
+        RefillFilterCombos();
+        if (RowCount() > 0)
+            SelectRowNumbers({0}, 0);
+        ImportHandedOver();
+    });
+}
+
+bool CTessarinDesktopView::IsLocked() const {
+    return m_lock && m_lock->IsLocked();
+}
+
+void CTessarinDesktopView::SessionReloaded() {
+    // Every record of the rows and the pane is gone, or read anew.
+    ClearRows();
+}
+
+void CTessarinDesktopView::SessionSaveFailed(const CStoreResult& result) {
+    if (result.code == StoreCode::KeyChanged)
+        Q_EMIT passwordChangedElsewhere();
+}
+
+void CTessarinDesktopView::ForgetDeparted() {
+    if (BusyElsewhere()) {
+        QTimer::singleShot(kDeferredNoticeMs, this, &CTessarinDesktopView::ForgetDeparted);
+        return;
+    }
+    m_session->ForgetDeparted();
 }
 
 bool CTessarinDesktopView::OnForeignChange() {
-    if (!m_opened)
+    if (!m_opened || IsLocked())
         return true;
-    if (m_locked) {
-        m_noticePending = true;
-        return true;
-    }
     if (BusyElsewhere())
         return false;
     // The file's password changed: the next command asks for the new one.
-    if (PasswordChangedElsewhere(*m_database))
+    if (PasswordChangedElsewhere(Database()))
         return true;
-    ReloadKeepingView();
-    return true;
-}
-
-void CTessarinDesktopView::ReloadKeepingView() {
-    std::vector<uint32_t> numbers;
-    for (const CRecord* record : SelectedRows())
-        numbers.push_back(record->m_recordNumber);
-    const CRecord* current = m_tableModel->RecordAt(m_list->currentIndex().row());
-    const uint32_t currentNumber = current ? current->m_recordNumber : 0;
-    const ItemKey type = m_listModel.TypeFilter();
-    const ItemKey category = m_listModel.CategoryFilter();
-    ClearRows();
-    const CStoreResult result = ReloadAll(*m_database, m_folder);
-    if (result.code == StoreCode::KeyChanged) {
-        // Nothing was read: the next command asks for the new password.
-        RefillList();
-        return;
-    }
-    ReportLoad(result);
-    LoadCustomIcons();
-    m_watch->TakeFileAsKnown();
-    const auto kept = [](const CItemList& list, const ItemKey& key) {
-        return key == AnyKey || key.IsZero() ? key : CheckedFilter(list, key);
-    };
-    SetFilters(kept(m_database->m_types, type), kept(m_database->m_categories, category));
-    std::vector<int> rows;
-    int currentRow = -1;
-    if (!numbers.empty() || currentNumber) {
-        const std::unordered_set<uint32_t> wanted(numbers.begin(), numbers.end());
-        for (int row = 0; row < RowCount(); ++row) {
-            const uint32_t number = m_tableModel->RecordAt(row)->m_recordNumber;
-            if (number == 0)
-                continue;
-            if (wanted.count(number))
-                rows.push_back(row);
-            if (number == currentNumber)
-                currentRow = row;
-        }
-    }
-    if (!rows.empty() || currentRow >= 0)
-        SelectRowNumbers(rows, currentRow);
+    // What the other writer changed comes in item by item (MergedFromFile shows it); the rows,
+    // the selection and the filters stay. A file that cannot be read whole changes nothing here:
+    // the next save keeps it beside itself.
+    const CStoreResult result = m_session->BringInOutsideChanges();
+    if (result.code == StoreCode::KeyChanged)
+        Q_EMIT passwordChangedElsewhere();
+    return result.code != StoreCode::LockTimeout;
 }
 
 }  // namespace tessarin

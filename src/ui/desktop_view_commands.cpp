@@ -107,9 +107,9 @@ QMenu* CTessarinDesktopView::BuildContextMenu(QWidget* parent) {
         uint32_t editCommand;
         bool types;
     } popups[] = {
-        {cmd::kSetTypeUnfiled, m_database->m_types, single ? single->GetTypeKey() : AnyKey,
+        {cmd::kSetTypeUnfiled, Database().m_types, single ? single->GetTypeKey() : AnyKey,
          str::kEditTypesEntry, cmd::kEditTypes, true},
-        {cmd::kSetCategoryUnfiled, m_database->m_categories,
+        {cmd::kSetCategoryUnfiled, Database().m_categories,
          single ? single->m_categoryKey : AnyKey, str::kEditCategoriesEntry, cmd::kEditCategories,
          false},
     };
@@ -157,7 +157,7 @@ QMenu* CTessarinDesktopView::BuildContextMenu(QWidget* parent) {
 void CTessarinDesktopView::SetTypeOfSelection(std::optional<size_t> typeIndex) {
     const CTypeItem* type = nullptr;
     if (typeIndex) {
-        type = static_cast<const CTypeItem*>(NthLiveItem(m_database->m_types, *typeIndex));
+        type = static_cast<const CTypeItem*>(NthLiveItem(Database().m_types, *typeIndex));
         if (!type)
             return;
     }
@@ -167,7 +167,7 @@ void CTessarinDesktopView::SetTypeOfSelection(std::optional<size_t> typeIndex) {
 void CTessarinDesktopView::SetCategoryOfSelection(std::optional<size_t> categoryIndex) {
     ItemKey key = ZeroKey;
     if (categoryIndex) {
-        const CBaseItem* category = NthLiveItem(m_database->m_categories, *categoryIndex);
+        const CBaseItem* category = NthLiveItem(Database().m_categories, *categoryIndex);
         if (!category)
             return;
         key = category->m_key;
@@ -179,19 +179,24 @@ void CTessarinDesktopView::ApplyToSelection(const std::function<void(CRecord&)>&
     const std::vector<CRecord*> records = SelectedRows();
     if (records.empty())
         return;
-    CNoticeList notices;
+    // One change for all of them: one save, then the notices, then the rows painted once. The rows
+    // stay, even those the filters would no longer list, until the next refill.
+    CDatabaseSession::CChange commit(*m_session);
     for (CRecord* record : records) {
         change(*record);
         record->m_modified = true;
-        notices.push_back({kActionChanged, kKindRecord, record->m_recordNumber});
+        commit.RecordChanged(*record);
     }
-    MarkDatabaseChanged();
-    // The listener reads what the notices name from the file: only a saved change is announced.
-    if (SaveNow())
-        PostNotices(m_context, notices);
-    // The rows stay, even those the filters would no longer list, until the next refill.
-    RepaintRows();
+    commit.Commit();
     ShowInDetails(GetSelectedRecord());
+}
+
+void CTessarinDesktopView::TypesEdited() {
+    SaveColumnLayout();
+    if (m_listModel.TypeFilter() != AnyKey)
+        RebuildColumns(true);
+    m_tableModel->TitlesChanged();
+    RepaintRows();
 }
 
 // --- Choosers, sorting and columns ---
@@ -237,7 +242,7 @@ void CTessarinDesktopView::SortByColumn(int column) {
 void CTessarinDesktopView::RebuildColumns(bool reload) {
     if (reload) {
         const std::optional<CColumnLayout> layout =
-            ReloadedLayout(*m_database, m_listModel.TypeFilter(), m_preferences.ReadColumns());
+            ReloadedLayout(Database(), m_listModel.TypeFilter(), m_preferences.ReadColumns());
         if (layout)
             m_columns = *layout;
     }
@@ -250,12 +255,12 @@ void CTessarinDesktopView::RebuildColumns(bool reload) {
 
 void CTessarinDesktopView::SaveColumnLayout() {
     const ItemKey& filter = m_listModel.TypeFilter();
-    switch (LayoutHomeFor(*m_database, filter)) {
+    switch (LayoutHomeFor(Database(), filter)) {
         case LayoutHome::Preference:
             m_preferences.WriteColumns(m_columns);
             break;
         case LayoutHome::Type:
-            m_database->FindType(filter)->m_columns = m_columns;
+            Database().FindType(filter)->m_columns = m_columns;
             SaveNow();
             break;
         case LayoutHome::Nowhere:
@@ -279,7 +284,7 @@ void CTessarinDesktopView::BestFit(int column) {
         return;
     const QFontMetrics metrics(m_style.fonts.list);
     const int width = BestFitWidth(
-        *m_database, m_listModel.Rows(), column, m_style.masking,
+        Database(), m_listModel.Rows(), column, m_style.masking,
         [&](std::string_view text) { return metrics.horizontalAdvance(Cp1252ToQString(text)); });
     // Kept in the layout, and written with the next saving of it.
     SetColumnWidth(m_columns, column, width);
@@ -292,7 +297,7 @@ void CTessarinDesktopView::BestFit(int column) {
 void CTessarinDesktopView::ShowColumnsCommand() {
     std::array<std::optional<std::string>, kFieldCount> titles;
     for (int i = 0; i < kFieldCount; ++i)
-        titles[static_cast<size_t>(i)] = ShowFieldTitle(*m_database, m_listModel.TypeFilter(), i);
+        titles[static_cast<size_t>(i)] = ShowFieldTitle(Database(), m_listModel.TypeFilter(), i);
     CShowColumnsDialog dialog(m_context.Strings(), m_columns, titles, this);
     const bool accepted =
         m_runShowColumns ? m_runShowColumns(dialog) : dialog.exec() == QDialog::Accepted;
@@ -302,7 +307,7 @@ void CTessarinDesktopView::ShowColumnsCommand() {
     if (m_listModel.TypeFilter() == AnyKey &&
         m_context.ShowMessage(str::kApplyColumnsToAllViews, {}, MessageIcon::Question,
                               MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes) {
-        m_database->ApplyColumnsToAllTypes(m_columns);
+        Database().ApplyColumnsToAllTypes(m_columns);
         // The types' layouts are part of the database: saved at once like every other change.
         MarkDatabaseChanged();
         SaveNow();
@@ -382,7 +387,7 @@ void CTessarinDesktopView::RebuildList(const std::string& folder) {
     m_folder = folder;
     ReadViewPreferences();
     LoadCustomIcons();
-    m_watch->Watch(m_database->m_path);
+    m_watch->Watch(Database().m_path);
     m_opened = true;
     SetFilters(AnyKey, AnyKey);
     UpdateCommandTexts();
@@ -390,7 +395,7 @@ void CTessarinDesktopView::RebuildList(const std::string& folder) {
 
 void CTessarinDesktopView::MovedTo(const std::string& folder) {
     m_folder = folder;
-    m_watch->Watch(m_database->m_path);
+    m_watch->Watch(Database().m_path);
     LoadCustomIcons();
 }
 

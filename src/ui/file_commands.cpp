@@ -258,21 +258,11 @@ void CFileCommands::KeepAwake() {
         m_keepAwake();
 }
 
-bool CFileCommands::WaitUntilUnlocked() {
-    // The lock asks for the password in a dialog of its own; what was read waits for it.
-    while (m_view.m_locked) {
-        QEventLoop wait;
-        QTimer::singleShot(100, &wait, &QEventLoop::quit);
-        wait.exec();
-    }
-    return true;
-}
-
 CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat format,
                                          bool replace) {
     CImportOutcome cancelled;
     cancelled.result = CImportOutcome::Cancelled;
-    if (m_busy || m_view.m_locked)
+    if (m_busy || m_view.IsLocked())
         return cancelled;
     m_busy = true;
     struct CIdle {
@@ -316,8 +306,10 @@ CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat
                       }))
         return cancelled;
 
-    // From here on the database changes: on the window's thread, in one piece.
-    WaitUntilUnlocked();
+    // From here on the database changes: on the window's thread, in one piece. A lock meanwhile
+    // closed the progress window, which cancelled the import.
+    if (m_view.IsLocked())
+        return cancelled;
     KeepAwake();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     CImportOutcome outcome;
@@ -491,7 +483,7 @@ bool CFileCommands::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QWidget*>(watched)->setAcceptDrops(true);
     if (event->type() == QEvent::DragEnter) {
         auto* drag = static_cast<QDragEnterEvent*>(event);
-        if (drag->mimeData()->hasUrls() && !m_view.m_locked) {
+        if (drag->mimeData()->hasUrls() && !m_view.IsLocked()) {
             drag->acceptProposedAction();
             return true;
         }

@@ -104,7 +104,6 @@ protected:
 private:
     void KeepAwake();
     // Waits while the program is locked: what was read is applied once it is unlocked.
-    bool WaitUntilUnlocked();
 
     CCoreContext& m_context;
     CTessarinDesktopView& m_view;

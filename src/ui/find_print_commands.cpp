@@ -75,7 +75,7 @@ bool CFindPrintCommands::PrintingAllowed() const {
 
 bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastPage) {
     // The list is empty while locked; even so nothing of the database may reach paper.
-    if (m_view.m_locked)
+    if (m_view.IsLocked())
         return true;
     // Printing to a PDF file: Qt would create the file with the umask's mode and write through a
     // link planted at its name. It writes into a private folder instead, and the file goes to its
@@ -125,7 +125,7 @@ bool CFindPrintCommands::ReportNotWritten(const QString& path) {
 }
 
 void CFindPrintCommands::Print() {
-    if (!PrintingAllowed() || m_view.m_locked)
+    if (!PrintingAllowed() || m_view.IsLocked())
         return;
     int pages = 1;
     {
@@ -143,7 +143,7 @@ void CFindPrintCommands::Print() {
         accepted = dialog.exec() == QDialog::Accepted;
     }
     // The dialog runs its own loop: the program may have locked meanwhile.
-    if (!accepted || m_view.m_locked)
+    if (!accepted || m_view.IsLocked())
         return;
     int first = 1;
     int last = 0;
@@ -156,7 +156,7 @@ void CFindPrintCommands::Print() {
 }
 
 void CFindPrintCommands::PrintPreview() {
-    if (!PrintingAllowed() || m_view.m_locked)
+    if (!PrintingAllowed() || m_view.IsLocked())
         return;
     QPrintPreviewDialog dialog(m_printer.get(), m_window);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,

@@ -85,6 +85,38 @@ bool CRecordTableModel::RemoveRecordRow(const CRecord& record) {
     return true;
 }
 
+void CRecordTableModel::RemoveRecordRows(const std::function<bool(const CRecord&)>& gone) {
+    // The runs of rows that go, from the bottom up.
+    std::vector<std::pair<int, int>> runs;
+    const auto& rows = m_list.Rows();
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (!gone(*rows[row]))
+            continue;
+        const int at = static_cast<int>(row);
+        if (!runs.empty() && runs.back().second == at - 1)
+            runs.back().second = at;
+        else
+            runs.emplace_back(at, at);
+    }
+    if (runs.empty())
+        return;
+    // A few runs are told as they are, so that the views keep their place; many at once, since
+    // every removal told makes the views walk their selection.
+    constexpr size_t kRunsTold = 32;
+    if (runs.size() <= kRunsTold) {
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+            beginRemoveRows(QModelIndex(), run->first, run->second);
+            m_list.EraseRows(static_cast<size_t>(run->first),
+                             static_cast<size_t>(run->second - run->first + 1));
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    m_list.RemoveRecordRows(gone);
+    endResetModel();
+}
+
 void CRecordTableModel::RecordChanged(const CRecord& record) {
     const std::optional<int> row = RowOf(record);
     if (row && !m_columns.empty())

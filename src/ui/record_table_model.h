@@ -4,6 +4,7 @@
 // the visible columns of the layout in force. Cell texts are asked of the core when they are
 // painted or read, so renames, label changes and unmasking show at the next repaint without
 // rebuilding rows.
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,8 @@ public:
     void Clear();
     std::optional<int> InsertRecordRow(CRecord& record);
     bool RemoveRecordRow(const CRecord& record);
+    // The rows of every record `gone` says went, in time linear in the rows.
+    void RemoveRecordRows(const std::function<bool(const CRecord&)>& gone);
     // The record's cells changed (an edit, a refreshed copy).
     void RecordChanged(const CRecord& record);
     // Every cell may show something else (unmasking, a renamed type); the rows stay.

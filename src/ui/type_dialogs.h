@@ -71,7 +71,6 @@ public:
     void NewItem();
     void EditItem();
     void DeleteItem();
-    void done(int result) override;
     QListWidget& List() { return *m_list; }
     // The list entry of an item, none when it has none.
     QListWidgetItem* EntryOf(const CBaseItem* item) const;
@@ -80,14 +79,12 @@ private:
     CBaseItem* SelectedItem() const;
     QListWidgetItem* AddEntry(CBaseItem& item);
     void UpdateButtons();
-    bool Save();
 
     CRecordServices m_services;
     int m_kind;
     QListWidget* m_list;
     QPushButton* m_edit;
     QPushButton* m_delete;
-    bool m_closed = false;
 };
 
 }  // namespace tessarin

@@ -53,23 +53,30 @@ def role(node):
     return node.getRoleName()
 
 
-def find_all(root, role_name=None, name=None):
-    found = []
+def matching(root, role_name=None, name=None):
     for node in walk(root):
         try:
             if role_name and role(node) != role_name:
                 continue
             if name is not None and node.name != name:
                 continue
-            found.append(node)
         except Exception:
             continue
-    return found
+        yield node
+
+
+def find_all(root, role_name=None, name=None):
+    return list(matching(root, role_name, name))
 
 
 def find(root, role_name=None, name=None):
-    nodes = find_all(root, role_name, name)
-    return nodes[0] if nodes else None
+    """The first node that matches, without walking the rest (a long list has many cells)."""
+    return next(matching(root, role_name, name), None)
+
+
+def menu_bar(window):
+    """The window's menu bar: one of its own children (the rest of the tree may be large)."""
+    return next((c for c in children(window) if role(c) == "menu bar"), None)
 
 
 def application(process):
@@ -187,7 +194,7 @@ class Program:
     def main(self):
         return wait_for("the main window", lambda: next(
             (w for w in windows(self.app) if w.name.startswith("Tessarin Password Manager") and
-             find(w, "menu bar") and w.getState().contains(pyatspi.STATE_SHOWING)), None))
+             menu_bar(w) and w.getState().contains(pyatspi.STATE_SHOWING)), None))
 
     def records(self):
         """The record list: a table named "Records"."""
@@ -226,7 +233,7 @@ class Program:
 
     def menu(self, path):
         """Chooses a menu item: path like ['File', 'Set Password...']."""
-        node = find(self.main(), "menu bar")
+        node = menu_bar(self.main())
         for step in path:
             node = wait_for("the menu item %s among %s" % (step, [(c.name, role(c)) for c in menu_children(node)]),
                             lambda: next((c for c in menu_children(node)

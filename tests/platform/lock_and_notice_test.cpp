@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 
 #include <signal.h>
 #include <sys/socket.h>
@@ -56,6 +59,63 @@ TEST(FileLock, AnotherProcessHoldsItUntilItLetsGoOrDies) {
     dying.Wait();
     EXPECT_TRUE(lock.Acquire(0ms));  // a dead holder's lock is simply obtained
     lock.Release();
+}
+
+// How many waiters have queued for the lock in the file at `path`: the ticket counter.
+uint64_t TicketsDrawn(const std::string& path) {
+    const auto bytes = test::ReadFileBytes(path);
+    uint64_t drawn = 0;
+    if (bytes.size() >= sizeof drawn)
+        std::memcpy(&drawn, bytes.data(), sizeof drawn);
+    return drawn;
+}
+
+void WaitForTickets(const std::string& path, uint64_t drawn) {
+    while (TicketsDrawn(path) < drawn)
+        std::this_thread::sleep_for(1ms);
+}
+
+TEST(FileLock, AWaiterGoesBeforeAHolderThatAsksAgainAtOnce) {
+    test::CTempDir dir;
+    const std::string path = (dir / "lock").string();
+    CFileLock holder(path), waiter(path);
+    ASSERT_TRUE(holder.Acquire(0ms));
+    std::atomic<bool> got{false}, letGo{false};
+    std::thread waiting([&] {
+        got = waiter.Acquire(10min);
+        while (!letGo)
+            std::this_thread::sleep_for(1ms);
+        waiter.Release();
+    });
+    WaitForTickets(path, 2);
+    // The holder lets go and asks again at once: the waiter, first in line, has it or is about to.
+    holder.Release();
+    EXPECT_FALSE(holder.Acquire(0ms));
+    letGo = true;
+    waiting.join();
+    EXPECT_TRUE(got);
+    EXPECT_TRUE(holder.Acquire(10min));
+    holder.Release();
+}
+
+TEST(FileLock, AWaiterThatDiedOrGaveUpIsNotWaitedFor) {
+    test::CTempDir dir;
+    const std::string path = (dir / "lock").string();
+    CFileLock holder(path), next(path);
+    ASSERT_TRUE(holder.Acquire(0ms));
+    // One waiter gives up, another is killed while in line.
+    CFileLock quitter(path);
+    EXPECT_FALSE(quitter.Acquire(20ms));
+    CChild dying = CChild::Fork([&] {
+        CFileLock own(path);
+        return own.Acquire(10min) ? 0 : 1;
+    });
+    WaitForTickets(path, 3);
+    dying.Kill(SIGKILL);
+    dying.Wait();
+    holder.Release();
+    EXPECT_TRUE(next.Acquire(0ms));
+    next.Release();
 }
 
 TEST(Notices, TheLineNamesTheMessageAndItsTwoParameters) {
