@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -23,6 +22,7 @@
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/shell_dialogs.h"
+#include "ui/shell_open.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -118,14 +118,14 @@ void CMainFrame::BindFrameCommands() {
                                               {cmd::kDownloadPage, str::kDownloadPageAddress}};
     for (const auto& [id, address] : pages) {
         const QString url = UiText(m_strings, address);
-        m_commands->SetHandler(id, [url] { QDesktopServices::openUrl(QUrl(url)); });
+        m_commands->SetHandler(id, [url] { OpenInDesktop(QUrl(url)); });
     }
 }
 
 bool CMainFrame::OpenUserGuide(const std::string& programFolder, IMessageSink& messages) {
     const QString path = QString::fromStdString(programFolder) + QLatin1Char('/') +
                          UiText(m_strings, str::kUserGuideFileName);
-    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (QFileInfo::exists(path) && OpenInDesktop(QUrl::fromLocalFile(path)))
         return true;
     messages.Show({str::kCannotOpenFile, {ToMessageText(path)}, MessageIcon::Error});
     return false;

@@ -82,8 +82,11 @@ void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
         m_handedOver.push_back(path);
         return;
     }
-    if (m_context.ShowMessage(str::kImportFileConfirm, {FileNameForMessage(path)},
-                              MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+    // The whole path, since the name alone may hide where the file comes from; No unless the user
+    // says otherwise, since another program may have asked.
+    if (m_context.ShowMessage(str::kImportFileConfirm,
+                              {ToMessageText(QString::fromStdString(path))}, MessageIcon::Question,
+                              MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
     ImportFile(path);
 }

@@ -1,6 +1,7 @@
 #include "ui/file_dialogs.h"
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,19 @@ void CFilePasswordDialog::accept() {
     if (m_kind == Kind::Export)
         m_field->clear();
     QDialog::accept();
+}
+
+QString SavePathWithExtension(const QString& path, const QString& chosenFilter) {
+    const QString extension =
+        chosenFilter.section(QStringLiteral("*."), 1, 1).section(')', 0, 0).section(' ', 0, 0);
+    if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty() && extension != "*")
+        return path + '.' + extension;
+    return path;
+}
+
+bool FileOrLinkExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 QStringList FileDialogFilters(const QString& tableFilter) {

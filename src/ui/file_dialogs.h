@@ -55,6 +55,13 @@ private:
     CSecret m_password;
 };
 
+// The path a save dialog gave, with the extension of the chosen filter ("CSV Files (*.csv)") added
+// when the name was typed without one.
+QString SavePathWithExtension(const QString& path, const QString& chosenFilter);
+
+// Whether something is at `path`, a link that leads nowhere included.
+bool FileOrLinkExists(const QString& path);
+
 // A file dialog filter of the string table ("CSV Files (*.csv)|*.csv|...||") as Qt's filters; "*.*"
 // means every file, as on the other platform.
 QStringList FileDialogFilters(const QString& tableFilter);

@@ -1,6 +1,5 @@
 #include "ui/shell_dialogs.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +9,7 @@
 
 #include "render/pictures.h"
 #include "resources/string_ids.h"
+#include "ui/shell_open.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -68,8 +68,7 @@ CGettingStartedPage::CGettingStartedPage(const CStringTable& strings, int page, 
         QPushButton* download = buttons->addButton(UiText(strings, str::kDownloadTrialButton),
                                                    QDialogButtonBox::ActionRole);
         const QString address = UiText(strings, str::kDownloadPageAddress);
-        connect(download, &QPushButton::clicked, this,
-                [address] { QDesktopServices::openUrl(QUrl(address)); });
+        connect(download, &QPushButton::clicked, this, [address] { OpenInDesktop(QUrl(address)); });
         buttons->addButton(UiText(strings, str::kOkButton), QDialogButtonBox::AcceptRole)
             ->setDefault(true);
     }

@@ -226,7 +226,8 @@ class FilesSuite(CaseSuite):
         # Nothing is asked or imported behind the password dialog.
         type_into(program.field(dialog, "Please enter the password."), PASSWORD)
         program.press(program.button(dialog, "OK"))
-        self.answer(program, re.escape("Do you want to import the file yaps.txt?"), "Yes")
+        self.answer(program, re.escape("Do you want to import the file %s?" % self.fixture("yaps.txt")),
+                    "Yes")
         wait_for("the handed-over rows", lambda: len(program.rows()) > shown)
         program.exit()
 

@@ -24,6 +24,7 @@
 #include "store/builtins.h"
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
+#include "support/file_modes.h"
 
 namespace tessarin {
 namespace {
@@ -219,6 +220,32 @@ TEST_F(FileCommands, ExportsWriteTheScopePrivatelyAndSaySo) {
     m_files.scope.reset();
     Run(*m_app, cmd::kExportVex);
     EXPECT_TRUE(m_messages.shown.empty());
+}
+
+TEST_F(FileCommands, ExportsAndBackupsArePrivateAndReplaceALinkPlantedAtTheirName) {
+    m_files.files = {Fixture("records.vex")};
+    Run(*m_app, cmd::kImportVex);
+    const test::CUmask open(0);
+    test::CTempDir elsewhere;
+    for (const uint32_t command : {cmd::kExportVex, cmd::kExportCsv, cmd::kBackup}) {
+        const fs::path fresh = m_home.Path() / ("fresh-" + std::to_string(command));
+        const fs::path linked = m_home.Path() / ("linked-" + std::to_string(command));
+        const test::CPlantedLink planted(linked, elsewhere, std::to_string(command));
+        m_files.files = {fresh.string(), linked.string()};
+        m_files.scope = ExportScope::All;
+        m_files.exportPassword = "";
+        ASSERT_TRUE(Run(*m_app, command));
+        ASSERT_TRUE(Run(*m_app, command));
+        EXPECT_EQ(test::ModeAt(fresh), 0600) << command;
+        planted.ExpectReplacedByPrivateFile();
+    }
+    // The automatic backup at the end replaces a link at its name too.
+    const fs::path folder = AutoBackupFolder(m_app->Context().Strings(), Documents());
+    fs::create_directories(folder);
+    const test::CPlantedLink automatic(folder / AutoBackupFileName("", "<Standalone>"), elsewhere,
+                                       "automatic");
+    m_app->ExitInstance();
+    automatic.ExpectReplacedByPrivateFile();
 }
 
 TEST_F(FileCommands, BackupAndRestoreAndADamagedBackupLosesNothing) {

@@ -11,12 +11,15 @@
 
 #include "gui/view_fixture.h"
 #include "resources/command_table_data.h"
+#include "resources/string_ids.h"
+#include "support/file_modes.h"
 #include "ui/find_dialog.h"
 #include "ui/find_print_commands.h"
 
 namespace tessarin {
 namespace {
 
+namespace fs = std::filesystem;
 using test::AddRecord;
 using test::AddType;
 
@@ -184,6 +187,36 @@ TEST_F(FindPrint, PrintWritesTheFoundRowsAndNothingWhileLocked) {
     EXPECT_TRUE(text.contains("****"));  // the masked password
     EXPECT_FALSE(text.contains("mail"));
     EXPECT_FALSE(text.contains("password pass"));
+}
+
+TEST_F(FindPrint, APrintedPdfIsPrivateAndReplacesALinkPlantedAtItsName) {
+    const test::CUmask open(0);
+    test::CTempDir elsewhere;
+    const fs::path fresh = m_dir.Path() / "fresh.pdf";
+    const fs::path linked = m_dir.Path() / "linked.pdf";
+    const test::CPlantedLink planted(linked, elsewhere);
+    for (const fs::path& path : {fresh, linked}) {
+        m_find->m_runPrintDialog = [&](QPrinter& printer, int) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(path.string()));
+            return true;
+        };
+        ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+        // The printer still names the user's file for the next print.
+        EXPECT_EQ(m_find->Printer().outputFileName().toStdString(), path.string());
+    }
+    EXPECT_EQ(test::ModeAt(fresh), 0600);
+    EXPECT_EQ(test::ReadFileBytes(fresh).size() > 4, true);
+    planted.ExpectReplacedByPrivateFile();
+
+    // A folder that cannot take it: said once, and nothing else is made.
+    m_find->m_runPrintDialog = [&](QPrinter& printer, int) {
+        printer.setOutputFileName(QString::fromStdString((m_dir.Path() / "none/x.pdf").string()));
+        return true;
+    };
+    m_messages.shown.clear();
+    ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kReportNotWritten});
 }
 
 }  // namespace
