@@ -296,6 +296,9 @@ void CTessarinDesktopApp::BindCommands() {
     // A command never works on records read under a password that is no longer the file's;
     // leaving, help and the window's own commands touch no record.
     commands.m_beforeRun = [this](uint32_t id) {
+        // Choosing a user opens another database and asks for its password itself.
+        if (cmd::kUserCommands.Contains(id))
+            return true;
         switch (id) {
             case cmd::kExit:
             case cmd::kAbout:

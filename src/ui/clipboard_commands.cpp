@@ -87,12 +87,12 @@ void CClipboardCommands::Bind(CCommandTable& commands) {
     for (int field = 0; field < kFieldCount; ++field)
         bind(cmd::kCopyField1 + static_cast<uint32_t>(field), field);
     bind(cmd::kCopyNote, kNote);
-    // The view's rules for Copy and Cut (any row selected) stay.
+    // Copy and Cut need any row selected, Paste records on the clipboard.
     commands.SetHandler(cmd::kCopy, [this] { CopyRecords(); });
     commands.SetHandler(cmd::kCut, [this] { CutRecords(); });
     commands.SetHandler(cmd::kPaste, [this] { Paste(); });
     commands.SetEnableRule(cmd::kPaste, [this] { return CanPaste(); });
-    if (QMenu* edit = commands.Popup("&Edit"))
+    if (QMenu* edit = commands.Popup(cmd::Popup::Edit))
         connect(edit, &QMenu::aboutToShow, this, &CClipboardCommands::UpdateFieldTexts);
 }
 

@@ -111,7 +111,7 @@ protected:
         View().SelectRecords(records);
         m_commands->UpdateEnabled();
     }
-    void OpenEditMenu() { Q_EMIT m_commands->Popup("&Edit")->aboutToShow(); }
+    void OpenEditMenu() { Q_EMIT m_commands->Popup(cmd::Popup::Edit)->aboutToShow(); }
     QString MenuText(uint32_t id) { return m_commands->Action(id)->text(); }
     QStringList FirstValues() {
         QStringList values;
