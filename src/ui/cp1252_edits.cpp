@@ -55,11 +55,6 @@ std::optional<QString> RefusalOf(const CStringTable& strings, const QString& tex
     return std::nullopt;
 }
 
-std::string EditBytes(const QString& text) {
-    return Utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                             static_cast<size_t>(text.size())));
-}
-
 CCp1252Validator::CCp1252Validator(const CStringTable& strings, int maxLength, QObject* parent)
     : QValidator(parent), m_strings(strings), m_maxLength(maxLength) {}
 

@@ -20,9 +20,6 @@ class CStringTable;
 // message, or none when the text may stand.
 std::optional<QString> RefusalOf(const CStringTable& strings, const QString& text, int maxLength);
 
-// Windows-1252 bytes of an edit's text; the edits never hold a character that has none.
-std::string EditBytes(const QString& text);
-
 class CCp1252Validator : public QValidator {
     Q_OBJECT
 public:

@@ -7,6 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "platform/qt_text.h"
 #include "render/report_printer.h"
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
@@ -58,7 +59,7 @@ void CFindPrintCommands::Find() {
     m_lastText = dialog.TextEdit()->text();
     if (m_lastText.isEmpty())
         return;
-    m_view.RefillFiltered(ToMessageText(m_lastText), caseSensitive, wholeWord);
+    m_view.RefillFiltered(QStringToCp1252(m_lastText), caseSensitive, wholeWord);
 }
 
 void CFindPrintCommands::FindAll() {
