@@ -1,5 +1,6 @@
 #include "ui/clipboard_commands.h"
 
+#include <algorithm>
 #include <string>
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include "resources/string_ids.h"
 #include "store/core_context.h"
 #include "store/preferences.h"
+#include "ui/clipboard_probe.h"
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/record_view_hooks.h"
@@ -53,12 +55,6 @@ QClipboard* Clipboard() {
     return QGuiApplication::clipboard();
 }
 
-// The clipboard's plain text; none when it cannot be read or holds no text.
-QString ClipboardText() {
-    const QMimeData* data = Clipboard()->mimeData();
-    return data && data->hasText() ? data->text() : QString();
-}
-
 bool StartsWith(const QString& text, std::string_view magic) {
     return text.startsWith(QLatin1String(magic.data(), static_cast<qsizetype>(magic.size())));
 }
@@ -67,14 +63,48 @@ bool StartsWith(const QString& text, std::string_view magic) {
 
 CClipboardCommands::CClipboardCommands(CCoreContext& context, CPreferences& preferences,
                                        CTessarinDesktopView& view,
-                                       std::unique_ptr<IClipboardTimer> timer)
+                                       std::unique_ptr<IClipboardTimer> timer,
+                                       std::unique_ptr<IClipboardProbe> probe)
     : m_context(context),
       m_preferences(preferences),
       m_view(view),
-      m_timer(timer ? std::move(timer) : std::make_unique<CQtClipboardTimer>()) {}
+      m_timer(timer ? std::move(timer) : std::make_unique<CQtClipboardTimer>()),
+      m_probe(probe ? std::move(probe) : MakeLocalClipboardProbe()) {
+    connect(Clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
+        if (mode == QClipboard::Clipboard)
+            ClipboardChanged();
+    });
+    // It may hold records from before the start.
+    ClipboardChanged();
+}
 
 CClipboardCommands::~CClipboardCommands() {
+    disconnect(Clipboard(), nullptr, this, nullptr);
     ClearOnClose();
+}
+
+int CClipboardCommands::LookLength() const {
+    const size_t magic = std::max(kVex2Magic.size(), kCsvMagic.size());
+    // One more than a secret, to tell it from a longer text that begins with it.
+    return static_cast<int>(
+        std::max<qsizetype>(static_cast<qsizetype>(magic), m_secret.size() + 1));
+}
+
+void CClipboardCommands::ClipboardChanged() {
+    m_clipboardStart.clear();
+    m_probe->Look(LookLength(), [this](const QString& start) {
+        m_clipboardStart = start;
+        if (m_commands)
+            m_commands->UpdateEnabled();
+    });
+}
+
+void CClipboardCommands::PutOnClipboard(const QString& text, QMimeData* data) {
+    if (data)
+        Clipboard()->setMimeData(data);
+    else
+        Clipboard()->setText(text);
+    m_clipboardStart = text.left(LookLength());
 }
 
 void CClipboardCommands::Bind(CCommandTable& commands) {
@@ -142,19 +172,19 @@ void CClipboardCommands::CopyValue(int which) {
     // The real value, whether or not the list masks it.
     const bool secret = which >= 0 && which < kFieldCount && (record->m_maskBits >> which & 1);
     if (!secret) {
-        Clipboard()->setText(text);
+        PutOnClipboard(text);
         return;
     }
+    const uint32_t seconds = m_preferences.ReadNumber(Pref::ClipboardClearSeconds);
+    m_timer->Stop();
+    // Known before the clipboard changes, so that the look at it takes the whole secret.
+    m_secret = seconds == 0 ? QString() : text;
     auto* data = new QMimeData;
     data->setText(text);
     data->setData(kPasswordManagerHint, kPasswordManagerSecret);
-    Clipboard()->setMimeData(data);
-    const uint32_t seconds = m_preferences.ReadNumber(Pref::ClipboardClearSeconds);
-    m_timer->Stop();
-    m_secret.clear();
-    if (seconds == 0 || text.isEmpty())
+    PutOnClipboard(text, data);
+    if (m_secret.isEmpty())
         return;
-    m_secret = text;
     m_timer->Start(static_cast<int>(std::min<uint32_t>(seconds, 24 * 60 * 60)),
                    [this] { ClearSecret(); });
 }
@@ -162,7 +192,7 @@ void CClipboardCommands::CopyValue(int which) {
 void CClipboardCommands::ClearSecret() {
     const QString secret = std::exchange(m_secret, QString());
     // Whatever the user copied since stays.
-    if (secret.isEmpty() || ClipboardText() != secret)
+    if (secret.isEmpty() || m_clipboardStart != secret)
         return;
     Clipboard()->clear();
     if (m_showStatus)
@@ -172,7 +202,7 @@ void CClipboardCommands::ClearSecret() {
 void CClipboardCommands::CopyRecords() {
     if (m_view.SelectedRecords().empty())
         return;
-    Clipboard()->setText(Cp1252ToQString(WriteClipboardText(m_view.Database(), m_view)));
+    PutOnClipboard(Cp1252ToQString(WriteClipboardText(m_view.Database(), m_view)));
 }
 
 void CClipboardCommands::CutRecords() {
@@ -185,7 +215,7 @@ void CClipboardCommands::CutRecords() {
 }
 
 bool CClipboardCommands::CanPaste() const {
-    return StartsWith(ClipboardText(), kVex2Magic);
+    return StartsWith(m_clipboardStart, kVex2Magic);
 }
 
 void CClipboardCommands::Paste() {
@@ -211,8 +241,8 @@ void CClipboardCommands::Paste() {
 }
 
 void CClipboardCommands::ClearOnClose() {
-    const QString text = ClipboardText();
-    if (StartsWith(text, kCsvMagic) || (!m_secret.isEmpty() && text == m_secret))
+    if (StartsWith(m_clipboardStart, kCsvMagic) ||
+        (!m_secret.isEmpty() && m_clipboardStart == m_secret))
         Clipboard()->clear();
     m_timer->Stop();
     m_secret.clear();
