@@ -1,5 +1,6 @@
 // "Choose Icon", "Generate Password", "Customize Record" and the edits that refuse what the
 // database cannot hold.
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -9,6 +10,8 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+
+#include <functional>
 
 #include "gui/record_fixture.h"
 #include "gui/typing.h"
@@ -257,6 +260,50 @@ TEST(Cp1252Edits, ACharacterWindows1252CannotHoldIsRefusedWithAMessage) {
     EXPECT_EQ(note->toPlainText(), "short");
     note->undo();
     EXPECT_EQ(note->toPlainText(), "abcdefghij");
+}
+
+TEST(Cp1252Edits, AChangeThroughTheAccessibilityInterfaceThatBreaksTheRulesKeepsTheText) {
+    CStringTable strings;
+    QWidget dialog;
+    auto* note = new CCp1252NoteEdit(strings, 10, &dialog);
+    auto* name = new CCp1252LineEdit(strings, 10, &dialog);
+    QLabel* notice = NoticeLine(strings, &dialog);
+    dialog.show();
+    using Path = std::function<void(QAccessibleEditableTextInterface&, int length, const QString&)>;
+    const std::pair<const char*, Path> paths[] = {
+        {"replace", [](QAccessibleEditableTextInterface& text, int length,
+                       const QString& with) { text.replaceText(0, length, with); }},
+        {"delete, then insert",
+         [](QAccessibleEditableTextInterface& text, int length, const QString& with) {
+             text.deleteText(0, length);
+             text.insertText(0, with);
+         }},
+    };
+    const QString refusedTexts[] = {QString(11, 'n'), QString::fromUtf8("ok \u0416")};
+    for (QWidget* edit : std::initializer_list<QWidget*>{note, name}) {
+        const auto textOf = [&] { return edit == note ? note->toPlainText() : name->text(); };
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(edit);
+        ASSERT_NE(accessible, nullptr);
+        QAccessibleEditableTextInterface* text = accessible->editableTextInterface();
+        ASSERT_NE(text, nullptr);
+        for (const auto& [what, path] : paths) {
+            for (const QString& with : refusedTexts) {
+                note->SetStoredText("old note");
+                name->SetStoredText("old name");
+                notice->clear();
+                path(*text, static_cast<int>(textOf().size()), with);
+                EXPECT_EQ(textOf(), edit == note ? "old note" : "old name")
+                    << what << " " << with.toStdString();
+                EXPECT_FALSE(notice->text().isEmpty()) << what;
+            }
+            // What the rules allow goes in.
+            path(*text, static_cast<int>(textOf().size()), "new");
+            EXPECT_EQ(textOf(), "new") << what;
+        }
+        // A deletion of its own stands.
+        text->deleteText(0, 1);
+        EXPECT_EQ(textOf(), "ew");
+    }
 }
 
 }  // namespace
