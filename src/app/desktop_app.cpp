@@ -196,7 +196,7 @@ bool CTessarinDesktopApp::InitInstance() {
     }
     if (!m_libraries.RefusedLibrary().empty())
         m_context.ShowMessage(str::kPlatformLibraryRefused,
-                              {ToMessageText(QString::fromStdString(m_libraries.RefusedLibrary()))},
+                              {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
                               MessageIcon::Exclamation);
     m_locale = CQtLocale::System();
     m_context.SetLocale(m_locale.get());
@@ -304,6 +304,9 @@ void CTessarinDesktopApp::BindCommands() {
         // While locked no command runs, however it is reached.
         if (m_lockController->IsLocked())
             return false;
+        // Choosing a user opens another database and asks for its password itself.
+        if (cmd::kUserCommands.Contains(id))
+            return true;
         switch (id) {
             case cmd::kExit:
             case cmd::kAbout:

@@ -66,9 +66,9 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
 
     m_commands->BuildMenuBar(menuBar());
     if (!menus.userMenu)
-        menuBar()->removeAction(m_commands->Popup("&User")->menuAction());
+        menuBar()->removeAction(m_commands->Popup(cmd::Popup::User)->menuAction());
     if (!menus.syncMenu)
-        menuBar()->removeAction(m_commands->Popup("Sync")->menuAction());
+        menuBar()->removeAction(m_commands->Popup(cmd::Popup::Sync)->menuAction());
 
     statusBar()->addWidget(m_ready, 1);
     // How many records are listed, and how many there are.
@@ -127,7 +127,7 @@ bool CMainFrame::OpenUserGuide(const std::string& programFolder, IMessageSink& m
                          UiText(m_strings, str::kUserGuideFileName);
     if (QFileInfo::exists(path) && OpenInDesktop(QUrl::fromLocalFile(path)))
         return true;
-    messages.Show({str::kCannotOpenFile, {ToMessageText(path)}, MessageIcon::Error});
+    messages.Show({str::kCannotOpenFile, {QStringToCp1252(path)}, MessageIcon::Error});
     return false;
 }
 

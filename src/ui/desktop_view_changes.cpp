@@ -8,6 +8,7 @@
 #include <QInputDialog>
 
 #include "listing/filter_entries.h"
+#include "platform/qt_text.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/core_context.h"
@@ -85,7 +86,7 @@ void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
     // The whole path, since the name alone may hide where the file comes from; No unless the user
     // says otherwise, since another program may have asked.
     if (m_context.ShowMessage(str::kImportFileConfirm,
-                              {ToMessageText(QString::fromStdString(path))}, MessageIcon::Question,
+                              {QStringToCp1252(QString::fromStdString(path))}, MessageIcon::Question,
                               MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
     ImportFile(path);

@@ -504,7 +504,7 @@ void CFileCommands::RestoreCommand() {
     const CImportOutcome outcome = ImportPath(*path, ExchangeFormat::Vex2, true);
     if (outcome.result == CImportOutcome::Imported && !outcome.keptAt.empty())
         m_context.ShowMessage(str::kRestoreKeptAt,
-                              {ToMessageText(QString::fromStdString(outcome.keptAt))},
+                              {QStringToCp1252(QString::fromStdString(outcome.keptAt))},
                               MessageIcon::Information);
 }
 

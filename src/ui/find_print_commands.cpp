@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
+#include "platform/qt_text.h"
 #include "render/report_printer.h"
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
@@ -62,7 +63,7 @@ void CFindPrintCommands::Find() {
     m_lastText = dialog.TextEdit()->text();
     if (m_lastText.isEmpty())
         return;
-    m_view.RefillFiltered(ToMessageText(m_lastText), caseSensitive, wholeWord);
+    m_view.RefillFiltered(QStringToCp1252(m_lastText), caseSensitive, wholeWord);
 }
 
 void CFindPrintCommands::FindAll() {
@@ -120,7 +121,7 @@ bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastP
 }
 
 bool CFindPrintCommands::ReportNotWritten(const QString& path) {
-    m_context.ShowMessage(str::kReportNotWritten, {ToMessageText(path)}, MessageIcon::Exclamation);
+    m_context.ShowMessage(str::kReportNotWritten, {QStringToCp1252(path)}, MessageIcon::Exclamation);
     return true;  // said here: the caller has nothing to add
 }
 

@@ -416,7 +416,7 @@ TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
 // menu as the user would, and the records leaving through File > Export.
 TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOne) {
     const QMenu* submenu =
-        m_app->Frame()->Commands().Popup("&File|&Import|&From Another Password Manager");
+        m_app->Frame()->Commands().Popup(cmd::Popup::FromManager);
     ASSERT_TRUE(submenu);
     auto choose = [&](const QMenu* menu, const QString& text) {
         for (QAction* action : menu->actions())
@@ -480,7 +480,7 @@ TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOn
     EXPECT_EQ(View().RowCount(), 4);
 
     // Leaving: the save dialog's filter chooses Bitwarden (first) or KeePassXC.
-    const QMenu* exports = m_app->Frame()->Commands().Popup("&File|&Export...");
+    const QMenu* exports = m_app->Frame()->Commands().Popup(cmd::Popup::Export);
     for (const int filter : {0, 1}) {
         m_messages.shown.clear();
         m_files.asked.clear();

@@ -3,12 +3,14 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "gui/typing.h"
 #include "gui/view_fixture.h"
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
@@ -96,6 +98,34 @@ TEST_F(FindPrint, FindNarrowsTheListWithTheDialogsOptions) {
     EXPECT_FALSE(m_shownCase);
     EXPECT_FALSE(m_shownWhole);
     EXPECT_EQ(Listed(), QStringList{"mail"});
+}
+
+TEST_F(FindPrint, ACharacterWindows1252CannotHoldIsRefusedAsTypedNotSearchedAsAQuestionMark) {
+    // A record the lossy conversion would have found for "q\u2192z".
+    AddRecord(View().Database(), nullptr, nullptr, {"q?z"});
+    View().RefillList();
+    QString typed;
+    QString notice;
+    m_find->m_runFindDialog = [&](CFindDialog& dialog) {
+        dialog.TextEdit()->clear();
+        test::TypeText(dialog.TextEdit(), QString::fromUtf8("q\u2192z"));
+        typed = dialog.TextEdit()->text();
+        // Set past the keyboard (as the accessibility interface does), refused whole.
+        dialog.TextEdit()->setText(QString::fromUtf8("\u2192"));
+        EXPECT_EQ(dialog.TextEdit()->text(), typed);
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->accessibleName() == QStringLiteral("Input notice"))
+                notice = label->text();
+        return true;
+    };
+    ASSERT_TRUE(m_commands->Run(cmd::kFind));
+    EXPECT_EQ(typed, "qz");
+    // The record dialogs' message.
+    EXPECT_TRUE(
+        notice.startsWith(QString::fromUtf8("\u201C\u2192\u201D (U+2192) cannot be stored")))
+        << notice.toStdString();
+    EXPECT_EQ(m_find->LastFindText(), "qz");
+    EXPECT_EQ(Listed(), QStringList());
 }
 
 TEST_F(FindPrint, EmptyTextOrCancelLeaveTheListAndFindAllUndoesTheNarrowing) {
