@@ -113,6 +113,49 @@ TEST_F(RecordListView, RowsAreTheCoresAndCellsAreReadWhenShown) {
     EXPECT_EQ(note->text(QAccessible::Name), QStringLiteral("Note"));
 }
 
+TEST_F(RecordListView, AScreenReaderHearsOfTheFirstCellSelectedAndTheFirstDeselected) {
+    // As Qt's table tells it, found without listing every cell of a selection.
+    MakeDatabase([](CDatabaseObj& db) {
+        for (int i = 0; i < 40; ++i)
+            AddRecord(db, nullptr, nullptr, {"row " + std::to_string(100 + i)});
+    });
+    OpenView();
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&List());
+    ASSERT_TRUE(table && table->tableInterface());
+    const int last = Model().columnCount() - 1;
+    const auto rows = [&](std::initializer_list<std::pair<int, int>> runs) {
+        QItemSelection selection;
+        for (const auto& [top, bottom] : runs)
+            selection.select(Model().index(top, 0), Model().index(bottom, last));
+        return selection;
+    };
+    const struct {
+        QItemSelection selected, deselected;
+        std::vector<std::pair<QAccessible::Event, int>> heard;  // (event, row)
+    } cases[] = {
+        {rows({{0, 43}}), {}, {{QAccessible::SelectionAdd, 0}}},
+        {rows({{5, 5}}),
+         rows({{0, 4}, {6, 43}}),
+         {{QAccessible::SelectionAdd, 5}, {QAccessible::SelectionRemove, 0}}},
+        {rows({{30, 30}, {2, 3}}),
+         rows({{9, 12}}),
+         {{QAccessible::SelectionAdd, 30}, {QAccessible::SelectionRemove, 9}}},
+        {{}, rows({{7, 40}}), {{QAccessible::SelectionRemove, 7}}},
+        {{}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        // Each event names its cell as the table's child, as a screen reader looks it up.
+        std::vector<std::pair<QAccessible::Event, int>> heard;
+        for (const auto& [event, child] : List().SelectionNotices(c.selected, c.deselected)) {
+            QAccessibleInterface* cell = table->child(child);
+            ASSERT_TRUE(cell && cell->tableCellInterface());
+            EXPECT_EQ(cell->tableCellInterface()->columnIndex(), 0);
+            heard.emplace_back(event, cell->tableCellInterface()->rowIndex());
+        }
+        EXPECT_EQ(heard, c.heard);
+    }
+}
+
 TEST_F(RecordListView, HeaderClicksSortAndASecondClickFlipsKeepingTheSelection) {
     OpenView();
     m_window->show();
