@@ -3,7 +3,7 @@
 // chooser, a key typed in the search field, Select All and a click on one row, each step repeated.
 // A timer ticks every 10 ms on the window's thread; the longest gap between two ticks from the step
 // until the window is idle again, paints included, is the step's pause.
-//   bench_pauses [RECORDS] [REPETITIONS]
+//   bench_pauses [RECORDS] [REPETITIONS] [STEP]   (STEP: only the steps whose names hold it)
 // On Qt's offscreen platform by default, which has no accessibility layer; for the window as a
 // screen reader's user has it, with Qt's AT-SPI bridge on:  bench/a11y_session.sh bench_pauses ...
 // Not a Google Benchmark program: a pause is a gap in the window's own event loop.
@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
     const bool counts = argc > 1 && std::strncmp(argv[1], "--benchmark", 11) != 0;
     const size_t records = counts ? std::strtoul(argv[1], nullptr, 10) : 100000;
     const int repetitions = counts && argc > 2 ? std::atoi(argv[2]) : 5;
+    const std::string only = counts && argc > 3 ? argv[3] : "";
 
     const std::filesystem::path work = std::filesystem::temp_directory_path() /
                                        ("tessarin-bench-pauses-" + std::to_string(getpid()));
@@ -142,7 +143,8 @@ int main(int argc, char** argv) {
     std::map<std::string, std::vector<double>> pauses;
     for (int round = 0; round < repetitions; ++round) {
         for (const auto& [name, step] : steps)
-            pauses[name].push_back(ticks.PauseOf(step));
+            if (std::string(name).find(only) != std::string::npos)
+                pauses[name].push_back(ticks.PauseOf(step));
         if (view.RowCount() != static_cast<int>(records)) {
             std::fprintf(stderr, "the list lost rows: %d\n", view.RowCount());
             return 2;
@@ -154,6 +156,8 @@ int main(int argc, char** argv) {
                 repetitions);
     for (const auto& [name, step] : steps) {
         const std::vector<double>& each = pauses[name];
+        if (each.empty())
+            continue;
         std::printf("  %-34s %8.1f %8.1f\n", name, Median(each),
                     *std::max_element(each.begin(), each.end()));
     }

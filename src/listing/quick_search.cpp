@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -75,26 +76,42 @@ CQuickSearch::CQuickSearch(std::string_view text, const CDatabaseObj& database) 
     }
     if (ascii == 0)
         m_firstLower = m_firstUpper = first;  // only bytes above ASCII: the high bit finds them
-    // As the list names them: an item by its name (even one marked deleted), a key nothing
-    // holds as "Unfiled".
+    // As the list names them: a key by the name of the first item that has it (even one marked
+    // deleted), a key no item has as "Unfiled". Sorted by key once, so that a database with a type
+    // or category for every record costs n log n here, not n squared.
     const auto names = [this](const CItemList& items, CNameHits& hits) {
-        for (const auto& item : items.Items()) {
-            const bool holds = Matches(item->GetName());
-            hits.known[KeyBits(item->m_key)] = holds;
-            hits.any = hits.any || holds;
+        std::vector<std::pair<uint64_t, const CBaseItem*>> byKey;
+        byKey.reserve(items.Items().size());
+        for (const auto& item : items.Items())
+            byKey.emplace_back(KeyBits(item->m_key), item.get());
+        std::stable_sort(byKey.begin(), byKey.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = 0; i < byKey.size(); ++i) {
+            if (i > 0 && byKey[i].first == byKey[i - 1].first)
+                continue;
+            hits.known.push_back(byKey[i].first);
+            if (Matches(byKey[i].second->GetName()))
+                hits.hits.push_back(byKey[i].first);
         }
         hits.unknown = Matches(items.NameOf(AnyKey));
-        hits.any = hits.any || hits.unknown;
     };
     names(database.m_types, m_types);
     names(database.m_categories, m_categories);
 }
 
 bool CQuickSearch::CNameHits::Holds(const ItemKey& key) const {
-    if (!any)
+    if (hits.empty() && !unknown)
         return false;
-    const auto found = known.find(KeyBits(key));
-    return found == known.end() ? unknown : found->second;
+    const uint64_t bits = KeyBits(key);
+    // Few names hold most texts: a short list is read through, a long one searched.
+    if (hits.size() <= 8) {
+        for (uint64_t hit : hits)
+            if (hit == bits)
+                return true;
+    } else if (std::binary_search(hits.begin(), hits.end(), bits)) {
+        return true;
+    }
+    return unknown && !std::binary_search(known.begin(), known.end(), bits);
 }
 
 bool CQuickSearch::Narrows(const CQuickSearch& wider) const {

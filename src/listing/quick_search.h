@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "store/database.h"
 
@@ -38,9 +38,9 @@ private:
 
     // Whether the name the list shows for a type or category key holds the text.
     struct CNameHits {
-        std::unordered_map<uint64_t, bool> known;
-        bool unknown = false;
-        bool any = false;  // whether one name holds it (most texts are in no name)
+        std::vector<uint64_t> hits;   // the keys whose names hold it, sorted: most texts are in none
+        std::vector<uint64_t> known;  // every key an item has, sorted: the others show "Unfiled"
+        bool unknown = false;         // whether "Unfiled" holds it
         bool Holds(const ItemKey& key) const;
     };
 

@@ -237,6 +237,7 @@ public:
     // in them belongs to one value or the note when InOneText says so.
     std::string_view ValuesAndNote() const { return m_text.Leading(kNoteSlot + 1); }
     bool InOneText(size_t at, size_t length) const { return m_text.InOneSlot(at, length); }
+    void PrefetchTexts() const { m_text.Prefetch(); }
 
     ItemKey m_categoryKey;
 

@@ -277,10 +277,16 @@ void CTessarinDesktopView::SaveColumnLayout() {
         case LayoutHome::Preference:
             m_preferences.WriteColumns(m_columns);
             break;
-        case LayoutHome::Type:
-            Database().FindType(filter)->m_columns = m_columns;
+        case LayoutHome::Type: {
+            // Unchanged, the type holds it already: saving a large database for nothing would
+            // stop the window at every change of the type chooser.
+            CTypeItem* type = Database().FindType(filter);
+            if (type->m_columns == m_columns)
+                break;
+            type->m_columns = m_columns;
             SaveNow();
             break;
+        }
         case LayoutHome::Nowhere:
             break;
     }

@@ -2,6 +2,10 @@
 // dividers, and the keys of the list.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include <QAccessible>
 #include <QHeaderView>
 #include <QImage>
@@ -216,6 +220,37 @@ TEST_F(RecordListView, DoubleClickOnADividerFitsTheWidestCellAsShown) {
     const int fit = metrics.horizontalAdvance(QStringLiteral("****")) + 8;
     EXPECT_EQ(header->sectionSize(section), std::max(fit, 24));
     EXPECT_EQ(View().ColumnLayout().entries[kFirstFieldColumn + 2].width, std::max(fit, 24));
+}
+
+TEST_F(RecordListView, ATypesLayoutIsSavedWhenTheChooserLeavesItChangedAndOnlyThen) {
+    OpenView();
+    m_window->show();
+    View().SelectTypeEntry(View().TypeCombo()->findText("Login"));
+    const auto fileBytes = [this] {
+        std::ifstream file(DatabasePathIn(Folder()), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    // A best fit changes the layout in force; the chooser's change writes it into the file.
+    const int before = View().ColumnLayout().entries[kFirstFieldColumn + 1].width;
+    QHeaderView* header = List().horizontalHeader();
+    const int section = Section(kFirstFieldColumn + 1);
+    QTest::mouseDClick(
+        header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) - 1,
+               header->height() / 2));
+    const int fitted = View().ColumnLayout().entries[kFirstFieldColumn + 1].width;
+    ASSERT_NE(fitted, before);
+    View().SelectTypeEntry(0);
+    CDatabaseObj reread(m_context);
+    ASSERT_TRUE(Load(reread, DatabasePathIn(Folder())).Ok());
+    EXPECT_EQ(reread.FindTypeByName("Login")->m_columns.entries[kFirstFieldColumn + 1].width,
+              fitted);
+
+    // Nothing changed: the file is not written again (a save would draw new filler).
+    View().SelectTypeEntry(View().TypeCombo()->findText("Login"));
+    const std::string unchanged = fileBytes();
+    View().SelectTypeEntry(0);
+    EXPECT_EQ(fileBytes(), unchanged);
 }
 
 TEST_F(RecordListView, TypingFindsARowByItsSortColumnAsShown) {

@@ -98,6 +98,28 @@ TEST_F(QuickSearch, FindsTextInValuesNotesAndNamesIgnoringCaseAndAccents) {
         EXPECT_EQ(Found(c.text), c.found) << c.text;
 }
 
+TEST_F(QuickSearch, AKeyIsSearchedByTheNameTheListShowsForItAmongManyNames) {
+    // Two types with one key: the list shows the first one's name, and so does the search.
+    CTypeItem* twin = AddType(db, "Twin");
+    twin->m_key = bank->m_key;
+    // More categories holding the text than a short list takes, each with a record of its own.
+    std::vector<std::string> many;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "g" + std::to_string(i);
+        CCategoryItem* category = AddCategory(db, "Group " + std::to_string(i));
+        category->m_key = {{9, static_cast<uint8_t>(i), 1, 2, 3, 4, 5, 6}};
+        AddRecord(db, login, category, {name});
+        many.push_back(name);
+    }
+    model.RefillList();
+    EXPECT_EQ(Found("twin"), std::vector<std::string>{});
+    EXPECT_EQ(Found("bank"), std::vector<std::string>{"b"});
+    std::sort(many.begin(), many.end());
+    EXPECT_EQ(Found("group"), many);
+    EXPECT_EQ(Found("group 17"), std::vector<std::string>{"g17"});
+    EXPECT_EQ(Found("unfiled"), (std::vector<std::string>{"c", "f"}));
+}
+
 TEST_F(QuickSearch, CombinesWithTheChoosersAndTypingOnNarrowsWhatWasFound) {
     model.SetTypeFilter(login->m_key);
     model.RefillList();
