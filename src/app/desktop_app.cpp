@@ -44,6 +44,7 @@
 #include "ui/record_commands.h"
 #include "ui/record_list_view.h"
 #include "ui/ui_text.h"
+#include "ui/view_imports.h"
 
 namespace tessarin {
 
@@ -195,9 +196,10 @@ bool CTessarinDesktopApp::InitInstance() {
         return false;
     }
     if (!m_libraries.RefusedLibrary().empty())
-        m_context.ShowMessage(str::kPlatformLibraryRefused,
-                              {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
-                              MessageIcon::Exclamation);
+        m_context.ShowMessage(
+            str::kPlatformLibraryRefused,
+            {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
+            MessageIcon::Exclamation);
     m_locale = CQtLocale::System();
     m_context.SetLocale(m_locale.get());
 
@@ -230,9 +232,9 @@ bool CTessarinDesktopApp::InitInstance() {
     QTimer::singleShot(0, m_frame, [this] { m_commands->Users().AutoSync(); });
 
     if (file)
-        m_view->ImportWithConfirmation(*file);
+        m_view->Imports().ImportWithConfirmation(*file);
     if (firstRun) {
-        m_view->ImportFile(m_options.programFolder + "/" + kSampleDataFileName);
+        m_view->Imports().ImportFile(m_options.programFolder + "/" + kSampleDataFileName);
         m_view->ClearSelection();
         m_prompts->ShowGettingStarted();
     }
@@ -277,7 +279,7 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
         m_frame->activateWindow();
     };
     m_endpoint->m_onCopyData = [this](uint32_t, const std::string& path) {
-        m_view->ImportWithConfirmation(path);
+        m_view->Imports().ImportWithConfirmation(path);
         return true;
     };
     m_endpoint->Listen();
@@ -346,9 +348,8 @@ void CTessarinDesktopApp::SetPasswordCommand() {
         hasPassword ? CSetPasswordDialog::Kind::Change : CSetPasswordDialog::Kind::First,
         [path](const CSecret& old) { return CheckPassword(path, old); }, m_frame);
     if (dialog.exec() == QDialog::Accepted) {
-        const CStoreResult changed = ChangePassword(m_view->Database(), dialog.NewPassword());
+        const CStoreResult changed = m_view->Session().ChangePassword(dialog.NewPassword());
         if (changed.Ok()) {
-            m_view->MarkDatabaseChanged();
             RemindOfHandheldPassword(m_context, m_libraries.Manager());
         } else if (changed.code == StoreCode::KeyChanged) {
             m_lock->CheckKeyStillFits();

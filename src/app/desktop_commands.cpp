@@ -12,6 +12,7 @@
 #include "sync/platform_loader.h"
 #include "ui/desktop_view.h"
 #include "ui/ui_text.h"
+#include "ui/view_imports.h"
 
 namespace tessarin {
 
@@ -29,7 +30,7 @@ CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& 
         runner = m_ownRunner.get();
     }
     // The view's own imports (the sample data, a file handed over) ask with the same dialog.
-    parts.view.SetFilePasswordPrompt(&filePrompts->ImportPassword());
+    parts.view.Imports().SetFilePasswordPrompt(&filePrompts->ImportPassword());
     m_files = std::make_unique<CFileCommands>(parts.context, parts.view, *filePrompts, *runner,
                                               documentsFolder);
     m_files->m_keepAwake = [&lock] { lock.RestartAutoLockTimer(); };

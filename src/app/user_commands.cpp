@@ -160,8 +160,7 @@ void CUserCommands::SyncCommand() {
     if (m_parts.view.IsLocked())
         return;
     AfterSync(RunSync(m_parts.context, m_parts.libraries.Engine(), m_current,
-                      m_parts.view.Database(), m_parts.view.Folder(), &m_parts.frame,
-                      [this] { m_parts.view.EmptyForLock(); }));
+                      m_parts.view.Session(), &m_parts.frame));
 }
 
 void CUserCommands::AutoSync() {
@@ -169,8 +168,7 @@ void CUserCommands::AutoSync() {
         !m_parts.libraries.Engine().WantsAutoSync(m_current->record))
         return;
     AfterSync(RunAutoSync(m_parts.context, m_parts.libraries.Engine(), m_current,
-                          m_parts.view.Database(), m_parts.view.Folder(), &m_parts.frame,
-                          [this] { m_parts.view.EmptyForLock(); }));
+                          m_parts.view.Session(), &m_parts.frame));
 }
 
 void CUserCommands::SyncSettingsCommand() {

@@ -29,6 +29,7 @@
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
 #include "ui/ui_text.h"
+#include "ui/view_imports.h"
 
 namespace tessarin {
 
@@ -60,6 +61,7 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     m_watch = new CDatabaseWatch(context, this);
     m_watch->m_onForeignChange = [this] { return OnForeignChange(); };
     m_session->AddObserver(this);
+    m_imports = std::make_unique<CViewImports>(*this);
     ApplyListFont(m_style.fonts.list);
 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "exchange/import_file.h"
 #include "exchange/record_list.h"
 #include "listing/record_list_model.h"
 #include "store/change_notice.h"
@@ -45,6 +44,7 @@ class CPreferences;
 class CRecordListView;
 class CRecordTableModel;
 class CShowColumnsDialog;
+class CViewImports;
 
 // Up to how many rows a change adds, paints or removes one by one; more are done in one pass.
 inline constexpr size_t kRowsOneByOne = 64;
@@ -54,7 +54,7 @@ inline constexpr int kDeferredNoticeMs = 200;
 
 class CLockController;
 
-class CTessarinDesktopView : public QWidget, public IRecordList, private ISessionObserver {
+class CTessarinDesktopView : public QWidget, public IListedRecords, private ISessionObserver {
     Q_OBJECT
 public:
     CTessarinDesktopView(CCoreContext& context, CPreferences& preferences,
@@ -80,15 +80,8 @@ public:
     // Saves now; false when the save failed (its message has been shown).
     bool SaveNow();
 
-    // Asks message 161 with the file's name, and imports the file on Yes. While the program is
-    // locked the file waits for the unlock: a second start handed it over and has ended.
-    void ImportWithConfirmation(const std::string& path);
-    // The files handed over while locked, each asked about in turn. Called after an unlock.
-    void ImportHandedOver();
-    // Imports without asking (the sample data of a first run).
-    CImportOutcome ImportFile(const std::string& path);
-    // Where the password of a protected import file is asked; the view's own prompt when none.
-    void SetFilePasswordPrompt(IFilePasswordPrompt* prompt) { m_filePasswordPrompt = prompt; }
+    // The files handed over by a second start, and the sample data of a first run.
+    CViewImports& Imports() { return *m_imports; }
 
     // A change notice from another process: remembered while locked, kept until a dialog or menu
     // closes, else acted upon.
@@ -208,14 +201,10 @@ public:
     std::function<std::optional<QFont>(const QFont& current)> m_chooseFont;
     std::function<bool(CShowColumnsDialog& dialog)> m_runShowColumns;
 
-    // IRecordList
+    // IListedRecords
     ItemKey TypeFilter() const override { return m_listModel.TypeFilter(); }
     std::vector<const CRecord*> ShownRecords() const override;
     std::vector<const CRecord*> SelectedRecords() const override;
-    void AddAndSelect(CRecord& record) override;
-    void RemoveAll() override;
-    void Refill() override;
-    void MarkDatabaseChanged() override { m_session->MarkChanged(); }
 
 Q_SIGNALS:
     // The rows listed and the records there are, whenever either may have changed.
@@ -319,11 +308,8 @@ private:
     CDatabaseWatch* m_watch;
 
     QPointer<CLockController> m_lock;
-    IFilePasswordPrompt* m_filePasswordPrompt = nullptr;
+    std::unique_ptr<CViewImports> m_imports;
     bool m_shownOnce = false;
-    // Records an import made: selected once the import has refilled the list.
-    std::vector<const CRecord*> m_imported;
-    std::vector<std::string> m_handedOver;
     std::deque<CChangeNotice> m_deferredNotices;
     QTimer m_deferTimer;
 };

@@ -1,16 +1,14 @@
-// The record view and the changes that reach its database from outside its own commands: imports,
-// the change notices of other processes, and a file rewritten by someone who sent none.
+// The record view and the changes that reach its database: the session's changes, the change
+// notices of other processes, and a file rewritten by someone who sent none.
 
 #include <algorithm>
 #include <unordered_set>
 
 #include <QApplication>
-#include <QInputDialog>
 
 #include "listing/filter_entries.h"
 #include "platform/qt_text.h"
 #include "resources/string_ids.h"
-#include "security/password.h"
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
 #include "ui/command_table.h"
@@ -22,83 +20,9 @@
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
 #include "ui/ui_text.h"
+#include "ui/view_imports.h"
 
 namespace tessarin {
-
-namespace {
-
-// The password of a protected import file, asked in a plain field.
-class CFieldPasswordPrompt : public IFilePasswordPrompt {
-public:
-    CFieldPasswordPrompt(QWidget* parent, const CStringTable& strings)
-        : m_parent(parent), m_strings(strings) {}
-    std::optional<CSecret> AskFilePassword() override {
-        bool ok = false;
-        const QString text = QInputDialog::getText(
-            m_parent, UiText(m_strings, str::kEnterPasswordTitle),
-            UiText(m_strings, str::kEnterPassword), QLineEdit::Password, QString(), &ok);
-        if (!ok)
-            return std::nullopt;
-        return SecretFromField(text);
-    }
-
-private:
-    QWidget* m_parent;
-    const CStringTable& m_strings;
-};
-
-}  // namespace
-
-// --- Imports ---
-
-void CTessarinDesktopView::AddAndSelect(CRecord& record) {
-    // The import refills the list when it ends; the rows are made then, in one go.
-    m_imported.push_back(&record);
-}
-
-void CTessarinDesktopView::RemoveAll() {
-    m_imported.clear();
-    ClearRows();
-}
-
-void CTessarinDesktopView::Refill() {
-    const std::vector<const CRecord*> imported = std::exchange(m_imported, {});
-    RefillFilterCombos();
-    if (!imported.empty())
-        SelectRecords(imported);
-}
-
-CImportOutcome CTessarinDesktopView::ImportFile(const std::string& path) {
-    CFieldPasswordPrompt ownPrompt(this, m_context.Strings());
-    IFilePasswordPrompt& prompt = m_filePasswordPrompt ? *m_filePasswordPrompt : ownPrompt;
-    m_imported.clear();
-    CImportOutcome outcome =
-        tessarin::ImportFile(Database(), ExchangeFormat::Detect, path, false, *this, prompt);
-    m_imported.clear();
-    return outcome;
-}
-
-void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
-    if (IsLocked()) {
-        m_handedOver.push_back(path);
-        return;
-    }
-    // The whole path, since the name alone may hide where the file comes from; No unless the user
-    // says otherwise, since another program may have asked.
-    if (m_context.ShowMessage(str::kImportFileConfirm,
-                              {QStringToCp1252(QString::fromStdString(path))}, MessageIcon::Question,
-                              MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
-        return;
-    ImportFile(path);
-}
-
-void CTessarinDesktopView::ImportHandedOver() {
-    while (!m_handedOver.empty() && !IsLocked()) {
-        const std::string path = m_handedOver.front();
-        m_handedOver.erase(m_handedOver.begin());
-        ImportWithConfirmation(path);
-    }
-}
 
 // --- Changes made by other processes ---
 
@@ -280,7 +204,7 @@ void CTessarinDesktopView::SetLockController(CLockController* lock) {
         RefillFilterCombos();
         if (RowCount() > 0)
             SelectRowNumbers({0}, 0);
-        ImportHandedOver();
+        m_imports->ImportHandedOver();
     });
 }
 

@@ -327,7 +327,7 @@ void CTessarinDesktopView::ShowColumnsCommand() {
                               MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes) {
         Database().ApplyColumnsToAllTypes(m_columns);
         // The types' layouts are part of the database: saved at once like every other change.
-        MarkDatabaseChanged();
+        m_session->MarkChanged();
         SaveNow();
     }
     SaveColumnLayout();

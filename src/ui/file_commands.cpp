@@ -19,6 +19,7 @@
 #include "base/codepage.h"
 #include "exchange/manager_formats.h"
 #include "exchange/manager_import.h"
+#include "exchange/session_import.h"
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
@@ -330,20 +331,11 @@ CImportOutcome CFileCommands::Import(const std::string& path,
     if (!m_runner.Run(UiText(m_context.Strings(), str::kProgressReading, {name}), true,
                       [&](const std::atomic<bool>&, std::atomic<int>&) { source = read(); }))
         return cancelled;
-    if (ReportSourceProblem(m_context, source)) {
-        CImportOutcome failed;
-        failed.result = CImportOutcome::Failed;
-        return failed;
-    }
-
+    CFileKey found;
+    if (std::optional<CImportOutcome> ended =
+            CheckSource(m_context, source, m_prompts.ImportPassword(), found))
+        return *ended;
     const std::string_view text = source.bytes.View();
-    const CFileKey found = FindFileKey(m_context, source.format, text, m_prompts.ImportPassword());
-    if (found.result != CFileKey::Open) {
-        CImportOutcome outcome;
-        outcome.result =
-            found.result == CFileKey::Damaged ? CImportOutcome::Failed : CImportOutcome::Cancelled;
-        return outcome;
-    }
     const std::unique_ptr<CKeySchedule> key = CopyOf(found.key);
 
     CParsedRows parsed;
@@ -364,26 +356,27 @@ CImportOutcome CFileCommands::Import(const std::string& path,
         return cancelled;
     KeepAwake();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // One change of the session either way: one save, then the notices, then the list.
     CImportOutcome outcome;
     CNoticeList notices;
+    CDatabaseSession& session = m_view.Session();
     if (replace) {
         CDatabaseObj staging(m_context);
         CAllTypesList stagingList(staging);
         CRowImporter importer(staging, ExchangeFormat::Vex2, text, stagingList);
         importer.Import(parsed, 0, parsed.rows.size());
         outcome = importer.Finish(parsed, notices);
-        outcome = ReplaceDatabase(m_view.Database(), staging, notices, std::move(outcome), m_view);
+        outcome = ReplaceDatabase(session, staging, notices, std::move(outcome));
     } else {
-        CRowImporter importer(m_view.Database(), source.format, text, m_view);
+        CSessionImportList list(m_view);
+        CRowImporter importer(session.Database(), source.format, text, list);
         importer.Import(parsed, 0, parsed.rows.size());
         outcome = importer.Finish(parsed, notices);
         if (outcome.result == CImportOutcome::Imported)
-            FinishImport(m_view.Database(), m_view, notices, outcome);
+            CommitImport(session, list, notices, outcome);
     }
     outcome.format = source.format;
     QApplication::restoreOverrideCursor();
-    if (outcome.save.code == StoreCode::KeyChanged)
-        Q_EMIT m_view.passwordChangedElsewhere();
     m_view.setFocus();
     return outcome;
 }
@@ -502,7 +495,8 @@ void CFileCommands::RestoreCommand() {
                               MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
     const CImportOutcome outcome = ImportPath(*path, ExchangeFormat::Vex2, true);
-    if (outcome.result == CImportOutcome::Imported && !outcome.keptAt.empty())
+    // A restore that could not be saved has said so; the file it would replace is still there.
+    if (outcome.result == CImportOutcome::Imported && outcome.save.Ok() && !outcome.keptAt.empty())
         m_context.ShowMessage(str::kRestoreKeptAt,
                               {QStringToCp1252(QString::fromStdString(outcome.keptAt))},
                               MessageIcon::Information);
