@@ -154,7 +154,7 @@ int SelectAllAndDelete(int argc, char** argv, const char* folder) {
     if (!view->OpenDatabase(folder))
         return 1;
     view->AttachCommands(commands);
-    new CRecordCommands(program.context, program.preferences, *view, commands, &window, {});
+    new CRecordCommands(program.context, program.preferences, *view, commands, &window);
     window.resize(1000, 700);
     view->resize(1000, 700);
     window.show();

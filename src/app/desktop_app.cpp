@@ -15,6 +15,7 @@
 #include "app/desktop_commands.h"
 #include "app/locking.h"
 #include "app/main_frame.h"
+#include "app/program_wiring.h"
 #include "app/session_lock.h"
 #include "app/shell_prompts.h"
 #include "base/error_codes.h"
@@ -284,13 +285,6 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
     };
     m_endpoint->Listen();
 
-    QObject::connect(m_view, &CTessarinDesktopView::activity, m_frame,
-                     [this] { m_lock->RestartAutoLockTimer(); });
-    QObject::connect(
-        m_view, &CTessarinDesktopView::passwordChangedElsewhere, m_frame,
-        [this] { m_lock->SyncUnlock(); }, Qt::QueuedConnection);
-    QObject::connect(m_frame, &CMainFrame::activated, m_frame,
-                     [this] { m_lock->CheckKeyStillFits(); });
     if (m_options.watchSession)
         m_sessionWatcher =
             std::make_unique<CSessionLockWatcher>([this] { m_lock->OnAutoLockTimer(); });
@@ -325,19 +319,18 @@ void CTessarinDesktopApp::BindCommands() {
     m_commands = std::make_unique<CDesktopCommands>(
         CUserCommands::CParts{m_context, m_libraries, m_directory, *m_preferences, *m_store,
                               *m_prompts, *m_view, *m_frame},
-        m_user, *m_lock, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
+        m_user, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
     m_commands->Bind(commands);
-    // Locked means nothing readable: no secret of ours stays on the clipboard either.
-    QObject::connect(m_lockController.get(), &CLockController::locked, m_frame,
-                     [this] { m_commands->Clipboard().ClearSecretsNow(); });
     commands.SetHandler(cmd::kSetPassword, [this] { SetPasswordCommand(); });
     commands.SetHandler(cmd::kAutoLock, [this] { AutoLockCommand(); });
     commands.SetEnableRule(cmd::kAutoLock, [this] { return m_lock->IsPasswordSet(); });
     commands.SetHandler(cmd::kUserGuide, [this] {
         m_frame->OpenUserGuide(m_options.programFolder, m_context.Messages());
     });
-    m_recordCommands = new CRecordCommands(m_context, *m_preferences, *m_view, commands, m_frame,
-                                           {[this] { m_lock->RestartAutoLockTimer(); }});
+    m_recordCommands = new CRecordCommands(m_context, *m_preferences, *m_view, commands, m_frame);
+    WireProgram({m_context.Strings(), *m_frame, *m_view, *m_lockController, *m_lock, *m_commands,
+                 *m_recordCommands, m_directory,
+                 m_libraries.Manager().GetPlatform() == kPlatformStandalone});
 }
 
 void CTessarinDesktopApp::SetPasswordCommand() {

@@ -1,6 +1,7 @@
 #include "store/database_session.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unordered_set>
 
 #include "store/core_context.h"
@@ -48,6 +49,18 @@ CStoreResult CDatabaseSession::Reload() {
         m_departed.clear();
         m_unsaved = false;
         TellReloaded();
+    }
+    return result;
+}
+
+CStoreResult CDatabaseSession::ChangeLocation(
+    const std::string& folder, const std::function<void(const std::string&)>& storeFolder) {
+    CStoreResult result = ChangeDatabaseLocation(*m_database, folder, storeFolder);
+    if (result.Ok()) {
+        m_unsaved = false;
+        m_folder = std::filesystem::path(m_database->m_path).parent_path().string();
+    } else if (result.code == StoreCode::KeyChanged) {
+        TellSaveFailed(result);
     }
     return result;
 }

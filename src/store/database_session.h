@@ -76,8 +76,11 @@ public:
     CStoreResult Open(const std::string& folder);
     // Reads the database file again, from the folder it was opened in.
     CStoreResult Reload();
-    // The file was moved into `folder`: it is read and written there from now on.
-    void MovedTo(const std::string& folder) { m_folder = folder; }
+    // "Change Database Location" once a folder is chosen (see ChangeDatabaseLocation): the file
+    // is saved, moved into `folder` and read and written there from now on. A password changed
+    // elsewhere, which the save before the move met, is told as a failed save.
+    CStoreResult ChangeLocation(const std::string& folder,
+                                const std::function<void(const std::string&)>& storeFolder);
     // Brings in what other writers saved, item by item (without writing).
     CStoreResult BringInOutsideChanges();
     // Acts on a change notice of another process; the observers see what it did.

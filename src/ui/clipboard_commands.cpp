@@ -232,8 +232,8 @@ void CClipboardCommands::ClearSecret() {
         clipboard->clear(QClipboard::Selection);
         cleared = true;
     }
-    if (cleared && m_showStatus)
-        m_showStatus(UiText(m_context.Strings(), str::kClipboardSecretCleared));
+    if (cleared)
+        Q_EMIT statusMessage(UiText(m_context.Strings(), str::kClipboardSecretCleared));
 }
 
 void CClipboardCommands::ClearSecretsNow() {

@@ -59,7 +59,10 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_pane = new CDetailsPane(Database(), m_style, strings, this);
     m_watch = new CDatabaseWatch(context, this);
-    m_watch->m_onForeignChange = [this] { return OnForeignChange(); };
+    connect(m_watch, &CDatabaseWatch::changedElsewhere, this, [this] {
+        if (!OnForeignChange())
+            m_watch->CheckAgainLater();
+    });
     m_session->AddObserver(this);
     m_imports = std::make_unique<CViewImports>(*this);
     ApplyListFont(m_style.fonts.list);
@@ -75,6 +78,7 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     connect(m_pane, &CDetailsPane::editRequested, this, [this] { RunCommand(cmd::kEditItem); });
     connect(m_pane, &CDetailsPane::copyRequested, this, &CTessarinDesktopView::RunCommand);
     connect(m_pane, &CDetailsPane::splitterDragged, this, &CTessarinDesktopView::DragSplitterTo);
+    connect(m_pane, &CDetailsPane::linkActivated, this, &CTessarinDesktopView::openLink);
 
     m_deferTimer.setSingleShot(true);
     m_deferTimer.setInterval(kDeferredNoticeMs);
@@ -147,10 +151,8 @@ void CTessarinDesktopView::BuildStrips() {
     // The button syncs also while the menu's command is disabled (no device): it says why.
     disconnect(m_syncButton, &QPushButton::clicked, this, nullptr);
     connect(m_syncButton, &QPushButton::clicked, this, [this] {
-        if (m_syncButtonAction)
-            m_syncButtonAction();
-        else
-            RunCommand(cmd::kSync);
+        if (m_commands)
+            m_commands->Press(cmd::kSync);
     });
     m_syncButton->hide();
 }

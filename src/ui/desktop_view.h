@@ -102,8 +102,6 @@ public:
     void AttachCommands(CCommandTable& commands);
     // The "Sync" button, for when the sync platform's manager library is there.
     void SetSyncButtonShown(bool shown);
-    // What the strip's "Sync" button does; the Sync command when none is set.
-    std::function<void()> m_syncButtonAction;
 
     // --- What the record dialogs, find, the clipboard, printing and the file commands use ---
 
@@ -215,6 +213,8 @@ Q_SIGNALS:
     // The key held no longer opens the database file: its password was changed by another
     // process. Nothing was read with the old key.
     void passwordChangedElsewhere();
+    // A link of the details pane, or Open URL: its target is to be opened.
+    void openLink(const QString& target);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

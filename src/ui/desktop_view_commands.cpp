@@ -168,8 +168,8 @@ std::string CTessarinDesktopView::FirstLink() const {
 
 void CTessarinDesktopView::OpenFirstLink() {
     const std::string target = FirstLink();
-    if (!target.empty() && m_pane->m_openLink)
-        m_pane->m_openLink(Cp1252ToQString(target));
+    if (!target.empty())
+        Q_EMIT openLink(Cp1252ToQString(target));
 }
 
 void CTessarinDesktopView::SetTypeOfSelection(std::optional<size_t> typeIndex) {

@@ -252,13 +252,16 @@ std::unique_ptr<IBackgroundRunner> MakeThreadRunner(const CStringTable& strings,
 
 CFileCommands::CFileCommands(CCoreContext& context, CTessarinDesktopView& view,
                              IFilePrompts& prompts, IBackgroundRunner& runner,
-                             std::string documentsFolder, QObject* parent)
+                             std::string documentsFolder,
+                             std::function<bool(const std::string& folder)> storeFolder,
+                             QObject* parent)
     : QObject(parent),
       m_context(context),
       m_view(view),
       m_prompts(prompts),
       m_runner(runner),
-      m_documentsFolder(std::move(documentsFolder)) {}
+      m_documentsFolder(std::move(documentsFolder)),
+      m_storeFolder(std::move(storeFolder)) {}
 
 void CFileCommands::Bind(CCommandTable& commands, QWidget* dropTarget) {
     for (const CImportCommand& c : kImportCommands)
@@ -285,11 +288,6 @@ void CFileCommands::Bind(CCommandTable& commands, QWidget* dropTarget) {
         dropTarget->setAcceptDrops(true);
         dropTarget->installEventFilter(this);
     }
-}
-
-void CFileCommands::KeepAwake() {
-    if (m_keepAwake)
-        m_keepAwake();
 }
 
 CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat format,
@@ -324,7 +322,7 @@ CImportOutcome CFileCommands::Import(const std::string& path,
         bool& busy;
         ~CIdle() { busy = false; }
     } idle{m_busy};
-    KeepAwake();
+    Q_EMIT activity();
 
     const std::string name = FileNameForMessage(path);
     CImportSource source;
@@ -339,7 +337,7 @@ CImportOutcome CFileCommands::Import(const std::string& path,
     const std::unique_ptr<CKeySchedule> key = CopyOf(found.key);
 
     CParsedRows parsed;
-    KeepAwake();
+    Q_EMIT activity();
     if (!m_runner.Run(UiText(m_context.Strings(), str::kProgressImporting, {name}), true,
                       [&](const std::atomic<bool>& cancel, std::atomic<int>& permille) {
                           const size_t whole = text.size();
@@ -354,7 +352,7 @@ CImportOutcome CFileCommands::Import(const std::string& path,
     // closed the progress window, which cancelled the import.
     if (m_view.IsLocked())
         return cancelled;
-    KeepAwake();
+    Q_EMIT activity();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // One change of the session either way: one save, then the notices, then the list.
     CImportOutcome outcome;
@@ -516,13 +514,11 @@ void CFileCommands::ChangeDatabaseLocationCommand() {
         return;
     }
     bool stored = true;
-    const CStoreResult moved = ChangeDatabaseLocation(database, *folder, [&](const std::string& f) {
-        stored = !m_storeFolder || m_storeFolder(f);
-    });
-    if (moved.code == StoreCode::KeyChanged) {
-        Q_EMIT m_view.passwordChangedElsewhere();
+    const CStoreResult moved = m_view.Session().ChangeLocation(
+        *folder, [&](const std::string& f) { stored = !m_storeFolder || m_storeFolder(f); });
+    // A password changed elsewhere reaches the view as a failed save.
+    if (moved.code == StoreCode::KeyChanged)
         return;
-    }
     if (!moved.Ok()) {
         if (!moved.message)
             m_context.ShowMessage(str::kPlainText, {ResultText(moved, m_context.Strings())},
