@@ -138,8 +138,18 @@ void CChangeFollower::SessionChanged(const CSessionChanges& changes) {
             added.push_back(static_cast<const CRecord*>(item));
         if (!added.empty())
             rows.Select(added);
-        return;
+    } else {
+        ShowEach(changes);
     }
+    m_view.ShowInDetails(m_view.GetSelectedRecord());
+    if (m_view.m_commands)
+        m_view.m_commands->UpdateEnabled();
+    m_view.TellCounts();
+    if (changes.fromOutside)
+        ForgetDeparted();
+}
+
+void CChangeFollower::ShowEach(const CSessionChanges& changes) {
     // Types and categories first: the records' rows name them.
     for (int kind : {kKindType, kKindCategory}) {
         for (const CBaseItem* removed : changes.Removed(kind))
@@ -149,6 +159,7 @@ void CChangeFollower::SessionChanged(const CSessionChanges& changes) {
         for (CBaseItem* item : changes.Added(kind))
             ShowArrived(kind, *item);
     }
+    CRecordRows& rows = *m_view.m_rows;
     m_view.RecordsGone(changes.Removed(kKindRecord));
     rows.Changed(changes.Changed(kKindRecord));
     const auto& added = changes.Added(kKindRecord);
@@ -160,12 +171,6 @@ void CChangeFollower::SessionChanged(const CSessionChanges& changes) {
         for (CBaseItem* item : added)
             ShowArrived(kKindRecord, *item);
     }
-    m_view.ShowInDetails(m_view.GetSelectedRecord());
-    if (m_view.m_commands)
-        m_view.m_commands->UpdateEnabled();
-    m_view.TellCounts();
-    if (changes.fromOutside)
-        ForgetDeparted();
 }
 
 void CChangeFollower::SessionReloaded() {

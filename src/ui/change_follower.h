@@ -46,6 +46,8 @@ private:
     void SessionReloaded() override;
     void SessionSaveFailed(const CStoreResult& result) override;
 
+    // Each item that came, changed or went, in the rows and the choosers.
+    void ShowEach(const CSessionChanges& changes);
     void HandleNotice(const CChangeNotice& notice);
     void FlushDeferred();
     // What another process did, shown: an item that arrived, one that holds another version, one
