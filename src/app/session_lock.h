@@ -16,6 +16,11 @@ public:
     // Whether any bus could be watched.
     bool Watching() const { return m_watching; }
 
+    // What the desktop did; whether the program locks for it (the user's preferences). Always when
+    // unset.
+    enum class Cause { ScreenLock, Sleep };
+    std::function<bool(Cause)> m_wanted;
+
 public Q_SLOTS:
     void OnScreenSaverActive(bool active);
     void OnPrepareForSleep(bool start);

@@ -79,7 +79,12 @@ protected:
         options.filePrompts = &m_files;
         options.runner = runner;
         options.watchSession = false;
-        options.makeTimer = [] { return std::make_unique<CManualTimer>(); };
+        options.makeTimer = [this] {
+            auto timer = std::make_unique<CManualTimer>();
+            m_timer = timer.get();
+            return timer;
+        };
+        options.trayAvailable = m_trayAvailable;
         return std::make_unique<CTessarinDesktopApp>(std::move(options));
     }
     std::string Documents() const { return (m_home.Path() / "Documents").string(); }
@@ -98,6 +103,9 @@ protected:
     CAnsweringMessages m_messages;
     CMemoryPreferenceStore m_store;
     CScriptedFilePrompts m_files;
+    // The lock timer of the program made last.
+    CManualTimer* m_timer = nullptr;
+    bool m_trayAvailable = false;
 };
 
 }  // namespace tessarin::test
