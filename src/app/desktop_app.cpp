@@ -224,6 +224,8 @@ bool CTessarinDesktopApp::InitInstance() {
     const bool maximized = m_frame->RestorePlacement(m_preferences->ReadText(Pref::Winpos),
                                                      commandLine.ShiftsWindow());
     m_frameStates->ShowAtStart(maximized);
+    // The idle time counts from the start, also for a window that starts out of sight.
+    m_lock->RestartAutoLockTimer();
     m_started = true;
     // The automatic sync once the list is shown.
     QTimer::singleShot(0, m_frame, [this] { m_commands->Users().AutoSync(); });
@@ -277,9 +279,9 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
         m_options.makeTimer ? m_options.makeTimer() : MakeQtLockTimer(), names, current);
     // Out of sight, the window waits for the user before the password is asked; typing anywhere
     // counts as activity.
-    m_frameStates = std::make_unique<CFrameStates>(m_context.Strings(), *m_preferences, *m_frame,
-                                                   *m_lockController,
-                                                   [this] { m_lock->OnAutoLockTimer(); });
+    m_frameStates =
+        std::make_unique<CFrameStates>(m_context.Strings(), *m_preferences, *m_frame,
+                                       *m_lockController, [this] { m_lock->OnAutoLockTimer(); });
     m_frameStates->SetTrayAvailable(m_options.trayAvailable.value_or(CTrayIcon::Available()));
     m_lock->m_waitForWindow = [this] { return m_frameStates->WaitUntilInSight(); };
     m_activity = std::make_unique<CActivityFilter>([this] { m_lock->RestartAutoLockTimer(); });
@@ -287,12 +289,8 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
 
     m_endpoint = std::make_unique<CDesktopEndpoint>(kMainWindowEndpoint);
     m_endpoint->m_onNotice = [this](const CChangeNotice& notice) { m_view->OnNotice(notice); };
-    m_endpoint->m_onActivate = [this] {
-        if (m_frame->isMinimized())
-            m_frame->showNormal();
-        m_frame->raise();
-        m_frame->activateWindow();
-    };
+    // Also out of the tray.
+    m_endpoint->m_onActivate = [this] { m_frameStates->ShowWindow(); };
     m_endpoint->m_onCopyData = [this](uint32_t, const std::string& path) {
         m_view->ImportWithConfirmation(path);
         return true;

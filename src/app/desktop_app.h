@@ -80,6 +80,7 @@ public:
     CDesktopCommands* Commands() { return m_commands.get(); }
     CFrameStates* FrameStates() { return m_frameStates.get(); }
     CTrayIcon* Tray() { return m_tray.get(); }
+    CSessionLockWatcher* SessionWatcher() { return m_sessionWatcher.get(); }
     bool Started() const { return m_started; }
 
     // "&Set Password...", "&Auto-Lock..." and "Pr&eferences...".

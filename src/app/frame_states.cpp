@@ -22,8 +22,8 @@ constexpr int kQuit = 0;
 }  // namespace
 
 CFrameStates::CFrameStates(const CStringTable& strings, const CPreferences& preferences,
-                           QMainWindow& frame, CLockController& lock,
-                           std::function<void()> lockNow, QObject* parent)
+                           QMainWindow& frame, CLockController& lock, std::function<void()> lockNow,
+                           QObject* parent)
     : QObject(parent),
       m_strings(strings),
       m_preferences(preferences),

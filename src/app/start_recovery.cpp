@@ -88,16 +88,15 @@ bool CStartRecovery::OpenOrRecover(const std::string& folder, const std::functio
                 failure.why += (failure.why.isEmpty() ? QString() : QStringLiteral("\n")) +
                                Text(strings, message);
         }
-        const std::optional<CBackupFile> newest =
-            NewestAutoBackup(strings, m_backups.documentsFolder, m_backups.platformText,
-                             m_backups.userName);
+        const std::optional<CBackupFile> newest = NewestAutoBackup(
+            strings, m_backups.documentsFolder, m_backups.platformText, m_backups.userName);
         if (newest) {
             const QFileInfo file(QString::fromStdString(newest->path));
             failure.newestBackup = file.fileName();
             failure.written = QLocale::system().toString(file.lastModified(), QLocale::ShortFormat);
         }
-        failure.backupFolder = QDir::toNativeSeparators(QString::fromStdString(
-            AutoBackupFolder(strings, m_backups.documentsFolder)));
+        failure.backupFolder = QDir::toNativeSeparators(
+            QString::fromStdString(AutoBackupFolder(strings, m_backups.documentsFolder)));
 
         std::optional<std::string> backup;
         switch (m_prompts.AskStartFailure(failure)) {

@@ -44,10 +44,11 @@ CTrayIcon::CTrayIcon(const CStringTable& strings, CCommandTable& commands, CFram
     m_icon->setIcon(QGuiApplication::windowIcon());
     m_icon->setContextMenu(m_menu);
     MarkLocked(false);
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
-            m_frame.ShowWindow();
-    });
+    connect(m_icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
+                    m_frame.ShowWindow();
+            });
     UpdateEnabled();
 }
 
@@ -69,17 +70,19 @@ void CTrayIcon::UpdateEnabled() {
 
 void CTrayIcon::MarkLocked(bool locked) {
     const QString name = UiText(m_strings, str::kProgramName);
-    m_icon->setToolTip(locked ? UiText(m_strings, str::kLockedTitle, {ToMessageText(name)})
-                              : name);
+    m_icon->setToolTip(locked ? UiText(m_strings, str::kLockedTitle, {ToMessageText(name)}) : name);
     UpdateEnabled();
 }
 
 void CTrayIcon::Quit() {
-    // Locked, with the window out of sight: the password is not asked, and the program ends as
-    // the password dialog's Quit ends it.
+    // Locked, the program ends as the password dialog's Quit ends it, whether that dialog is
+    // open or waits for the window to come back; a lock that is still closing windows finishes
+    // first.
     if (m_frame.Waiting())
         m_frame.QuitWhileWaiting();
-    else
+    else if (m_lockController.CurrentState() == CLockController::State::Locked)
+        m_lockController.QuitLocked();
+    else if (!m_lockController.IsLocked())
         m_commands.Run(cmd::kExit);
 }
 

@@ -2,8 +2,8 @@
 
 // The program's icon in the desktop's tray (the system tray, or a StatusNotifierItem host, through
 // Qt), where the desktop has one: a click brings the window back; its menu has Show, Lock and
-// Quit. Lock and Quit run the main window's commands; Quit while the program is locked out of
-// sight ends it as the password dialog's Quit does.
+// Quit. Lock and Quit run the main window's commands; Quit while the program is locked ends it as
+// the password dialog's Quit does.
 #include <QObject>
 
 class QAction;

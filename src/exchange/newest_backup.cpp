@@ -20,8 +20,7 @@ bool IsSeparator(char c) {
 
 // Whether `name` is `stem` and ".vex", or `stem`, a time stamp and ".vex".
 bool IsBackupOf(std::string_view name, std::string_view stem) {
-    if (name.size() < stem.size() + kVex.size() || !name.starts_with(stem) ||
-        !name.ends_with(kVex))
+    if (name.size() < stem.size() + kVex.size() || !name.starts_with(stem) || !name.ends_with(kVex))
         return false;
     const std::string_view stamp =
         name.substr(stem.size(), name.size() - stem.size() - kVex.size());

@@ -63,7 +63,7 @@ constexpr std::array<CPreferenceInfo, kPrefCount> kTable{{
     {NoPrint,                     "NoPrint",                       Global,         Any,    AtMost, 4,    0,      nullptr,              R},  // absent: printing allowed
     {PromoText,                   "Promo Text",                    Global,         Text,   None,   0,    0,      nullptr,              R},
     {ClipboardClearSeconds,       "Clipboard Clear Seconds",       User,           Number, None,   0,    10,     nullptr,              W},  // 0: never
-    {AutomaticBackupsKept,        "Automatic Backups Kept",        User,           Number, None,   0,    5,      nullptr,              W},
+    {AutoBackupsKept,             "Auto Backups Kept",             User,           Number, None,   0,    5,      nullptr,              W},  // 0: no dated copies
     {ClipboardClearUnmasked,      "Clipboard Clear Unmasked",      User,           Number, None,   0,    0,      nullptr,              W},
     {LockOnScreenLock,            "Lock On Screen Lock",           User,           Number, None,   0,    1,      nullptr,              W},
     {LockOnSuspend,               "Lock On Suspend",               User,           Number, None,   0,    1,      nullptr,              W},
@@ -83,7 +83,7 @@ static_assert(InOrder(), "the table lists the values in the order of Pref");
 
 // The user's values that an administrator may fix for everyone by giving them in the global
 // section.
-constexpr Pref kAdministered[] = {ClipboardClearSeconds, AutomaticBackupsKept,
+constexpr Pref kAdministered[] = {ClipboardClearSeconds, AutoBackupsKept,
                                   ClipboardClearUnmasked, LockOnScreenLock,
                                   LockOnSuspend,          StartMinimized,
                                   MinimizeToTray,         LockWhenMinimized};

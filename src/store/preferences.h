@@ -70,7 +70,7 @@ enum class Pref : uint8_t {
     NoPrint,
     PromoText,
     ClipboardClearSeconds,
-    AutomaticBackupsKept,
+    AutoBackupsKept,
     ClipboardClearUnmasked,
     LockOnScreenLock,
     LockOnSuspend,

@@ -25,7 +25,7 @@ struct CNumber {
 };
 constexpr CNumber kNumbers[] = {
     {Pref::ClipboardClearSeconds, &CUserSettings::clipboardClearSeconds, kClipboardSecondsLimits},
-    {Pref::AutomaticBackupsKept, &CUserSettings::backupsKept, kBackupsKeptLimits},
+    {Pref::AutoBackupsKept, &CUserSettings::backupsKept, kBackupsKeptLimits},
 };
 
 }  // namespace

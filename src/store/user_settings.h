@@ -3,8 +3,8 @@
 // The settings a user changes in the Preferences dialog, read, checked and written together: the
 // automatic lock and what else locks the program, the clipboard's clearing, how many automatic
 // backups are kept, and how the main window starts and minimizes. The rules are those of the
-// preferences (store/preferences.h): "Max Sleep Minutes" bounds the minutes and below an hour forces
-// the lock on; a value the administrator gave in the global section cannot be changed.
+// preferences (store/preferences.h): "Max Sleep Minutes" bounds the minutes and below an hour
+// forces the lock on; a value the administrator gave in the global section cannot be changed.
 #include <cstdint>
 #include <optional>
 
@@ -54,7 +54,7 @@ struct CFixedSettings {
 };
 CFixedSettings FixedSettings(const CPreferences& preferences);
 
-// A number outside its limits: SleepMinutes, ClipboardClearSeconds or AutomaticBackupsKept.
+// A number outside its limits: SleepMinutes, ClipboardClearSeconds or AutoBackupsKept.
 struct COutOfLimits {
     Pref id;
     CNumberLimits limits;

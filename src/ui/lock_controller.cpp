@@ -76,6 +76,11 @@ void CLockController::ContinueOnceUnwound() {
     });
 }
 
+void CLockController::QuitLocked() {
+    if (m_quit)
+        m_quit(kExitAtUnlockQuit);
+}
+
 void CLockController::LockNow() {
     CloseWindows();
     m_state = State::Locked;
@@ -85,8 +90,7 @@ void CLockController::LockNow() {
         m_dropKey();
     Q_EMIT locked();
     if (m_askUnlock && !m_askUnlock(m_reason)) {
-        if (m_quit)
-            m_quit(kExitAtUnlockQuit);
+        QuitLocked();
         return;
     }
     m_session.Resume();

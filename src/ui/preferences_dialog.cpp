@@ -95,9 +95,9 @@ CPreferencesDialog::CPreferencesDialog(const CStringTable& strings, IMessageSink
         this);
 
     // The clipboard.
-    m_seconds = NumberField(str::kPrefSecondsName, kClipboardSecondsLimits,
-                            settings.clipboardClearSeconds,
-                            preferences.SetByAdministrator(Pref::ClipboardClearSeconds));
+    m_seconds =
+        NumberField(str::kPrefSecondsName, kClipboardSecondsLimits, settings.clipboardClearSeconds,
+                    preferences.SetByAdministrator(Pref::ClipboardClearSeconds));
     m_clearUnmasked =
         Check(str::kPrefClearUnmasked, Pref::ClipboardClearUnmasked, settings.clearUnmasked);
     QGroupBox* clipboard = Group(
@@ -107,11 +107,11 @@ CPreferencesDialog::CPreferencesDialog(const CStringTable& strings, IMessageSink
 
     // The automatic backups.
     m_backups = NumberField(str::kPrefBackupsName, kBackupsKeptLimits, settings.backupsKept,
-                            preferences.SetByAdministrator(Pref::AutomaticBackupsKept));
-    QGroupBox* backups = Group(
-        UiText(strings, str::kPrefBackupsGroup),
-        {Row({label(str::kPrefBackupsKept, m_backups), m_backups, label(str::kPrefBackups)})}, {},
-        this);
+                            preferences.SetByAdministrator(Pref::AutoBackupsKept));
+    QGroupBox* backups =
+        Group(UiText(strings, str::kPrefBackupsGroup),
+              {Row({label(str::kPrefBackupsKept, m_backups), m_backups, label(str::kPrefBackups)})},
+              {}, this);
 
     // The main window.
     m_startMinimized =
@@ -120,11 +120,11 @@ CPreferencesDialog::CPreferencesDialog(const CStringTable& strings, IMessageSink
         Check(str::kPrefMinimizeToTray, Pref::MinimizeToTray, settings.minimizeToTray);
     if (!trayAvailable)
         m_minimizeToTray->setEnabled(false);
-    QGroupBox* window = Group(
-        UiText(strings, str::kPrefWindowGroup), {},
-        {m_startMinimized, m_minimizeToTray,
-         NoteLine(trayAvailable ? QString() : UiText(strings, str::kPrefNoTray), this)},
-        this);
+    QGroupBox* window =
+        Group(UiText(strings, str::kPrefWindowGroup), {},
+              {m_startMinimized, m_minimizeToTray,
+               NoteLine(trayAvailable ? QString() : UiText(strings, str::kPrefNoTray), this)},
+              this);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok =
@@ -138,8 +138,7 @@ CPreferencesDialog::CPreferencesDialog(const CStringTable& strings, IMessageSink
     for (QWidget* group : {lock, clipboard, backups, window})
         layout->addWidget(group);
     layout->addWidget(NoteLine(
-        m_fixed.byAdministrator ? UiText(strings, str::kPrefSetByAdministrator) : QString(),
-        this));
+        m_fixed.byAdministrator ? UiText(strings, str::kPrefSetByAdministrator) : QString(), this));
     layout->addWidget(buttons);
 
     connect(m_autoLock, &QCheckBox::toggled, this, &CPreferencesDialog::UpdateEnabled);
@@ -190,9 +189,10 @@ CUserSettings CPreferencesDialog::Shown() const {
 void CPreferencesDialog::accept() {
     const std::optional<COutOfLimits> refused = WriteUserSettings(m_preferences, Shown());
     if (refused) {
-        m_messages.Show({str::kParseIntRange,
-                         {std::to_string(refused->limits.low), std::to_string(refused->limits.high)},
-                         MessageIcon::Exclamation});
+        m_messages.Show(
+            {str::kParseIntRange,
+             {std::to_string(refused->limits.low), std::to_string(refused->limits.high)},
+             MessageIcon::Exclamation});
         QSpinBox* field = refused->id == Pref::SleepMinutes            ? m_minutes
                           : refused->id == Pref::ClipboardClearSeconds ? m_seconds
                                                                        : m_backups;

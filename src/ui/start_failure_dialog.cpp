@@ -31,8 +31,8 @@ CStartFailureDialog::CStartFailureDialog(const CStringTable& strings, const QStr
     layout->addWidget(line(UiText(strings, str::kStartFailureText)));
     auto* other = new QRadioButton(UiText(strings, str::kStartFailureOther), this);
     if (newest.isEmpty()) {
-        layout->addWidget(line(UiText(strings, str::kStartFailureNoBackup,
-                                      {ToMessageText(backupFolder)})));
+        layout->addWidget(
+            line(UiText(strings, str::kStartFailureNoBackup, {ToMessageText(backupFolder)})));
         other->setChecked(true);
     } else {
         m_newest = new QRadioButton(UiText(strings, str::kStartFailureNewest,
@@ -44,7 +44,8 @@ CStartFailureDialog::CStartFailureDialog(const CStringTable& strings, const QStr
     layout->addWidget(other);
 
     auto* buttons = new QDialogButtonBox(this);
-    const auto button = [&](int text, StartFailureChoice choice, QDialogButtonBox::ButtonRole role) {
+    const auto button = [&](int text, StartFailureChoice choice,
+                            QDialogButtonBox::ButtonRole role) {
         QPushButton* pushed = buttons->addButton(UiText(strings, text), role);
         connect(pushed, &QPushButton::clicked, this, [this, choice] { Choose(choice); });
         return pushed;

@@ -72,7 +72,7 @@ std::vector<CExpected> ExpectedTable() {
         {NoPrint, "NoPrint", S::Global, T::Any, 4, 0, {}, false},
         {PromoText, "Promo Text", S::Global, T::Text, 0, 0, {}, false},
         {ClipboardClearSeconds, "Clipboard Clear Seconds", S::User, T::Number, 0, 10, {}, true},
-        {AutomaticBackupsKept, "Automatic Backups Kept", S::User, T::Number, 0, 5, {}, true},
+        {AutoBackupsKept, "Auto Backups Kept", S::User, T::Number, 0, 5, {}, true},
         {ClipboardClearUnmasked, "Clipboard Clear Unmasked", S::User, T::Number, 0, 0, {}, true},
         {LockOnScreenLock, "Lock On Screen Lock", S::User, T::Number, 0, 1, {}, true},
         {LockOnSuspend, "Lock On Suspend", S::User, T::Number, 0, 1, {}, true},
@@ -370,7 +370,7 @@ TEST_F(Preferences, TheAdministratorsValueHoldsForTheUserValuesItMayFix) {
         Pref id;
         bool administered;
     } cases[] = {
-        {ClipboardClearSeconds, true}, {AutomaticBackupsKept, true}, {ClipboardClearUnmasked, true},
+        {ClipboardClearSeconds, true}, {AutoBackupsKept, true}, {ClipboardClearUnmasked, true},
         {LockOnScreenLock, true},      {LockOnSuspend, true},        {StartMinimized, true},
         {MinimizeToTray, true},        {LockWhenMinimized, true},    {AutoLock, false},
         {SleepMinutes, false},         {ShowingDetails, false},      {CaseSensitive, false},

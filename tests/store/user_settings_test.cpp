@@ -40,7 +40,7 @@ TEST_F(UserSettings, DefaultsAndWhatIsWrittenReadBackAndHoldInTheUsersSection) {
     EXPECT_EQ(ReadUserSettings(prefs), Changed());
     EXPECT_EQ(store.ReadNumber(kUser, "Sleep Minutes"), std::optional(42u));
     EXPECT_EQ(store.ReadNumber(kUser, "Clipboard Clear Seconds"), std::optional(0u));
-    EXPECT_EQ(store.ReadNumber(kUser, "Automatic Backups Kept"), std::optional(12u));
+    EXPECT_EQ(store.ReadNumber(kUser, "Auto Backups Kept"), std::optional(12u));
     EXPECT_EQ(store.ReadNumber(kUser, "Lock On Suspend"), std::optional(0u));
     EXPECT_EQ(store.ReadNumber(kUser, "Minimize To Tray"), std::optional(1u));
     // Another user keeps the defaults.
@@ -64,9 +64,9 @@ TEST_F(UserSettings, ANumberOutsideItsLimitsIsNamedAndNothingIsWritten) {
         {std::nullopt, &CUserSettings::clipboardClearSeconds, 86400, std::nullopt, {}},
         {std::nullopt, &CUserSettings::clipboardClearSeconds, 86401, Pref::ClipboardClearSeconds,
          {0, 86400}},
-        {std::nullopt, &CUserSettings::backupsKept, 0, Pref::AutomaticBackupsKept, {1, 100}},
+        {std::nullopt, &CUserSettings::backupsKept, 0, Pref::AutoBackupsKept, {1, 100}},
         {std::nullopt, &CUserSettings::backupsKept, 100, std::nullopt, {}},
-        {std::nullopt, &CUserSettings::backupsKept, 101, Pref::AutomaticBackupsKept, {1, 100}},
+        {std::nullopt, &CUserSettings::backupsKept, 101, Pref::AutoBackupsKept, {1, 100}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
