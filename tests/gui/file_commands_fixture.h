@@ -78,7 +78,7 @@ protected:
         options.store = &m_store;
         options.filePrompts = &m_files;
         options.runner = runner;
-        options.watchSession = false;
+        options.watchSession = m_watchSession;
         options.makeTimer = [this] {
             auto timer = std::make_unique<CManualTimer>();
             m_timer = timer.get();
@@ -106,6 +106,8 @@ protected:
     // The lock timer of the program made last.
     CManualTimer* m_timer = nullptr;
     bool m_trayAvailable = false;
+    // Whether the program follows the desktop's lock and suspend (over D-Bus, where there is one).
+    bool m_watchSession = false;
 };
 
 }  // namespace tessarin::test

@@ -70,6 +70,8 @@ public:
     // The choices in turn; Quit when they run out.
     StartFailureChoice AskStartFailure(const CStartFailure& failure) override {
         failures.push_back(failure);
+        if (onStartFailure)
+            onStartFailure();
         if (startChoices.empty())
             return StartFailureChoice::Quit;
         const StartFailureChoice choice = startChoices.front();
@@ -89,6 +91,7 @@ public:
     QStringList lastUsers;
     std::function<void()> onGettingStarted;
     std::function<void()> onAskPassword;
+    std::function<void()> onStartFailure;
     std::deque<StartFailureChoice> startChoices;
     std::vector<CStartFailure> failures;
 

@@ -23,10 +23,11 @@ class ShellProgram : public ProgramFixture {
 protected:
     static constexpr const char* kPassword = "Secret1";
 
-    // A database in the standalone user's folder with these records (field 1 each) and, unless
-    // it is empty, this password.
+    // A new database in the standalone user's folder with these records (field 1 each) and,
+    // unless it is empty, this password.
     void MakeDatabase(const std::vector<std::string>& names,
                       const std::string& password = kPassword) {
+        std::filesystem::remove(DatabasePathIn(Folder()));
         CCoreContext context;
         CDatabaseObj database(context);
         ASSERT_TRUE(Open(database, Folder()).Ok());

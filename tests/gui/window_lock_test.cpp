@@ -93,7 +93,6 @@ TEST_F(WindowLock, LockLocksAtOnceHidesEveryRecordAndMarksTheTitleUntilTheUnlock
 }
 
 TEST_F(WindowLock, WithoutAPasswordThereIsNothingToLock) {
-    std::filesystem::remove(DatabasePathIn(Folder()));
     MakeDatabase({"Mail"}, "");
     auto app = Make();
     ASSERT_TRUE(app->InitInstance());
