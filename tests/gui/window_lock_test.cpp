@@ -248,6 +248,23 @@ TEST_F(TrayIcon, ItsMenuShowsLocksAndQuitsAndMinimizingHidesInItWhenAsked) {
     EXPECT_EQ(m_quitCode, -1);
 }
 
+// Where the desktop's tray takes icons as windows, Qt's window of the icon outlives the lock,
+// which closes every other window.
+TEST_F(TrayIcon, TheLockLeavesTheIconsWindowInTheTray) {
+    auto app = Start();
+    QWidget icon;
+    icon.setObjectName(QStringLiteral("QSystemTrayIconSys"));
+    icon.show();
+    QWidget other;
+    other.show();
+    m_prompts.passwords = {kPassword};
+    app->Frame()->Commands().Run(cmd::kLock);
+    Settle(*app);
+    EXPECT_EQ(m_prompts.passwordDialogs, 2);
+    EXPECT_TRUE(icon.isVisible());
+    EXPECT_FALSE(other.isVisible());
+}
+
 // Locked, whether the password dialog is up or waits for the window in the tray, Quit ends the
 // program as that dialog's Quit does: at once, saving nothing more.
 TEST_F(TrayIcon, QuitWhileLockedEndsAsThePasswordDialogsQuit) {
