@@ -11,6 +11,7 @@
 //   23000-23999  the record, type and category dialogs, the password generator dialog
 //   24000-24999  find, the clipboard and the printed report
 //   25000-25999  the file commands, users and sync
+//   26000-26999  imports from and exports for other password managers
 //   32768-34999  command prompts, numbered as their commands
 
 namespace tessarin::str {
@@ -423,6 +424,12 @@ inline constexpr int kExportScopeName = 25015;
 inline constexpr int kLocationNotStorable = 25016;
 inline constexpr int kLocationNotRemembered = 25017;
 
+// The record view beyond its first form: the search field and the counts of the status bar.
+inline constexpr int kSearchName = 26200;
+inline constexpr int kSearchPlaceholder = 26201;
+inline constexpr int kRecordsListedOf = 26202;
+inline constexpr int kCopyLabelItem = 26203;
+
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 
@@ -486,5 +493,25 @@ inline constexpr int kCliPrintingDisabled = 24905;
 inline constexpr int kCliReportNotDrawn = 24906;
 inline constexpr int kCliReportNotWritten = 24907;
 inline constexpr int kCliReportWritten = 24908;
+
+// Imports from and exports for other password managers.
+inline constexpr int kManagerKeePassXc = 26000;
+inline constexpr int kManagerBitwarden = 26001;
+inline constexpr int kManagerChrome = 26002;
+inline constexpr int kManagerFirefox = 26003;
+inline constexpr int kManagerOnePassword = 26004;
+inline constexpr int kManagerLastPass = 26005;
+inline constexpr int kManagerProtonPass = 26006;
+inline constexpr int kManagerImportDone = 26010;
+inline constexpr int kManagerCharactersReplaced = 26011;
+inline constexpr int kManagerReplacedEntry = 26012;
+inline constexpr int kManagerNotThatExport = 26013;
+inline constexpr int kManagerEncryptedExport = 26014;
+inline constexpr int kImportUnreadableFrom = 26015;
+inline constexpr int kManagerExportSucceeded = 26020;
+inline constexpr int kManagerExportInClear = 26021;
+inline constexpr int kManagerOpenFilter = 26030;
+inline constexpr int kManagerSaveFilter = 26031;
+inline constexpr int kManagerExportTitle = 26032;
 
 }  // namespace tessarin::str

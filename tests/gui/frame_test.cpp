@@ -72,7 +72,14 @@ TEST_F(MainFrame, MenuBarFollowsTheCommandTableAndThePlatform) {
               QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_L)}));
     EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Import")),
               QStringList({"&Tessarin vEX...", "&CSV...", "Cr&yptinfo TXT...", "&eWallet TXT...",
-                           "&MobileSafe TXT...", "&TopSecret CSV...", "&Yaps TXT..."}));
+                           "&MobileSafe TXT...", "&TopSecret CSV...", "&Yaps TXT...",
+                           "&From Another Password Manager"}));
+    EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Import|&From Another Password Manager")),
+              QStringList({"&KeePassXC CSV...", "&Bitwarden CSV or JSON...",
+                           "&Chrome, Chromium, Edge or Brave CSV...", "&Firefox CSV...",
+                           "&1Password CSV...", "&LastPass CSV...", "&Proton Pass CSV..."}));
+    EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Export...")),
+              QStringList({"Tessarin vEX...", "CSV...", "For Another Password Manager..."}));
     EXPECT_EQ(Titles(frame->Commands().Popup("&Help")),
               QStringList({"&About Tessarin Password Manager...", "&User Guide..."}));
 }
@@ -106,8 +113,10 @@ TEST_F(MainFrame, CommandsWithoutHandlerOrWhoseRuleSaysNoAreDisabled) {
     EXPECT_EQ(
         commands.Action(cmd::kDeleteItem)->shortcuts(),
         QList<QKeySequence>({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::CTRL | Qt::Key_E)}));
+    // Enter of the keypad opens a record as Return does.
     EXPECT_EQ(commands.Action(cmd::kEditItem)->shortcuts(),
-              QList<QKeySequence>({QKeySequence(Qt::Key_Return)}));
+              QList<QKeySequence>({QKeySequence(Qt::Key_Return),
+                                   QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)}));
 }
 
 TEST_F(MainFrame, MessagePaneShowsTheHighlightedCommandsPromptElseReady) {
