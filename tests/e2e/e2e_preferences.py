@@ -9,8 +9,7 @@ import sys
 
 import pyatspi
 
-from atspi_driver import (CaseSuite, find, find_all, menu_children, menu_item_text, run_suite,
-                          type_into, wait_for, windows)
+from atspi_driver import CaseSuite, find, find_all, run_suite, type_into, wait_for, windows
 
 PASSWORD = "Copper Wren 4"
 FAILURE = "Tessarin Cannot Open Your Database"
@@ -34,17 +33,6 @@ class PreferencesSuite(CaseSuite):
         self.log_in(program)
         wait_for("the records", lambda: len(program.rows()) == 12)
         return program
-
-    def choose(self, program, menu, item):
-        """Opens the menu, as a person does (its items are named when it opens), then chooses the
-        item."""
-        bar = find(program.main(), "menu bar")
-        popup = wait_for("the menu " + menu, lambda: next(
-            (c for c in menu_children(bar) if menu_item_text(c.name) == menu), None))
-        program.press(popup)
-        node = wait_for("the item %s" % item, lambda: next(
-            (c for c in menu_children(popup) if menu_item_text(c.name) == item), None))
-        program.press(node)
 
     def seconds_field(self, dialog):
         return wait_for("the clipboard's seconds", lambda: find(
@@ -98,7 +86,7 @@ class PreferencesSuite(CaseSuite):
         program.gone("Preferences")
         # The program keeps the copied password that long.
         program.select_rows("Northwind Mail")
-        self.choose(program, "Edit", "Copy Password...")
+        program.choose("Edit", "Copy Password...")
         wait_for("the password on the clipboard", lambda: clipboard() == "m4ple-Lantern!")
         wait_for("the password gone from the clipboard", lambda: clipboard() == "", timeout=15)
         program.exit()
