@@ -309,7 +309,7 @@ constexpr StringTableEntry kBuiltInStrings[] = {
     {21303, "&Lock Tessarin when it has not been used for"},
     {21304, "minutes"},
     {21305, "Lock when the &screen locks"},
-    {21306, "Lock when the computer goes to s&leep"},
+    {21306, "Lock when the computer goes to slee&p"},
     {21307, "Lock when the window is minimi&zed"},
     {21308, "Clipboard"},
     {21309, "&Clear a copied password after"},

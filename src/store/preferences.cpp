@@ -83,10 +83,9 @@ static_assert(InOrder(), "the table lists the values in the order of Pref");
 
 // The user's values that an administrator may fix for everyone by giving them in the global
 // section.
-constexpr Pref kAdministered[] = {ClipboardClearSeconds, AutoBackupsKept,
-                                  ClipboardClearUnmasked, LockOnScreenLock,
-                                  LockOnSuspend,          StartMinimized,
-                                  MinimizeToTray,         LockWhenMinimized};
+constexpr Pref kAdministered[] = {ClipboardClearSeconds, AutoBackupsKept,  ClipboardClearUnmasked,
+                                  LockOnScreenLock,      LockOnSuspend,    StartMinimized,
+                                  MinimizeToTray,        LockWhenMinimized};
 
 bool Administered(Pref id) {
     return std::find(std::begin(kAdministered), std::end(kAdministered), id) !=

@@ -30,11 +30,11 @@ TEST(NewestBackup, TheUsersBackupWrittenLastOfTheFileAndItsSeries) {
         {"Tessarin-Palm-Al.vex", true},
         {"Tessarin-Palm-Al-2024-05-01 14.03.vex", true},
         {"Tessarin-Palm-Al_20240502T0930.vex", true},
-        {"Tessarin-Palm-Alice.vex", false},        // another user
+        {"Tessarin-Palm-Alice.vex", false},  // another user
         {"Tessarin-Palm-Alice-2024-06-01.vex", false},
-        {"Tessarin-Palm-Al-copy.vex", false},      // not a time stamp
-        {"Tessarin-Palm-Al-.vex", false},          // no digit
-        {"Tessarin-Other-Al.vex", false},          // another platform
+        {"Tessarin-Palm-Al-copy.vex", false},  // not a time stamp
+        {"Tessarin-Palm-Al-.vex", false},      // no digit
+        {"Tessarin-Other-Al.vex", false},      // another platform
         {"Tessarin-Palm-Al.vex.bak", false},
     };
     int minute = 0;

@@ -60,12 +60,26 @@ TEST_F(MainFrame, MenuBarFollowsTheCommandTableAndThePlatform) {
     }
     auto frame = Make();
     const QMenu* file = frame->Commands().Popup("&File");
-    EXPECT_EQ(Titles(file),
-              QStringList({"&Set Password...", "-", "Edit &Types...", "Edit &Categories...",
-                           "Change Database Location...", "-", "&Print...\tCtrl+P",
-                           "Print Pre&view", "P&rint Setup...", "-", "&Import", "&Export...", "-",
-                           "Backup...", "Restore...", "-", "&Lock\tCtrl+L", "&Auto-Lock...", "-",
-                           "E&xit"}));
+    EXPECT_EQ(Titles(file), QStringList({"&Set Password...",
+                                         "-",
+                                         "Edit &Types...",
+                                         "Edit &Categories...",
+                                         "Change Database Location...",
+                                         "-",
+                                         "&Print...\tCtrl+P",
+                                         "Print Pre&view",
+                                         "P&rint Setup...",
+                                         "-",
+                                         "&Import",
+                                         "&Export...",
+                                         "-",
+                                         "Backup...",
+                                         "Restore...",
+                                         "-",
+                                         "&Lock\tCtrl+L",
+                                         "&Auto-Lock...",
+                                         "-",
+                                         "E&xit"}));
     EXPECT_EQ(Titles(frame->Commands().Popup("&Edit")).mid(13),
               QStringList({"Copy Note\tCtrl+7", "-", "Pr&eferences..."}));
     EXPECT_EQ(frame->Commands().Action(cmd::kLock)->shortcuts(),

@@ -72,7 +72,7 @@ QStringList Lines(QWidget& dialog) {
 
 const QString kAutoLock = QStringLiteral("&Lock Tessarin when it has not been used for");
 const QString kScreenLock = QStringLiteral("Lock when the &screen locks");
-const QString kSuspend = QStringLiteral("Lock when the computer goes to s&leep");
+const QString kSuspend = QStringLiteral("Lock when the computer goes to slee&p");
 const QString kMinimizedLock = QStringLiteral("Lock when the window is minimi&zed");
 const QString kUnmasked = QStringLiteral("Clear copied &unmasked values and notes too");
 const QString kStartMinimized = QStringLiteral("Start minimized to the &tray");
@@ -133,9 +133,15 @@ TEST_F(PreferencesDialog, ShowsTheSettingsAndWritesWhatTheUserChangedOnOkOnly) {
     Press(*dialog, QStringLiteral("OK"));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     const std::pair<const char*, uint32_t> stored[] = {
-        {"Auto Lock", 1},           {"Sleep Minutes", 25},       {"Clipboard Clear Seconds", 45},
-        {"Auto Backups Kept", 12},  {"Lock On Screen Lock", 0},  {"Lock On Suspend", 0},
-        {"Lock When Minimized", 1}, {"Clipboard Clear Unmasked", 1}, {"Start Minimized", 1},
+        {"Auto Lock", 1},
+        {"Sleep Minutes", 25},
+        {"Clipboard Clear Seconds", 45},
+        {"Auto Backups Kept", 12},
+        {"Lock On Screen Lock", 0},
+        {"Lock On Suspend", 0},
+        {"Lock When Minimized", 1},
+        {"Clipboard Clear Unmasked", 1},
+        {"Start Minimized", 1},
         {"Minimize To Tray", 1},
     };
     for (const auto& [name, value] : stored)
@@ -200,7 +206,8 @@ class Preferences : public test::ShellProgram {
 protected:
     void SetUp() override { MakeDatabase({"Mail"}); }
     // Edit > Preferences..., changed by `change`, then OK.
-    void ChangePreferences(CTessarinDesktopApp& app, std::function<void(CPreferencesDialog&)> change) {
+    void ChangePreferences(CTessarinDesktopApp& app,
+                           std::function<void(CPreferencesDialog&)> change) {
         bool opened = false;
         test::OnNextDialog<CPreferencesDialog>([&](CPreferencesDialog& dialog) {
             opened = true;

@@ -70,9 +70,8 @@ TEST_F(StartFailure, ADamagedDatabaseSaysWhyAndQuitWritesNothing) {
     EXPECT_FALSE(app->InitInstance());
     ASSERT_EQ(m_prompts.failures.size(), 1u);
     const CStartFailure& failure = m_prompts.failures[0];
-    EXPECT_TRUE(failure.why.startsWith(
-        QStringLiteral("The database %1 could not be read: ")
-            .arg(QString::fromStdString(DatabasePathIn(Folder())))))
+    EXPECT_TRUE(failure.why.startsWith(QStringLiteral("The database %1 could not be read: ")
+                                           .arg(QString::fromStdString(DatabasePathIn(Folder())))))
         << failure.why.toStdString();
     EXPECT_TRUE(failure.newestBackup.isEmpty());
     EXPECT_EQ(failure.backupFolder,
@@ -127,8 +126,7 @@ TEST_F(StartFailure, RestoreFromAChosenFileAsksItsPasswordAndACancelGoesBackToTh
     // The database's own password is tried first, and then the user's.
     EXPECT_EQ(m_files.password.asked, 2);
     EXPECT_EQ(Rows(*app), QStringList({"Mail"}));
-    EXPECT_EQ(m_messages.Ids(),
-              (std::vector<int>{str::kImportWrongPassword, str::kRestoreKeptAt}));
+    EXPECT_EQ(m_messages.Ids(), (std::vector<int>{str::kImportWrongPassword, str::kRestoreKeptAt}));
 }
 
 TEST_F(StartFailure, TryAgainReadsTheDatabaseOnceAnotherProgramLetsGoOfIt) {
@@ -185,9 +183,10 @@ TEST(StartFailureDialog, SaysWhyAndWhatEachButtonDoes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.button) + (c.newest ? " newest" : "") +
                      (c.chooseOther ? " other" : ""));
-        CStartFailureDialog dialog(strings, QStringLiteral("The database is damaged."),
-                                   c.newest ? QStringLiteral("Tessarin--_Standalone_.vex") : QString(),
-                                   QStringLiteral("1/2/25 9:30"), QStringLiteral("/home/me/Backup"));
+        CStartFailureDialog dialog(
+            strings, QStringLiteral("The database is damaged."),
+            c.newest ? QStringLiteral("Tessarin--_Standalone_.vex") : QString(),
+            QStringLiteral("1/2/25 9:30"), QStringLiteral("/home/me/Backup"));
         dialog.show();
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tessarin Cannot Open Your Database"));
         QStringList lines;
@@ -199,8 +198,9 @@ TEST(StartFailureDialog, SaysWhyAndWhatEachButtonDoes) {
         ASSERT_NE(other, nullptr);
         if (c.newest) {
             ASSERT_NE(newest, nullptr);
-            EXPECT_EQ(newest->text(), QStringLiteral("The newest automatic &backup: "
-                                                     "Tessarin--_Standalone_.vex, written 1/2/25 9:30"));
+            EXPECT_EQ(newest->text(),
+                      QStringLiteral("The newest automatic &backup: "
+                                     "Tessarin--_Standalone_.vex, written 1/2/25 9:30"));
             EXPECT_TRUE(newest->isChecked());
         } else {
             EXPECT_EQ(newest, nullptr);

@@ -370,10 +370,10 @@ TEST_F(Preferences, TheAdministratorsValueHoldsForTheUserValuesItMayFix) {
         Pref id;
         bool administered;
     } cases[] = {
-        {ClipboardClearSeconds, true}, {AutoBackupsKept, true}, {ClipboardClearUnmasked, true},
-        {LockOnScreenLock, true},      {LockOnSuspend, true},        {StartMinimized, true},
-        {MinimizeToTray, true},        {LockWhenMinimized, true},    {AutoLock, false},
-        {SleepMinutes, false},         {ShowingDetails, false},      {CaseSensitive, false},
+        {ClipboardClearSeconds, true}, {AutoBackupsKept, true},   {ClipboardClearUnmasked, true},
+        {LockOnScreenLock, true},      {LockOnSuspend, true},     {StartMinimized, true},
+        {MinimizeToTray, true},        {LockWhenMinimized, true}, {AutoLock, false},
+        {SleepMinutes, false},         {ShowingDetails, false},   {CaseSensitive, false},
     };
     for (const auto& c : cases) {
         const std::string_view name = PreferenceInfo(c.id).name;
