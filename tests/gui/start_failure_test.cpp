@@ -65,6 +65,9 @@ TEST_F(StartFailure, ADamagedDatabaseSaysWhyAndQuitWritesNothing) {
     MakeDatabase({"Mail", "Bank"});
     Damage();
     const std::vector<std::string> files = FilesBesideTheDatabase();
+    // The list showed one type last time; the database it names could not be read.
+    const std::vector<uint8_t> lastType = {0xde, 0xad, 0xbe, 0xef, 0, 0, 0, 1};
+    m_store.WriteBytes(" - <Standalone>", "Current Type", lastType);
     auto app = Make();
     m_prompts.passwords = {kPassword};
     EXPECT_FALSE(app->InitInstance());
@@ -76,11 +79,13 @@ TEST_F(StartFailure, ADamagedDatabaseSaysWhyAndQuitWritesNothing) {
     EXPECT_TRUE(failure.newestBackup.isEmpty());
     EXPECT_EQ(failure.backupFolder,
               QString::fromStdString(AutoBackupFolder(CStringTable(), Documents())));
-    // Said in the dialog, not in a message box of its own; nothing kept, nothing written.
+    // Said in the dialog, not in a message box of its own; nothing kept, nothing written, not
+    // even the list's settings.
     EXPECT_TRUE(m_messages.shown.empty());
     app->ExitInstance();
     EXPECT_EQ(DatabaseBytes(), m_damaged);
     EXPECT_EQ(FilesBesideTheDatabase(), files);
+    EXPECT_EQ(m_store.ReadBytes(" - <Standalone>", "Current Type"), std::optional(lastType));
 }
 
 TEST_F(StartFailure, RestoreBringsBackTheNewestAutomaticBackupAndKeepsTheDamagedFile) {
