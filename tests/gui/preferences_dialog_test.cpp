@@ -31,19 +31,20 @@ constexpr const char* kUser = " - Alice";
 constexpr const char* kGlobal = "Preferences";
 
 // The controls as the user finds them: check boxes by their text, number fields by their name.
-QCheckBox* Check(QWidget& dialog, const QString& text) {
-    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
-        if (box->text() == text)
-            return box;
-    ADD_FAILURE() << "no check box " << text.toStdString();
+template <typename T>
+T* Control(QWidget& dialog, const QString& wanted, QString (*read)(const T&)) {
+    for (T* control : dialog.findChildren<T*>())
+        if (read(*control) == wanted)
+            return control;
+    ADD_FAILURE() << "no control " << wanted.toStdString();
     return nullptr;
 }
+QCheckBox* Check(QWidget& dialog, const QString& text) {
+    return Control<QCheckBox>(dialog, text, [](const QCheckBox& box) { return box.text(); });
+}
 QSpinBox* Number(QWidget& dialog, const QString& name) {
-    for (QSpinBox* field : dialog.findChildren<QSpinBox*>())
-        if (field->accessibleName() == name)
-            return field;
-    ADD_FAILURE() << "no field " << name.toStdString();
-    return nullptr;
+    return Control<QSpinBox>(dialog, name,
+                             [](const QSpinBox& field) { return field.accessibleName(); });
 }
 // A click on the box itself (a check box may be wider than its text).
 void Toggle(QCheckBox* box) {
