@@ -270,6 +270,9 @@ def command_table(source):
         if popup == "None" or not item:
             continue
         if parents[popup] != "None":
+            # A submenu shows in its top popup as an item of its own; deeper ones inside it.
+            while parents[parents[popup]] != "None":
+                popup = parents[popup]
             top = menus[names[parents[popup]]]
             if names[popup] not in top:
                 top.append(names[popup])
