@@ -79,6 +79,7 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
                 m_counts->setText(UiText(strings, str::kRecordsListedOf,
                                          {std::to_string(listed), std::to_string(total)}));
             });
+    view->TellCounts();
     const int keyTexts[] = {str::kCapsLockPane, str::kNumLockPane, str::kScrollLockPane};
     for (int i = 0; i < 3; ++i) {
         m_keyPanes[i] = new QLabel(this);
