@@ -132,7 +132,9 @@ public:
             pages = report.PageCount();
         }
         try {
-            WriteFileSafely(out, [&](IByteSink& sink) { sink.Write(pdf.constData(), pdf.size()); });
+            WriteFileSafely(
+                out, [&](IByteSink& sink) { sink.Write(pdf.constData(), pdf.size()); },
+                LinkAtPath::Replace);
         } catch (const CFileError& e) {
             return session.Fail(str::kCliReportNotWritten, {FromTerminal(out), HexCode(e.Code())});
         }

@@ -5,6 +5,7 @@
 #include "exchange/exchange_writer.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
+#include "store/file_io.h"
 
 namespace tessarin {
 
@@ -38,8 +39,7 @@ bool AutoBackup(CDatabaseObj& database, bool databaseChanged, const std::string&
         return false;
     CCoreContext& context = database.Context();
     const std::string folder = AutoBackupFolder(context.Strings(), documentsFolder);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    CreatePrivateFolders(folder);  // a failure shows when the file is written
     const std::string path =
         (std::filesystem::path(folder) / AutoBackupFileName(platformText, userName)).string();
     return WriteExchange(database, ExportFormat::Vex, ExportScope::All, nullptr, path,

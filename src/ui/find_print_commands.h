@@ -35,7 +35,8 @@ public:
     bool PrintingAllowed() const;
 
     // Draws the report of the list as shown on `printer` (nothing while locked); false when the
-    // printer could not be painted on.
+    // printer could not be painted on. A PDF file printed to is the user's alone (0600) and never
+    // written through a link at its name; when it cannot be written, the user is told here.
     bool PrintReport(QPrinter& printer, int firstPage = 1, int lastPage = 0);
 
     // The printer the jobs use; its page settings last as long as the program.
@@ -49,6 +50,8 @@ public:
     std::function<bool(QPrinter&)> m_runPageSetup;
 
 private:
+    bool ReportNotWritten(const QString& path);
+
     CCoreContext& m_context;
     CPreferences& m_preferences;
     CTessarinDesktopView& m_view;
