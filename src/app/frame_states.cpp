@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include "platform/qt_text.h"
 #include "resources/string_ids.h"
 #include "store/preferences.h"
 #include "ui/lock_controller.h"
@@ -50,7 +51,7 @@ void CFrameStates::SetTrayAvailable(bool available) {
 void CFrameStates::MarkLocked(bool locked) {
     if (locked) {
         m_title = m_frame.windowTitle();
-        m_frame.setWindowTitle(UiText(m_strings, str::kLockedTitle, {ToMessageText(m_title)}));
+        m_frame.setWindowTitle(UiText(m_strings, str::kLockedTitle, {QStringToCp1252(m_title)}));
     } else if (!m_title.isEmpty()) {
         m_frame.setWindowTitle(m_title);
     }

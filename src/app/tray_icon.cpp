@@ -70,7 +70,7 @@ void CTrayIcon::UpdateEnabled() {
 
 void CTrayIcon::MarkLocked(bool locked) {
     const QString name = UiText(m_strings, str::kProgramName);
-    m_icon->setToolTip(locked ? UiText(m_strings, str::kLockedTitle, {ToMessageText(name)}) : name);
+    m_icon->setToolTip(locked ? UiText(m_strings, str::kLockedTitle, {QStringToCp1252(name)}) : name);
     UpdateEnabled();
 }
 

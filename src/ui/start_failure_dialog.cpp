@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "platform/qt_text.h"
 #include "resources/string_ids.h"
 #include "ui/ui_text.h"
 
@@ -32,11 +33,11 @@ CStartFailureDialog::CStartFailureDialog(const CStringTable& strings, const QStr
     auto* other = new QRadioButton(UiText(strings, str::kStartFailureOther), this);
     if (newest.isEmpty()) {
         layout->addWidget(
-            line(UiText(strings, str::kStartFailureNoBackup, {ToMessageText(backupFolder)})));
+            line(UiText(strings, str::kStartFailureNoBackup, {QStringToCp1252(backupFolder)})));
         other->setChecked(true);
     } else {
         m_newest = new QRadioButton(UiText(strings, str::kStartFailureNewest,
-                                           {ToMessageText(newest), ToMessageText(written)}),
+                                           {QStringToCp1252(newest), QStringToCp1252(written)}),
                                     this);
         m_newest->setChecked(true);
         layout->addWidget(m_newest);
