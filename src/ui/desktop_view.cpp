@@ -247,7 +247,8 @@ bool CTessarinDesktopView::OpenDatabase(const std::string& folder) {
     SetFilters(
         CheckedFilter(Database().m_types, m_preferences.ReadKey(Pref::CurrentType)),
         CheckedFilter(Database().m_categories, m_preferences.ReadKey(Pref::CurrentCategoryId)));
-    m_opened = true;
+    // A database that could not be read leaves the user's view settings as they were.
+    m_opened = ok;
     UpdateCommandTexts();
     if (RowCount() > 0)
         SelectRowNumbers({0}, 0);

@@ -33,7 +33,7 @@ class CLockController : public QObject {
     Q_OBJECT
 public:
     enum class Reason {
-        Idle,             // the automatic lock, the desktop's lock, suspend, File > Lock
+        Idle,                 // the automatic lock, the desktop's lock, suspend, File > Lock
         KeyChangedElsewhere,  // another process changed the database's password
     };
     enum class State { Unlocked, Locking, Locked };
@@ -46,6 +46,10 @@ public:
     // Starts the lock; nothing when already locking or locked. The password is asked once the
     // calls that were running have returned.
     void Lock(Reason reason);
+
+    // The user quit while the program was locked (at the password dialog, or from the tray): the
+    // program ends at once; nothing more is saved.
+    void QuitLocked();
 
     // The window that stays open while locked (the main window).
     void SetMainWindow(QWidget* window) { m_mainWindow = window; }
