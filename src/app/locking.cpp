@@ -56,6 +56,8 @@ void CAutoLock::RestartAutoLockTimer() {
 }
 
 bool CAutoLock::AskUnlock(bool forUser) {
+    if (m_waitForWindow && !m_waitForWindow())
+        return false;
     const std::string path = DatabasePath();
     const auto check = [this, &path](int, const CSecret& password) {
         if (!CheckPassword(path, password))

@@ -172,8 +172,11 @@ void CClipboardCommands::CopyValue(int which) {
     else
         value = record->GetValue(which);
     const QString text = Cp1252ToQString(value);
-    // The real value, whether or not the list masks it.
-    const bool secret = which >= 0 && which < kFieldCount && (record->m_maskBits >> which & 1);
+    // The real value, whether or not the list masks it. Unmasked values and the note are
+    // cleared too when the user asked for that.
+    const bool masked = which >= 0 && which < kFieldCount && (record->m_maskBits >> which & 1);
+    const bool secret = masked || (which != kCategory &&
+                                   m_preferences.ReadNumber(Pref::ClipboardClearUnmasked) != 0);
     if (secret)
         PutSecret(text);
     else

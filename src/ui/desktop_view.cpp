@@ -254,7 +254,8 @@ bool CTessarinDesktopView::OpenDatabase(const std::string& folder) {
     // A filter that names no item of the database (deleted ones count) shows everything.
     SetFilters(CheckedFilter(Database().m_types, m_settings->TypeFilter()),
                CheckedFilter(Database().m_categories, m_settings->CategoryFilter()));
-    m_opened = true;
+    // A database that could not be read leaves the user's view settings as they were.
+    m_opened = ok;
     UpdateCommandTexts();
     m_rows->SelectFirst();
     return ok;

@@ -148,6 +148,8 @@ public:
     CFilterCombo* CategoryCombo() const { return m_categoryCombo; }
     QPushButton* MaskButton() const { return m_maskButton; }
     QLineEdit* SearchField() const { return m_searchField; }
+    // Says countsChanged with the counts as they are now.
+    void TellCounts();
     const CViewGeometry& Geometry() const { return m_geometry; }
     bool ShowingDetails() const { return m_showDetails; }
     int PaneWidth() const { return m_paneWidth; }
@@ -210,7 +212,6 @@ private:
     // Records gone from the database: out of the rows, the details pane and the search's memo.
     void RecordsGone(const std::vector<const CBaseItem*>& records);
     void SelectionChanged();
-    void TellCounts();
     // The rows narrowed to the records the search field's text finds; "" lists them all again with
     // the selection they had before the search began.
     void Search(const QString& text);

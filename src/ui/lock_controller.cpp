@@ -29,6 +29,12 @@ void CloseWindow(QWidget* window) {
         window->hide();
 }
 
+// Where the desktop's tray takes icons as windows, the program's icon is a window of Qt's own:
+// it shows no record and stays, so that the user can still reach the program from the tray.
+bool IsTrayIcon(const QWidget* window) {
+    return window->objectName() == QLatin1String("QSystemTrayIconSys");
+}
+
 }  // namespace
 
 CLockController::CLockController(CDatabaseSession& session, QObject* parent)
@@ -59,7 +65,7 @@ void CLockController::CloseWindows() {
         CloseWindow(modal);
     }
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window != m_mainWindow && window->isVisible())
+        if (window != m_mainWindow && window->isVisible() && !IsTrayIcon(window))
             CloseWindow(window);
 }
 
@@ -76,6 +82,11 @@ void CLockController::ContinueOnceUnwound() {
     });
 }
 
+void CLockController::QuitLocked() {
+    if (m_quit)
+        m_quit(kExitAtUnlockQuit);
+}
+
 void CLockController::LockNow() {
     CloseWindows();
     m_state = State::Locked;
@@ -83,8 +94,7 @@ void CLockController::LockNow() {
     m_session.Suspend();
     Q_EMIT locked();
     if (m_askUnlock && !m_askUnlock(m_reason)) {
-        if (m_quit)
-            m_quit(kExitAtUnlockQuit);
+        QuitLocked();
         return;
     }
     m_session.Resume();

@@ -47,6 +47,10 @@ public:
     // calls that were running have returned.
     void Lock(Reason reason);
 
+    // The user quit while the program was locked (at the password dialog, or from the tray): the
+    // program ends at once; nothing more is saved.
+    void QuitLocked();
+
     // The window that stays open while locked (the main window).
     void SetMainWindow(QWidget* window) { m_mainWindow = window; }
 
