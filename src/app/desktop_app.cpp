@@ -17,6 +17,7 @@
 #include "app/frame_states.h"
 #include "app/locking.h"
 #include "app/main_frame.h"
+#include "app/program_wiring.h"
 #include "app/session_lock.h"
 #include "app/shell_prompts.h"
 #include "app/start_recovery.h"
@@ -49,6 +50,7 @@
 #include "ui/record_commands.h"
 #include "ui/record_list_view.h"
 #include "ui/ui_text.h"
+#include "ui/view_imports.h"
 
 namespace tessarin {
 
@@ -203,9 +205,10 @@ bool CTessarinDesktopApp::InitInstance() {
         return false;
     }
     if (!m_libraries.RefusedLibrary().empty())
-        m_context.ShowMessage(str::kPlatformLibraryRefused,
-                              {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
-                              MessageIcon::Exclamation);
+        m_context.ShowMessage(
+            str::kPlatformLibraryRefused,
+            {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
+            MessageIcon::Exclamation);
     m_locale = CQtLocale::System();
     m_context.SetLocale(m_locale.get());
 
@@ -237,9 +240,9 @@ bool CTessarinDesktopApp::InitInstance() {
     QTimer::singleShot(0, m_frame, [this] { m_commands->Users().AutoSync(); });
 
     if (file)
-        m_view->ImportWithConfirmation(*file);
+        m_view->Imports().ImportWithConfirmation(*file);
     if (firstRun) {
-        m_view->ImportFile(m_options.programFolder + "/" + kSampleDataFileName);
+        m_view->Imports().ImportFile(m_options.programFolder + "/" + kSampleDataFileName);
         m_view->ClearSelection();
         m_prompts->ShowGettingStarted();
     }
@@ -298,18 +301,11 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
     // Also out of the tray.
     m_endpoint->m_onActivate = [this] { m_frameStates->ShowWindow(); };
     m_endpoint->m_onCopyData = [this](uint32_t, const std::string& path) {
-        m_view->ImportWithConfirmation(path);
+        m_view->Imports().ImportWithConfirmation(path);
         return true;
     };
     m_endpoint->Listen();
 
-    QObject::connect(m_view, &CTessarinDesktopView::activity, m_frame,
-                     [this] { m_lock->RestartAutoLockTimer(); });
-    QObject::connect(
-        m_view, &CTessarinDesktopView::passwordChangedElsewhere, m_frame,
-        [this] { m_lock->SyncUnlock(); }, Qt::QueuedConnection);
-    QObject::connect(m_frame, &CMainFrame::activated, m_frame,
-                     [this] { m_lock->CheckKeyStillFits(); });
     if (m_options.watchSession) {
         m_sessionWatcher =
             std::make_unique<CSessionLockWatcher>([this] { m_lock->OnAutoLockTimer(); });
@@ -350,11 +346,8 @@ void CTessarinDesktopApp::BindCommands() {
     m_commands = std::make_unique<CDesktopCommands>(
         CUserCommands::CParts{m_context, m_libraries, m_directory, *m_preferences, *m_store,
                               *m_prompts, *m_view, *m_frame},
-        m_user, *m_lock, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
+        m_user, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
     m_commands->Bind(commands);
-    // Locked means nothing readable: no secret of ours stays on the clipboard either.
-    QObject::connect(m_lockController.get(), &CLockController::locked, m_frame,
-                     [this] { m_commands->Clipboard().ClearSecretsNow(); });
     commands.SetHandler(cmd::kSetPassword, [this] { SetPasswordCommand(); });
     commands.SetHandler(cmd::kAutoLock, [this] { AutoLockCommand(); });
     commands.SetEnableRule(cmd::kAutoLock, [this] { return m_lock->IsPasswordSet(); });
@@ -370,8 +363,10 @@ void CTessarinDesktopApp::BindCommands() {
     commands.SetHandler(cmd::kUserGuide, [this] {
         m_frame->OpenUserGuide(m_options.programFolder, m_context.Messages());
     });
-    m_recordCommands = new CRecordCommands(m_context, *m_preferences, *m_view, commands, m_frame,
-                                           {[this] { m_lock->RestartAutoLockTimer(); }});
+    m_recordCommands = new CRecordCommands(m_context, *m_preferences, *m_view, commands, m_frame);
+    WireProgram({m_context.Strings(), *m_frame, *m_view, *m_lockController, *m_lock, *m_commands,
+                 *m_recordCommands, m_directory,
+                 m_libraries.Manager().GetPlatform() == kPlatformStandalone});
 }
 
 void CTessarinDesktopApp::SetPasswordCommand() {
@@ -382,9 +377,8 @@ void CTessarinDesktopApp::SetPasswordCommand() {
         hasPassword ? CSetPasswordDialog::Kind::Change : CSetPasswordDialog::Kind::First,
         [path](const CSecret& old) { return CheckPassword(path, old); }, m_frame);
     if (dialog.exec() == QDialog::Accepted) {
-        const CStoreResult changed = ChangePassword(m_view->Database(), dialog.NewPassword());
+        const CStoreResult changed = m_view->Session().ChangePassword(dialog.NewPassword());
         if (changed.Ok()) {
-            m_view->MarkDatabaseChanged();
             RemindOfHandheldPassword(m_context, m_libraries.Manager());
         } else if (changed.code == StoreCode::KeyChanged) {
             m_lock->CheckKeyStillFits();

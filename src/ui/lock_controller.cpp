@@ -92,8 +92,6 @@ void CLockController::LockNow() {
     m_state = State::Locked;
     // What is unsaved is saved, then every record is let go; the observers empty their rows.
     m_session.Suspend();
-    if (m_dropKey)
-        m_dropKey();
     Q_EMIT locked();
     if (m_askUnlock && !m_askUnlock(m_reason)) {
         QuitLocked();

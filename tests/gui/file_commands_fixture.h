@@ -16,6 +16,7 @@
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/file_commands.h"
+#include "ui/view_imports.h"
 
 namespace tessarin::test {
 

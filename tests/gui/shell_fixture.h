@@ -122,8 +122,7 @@ public:
             return;
         }
         m_pending = false;
-        if (m_fired)
-            m_fired();
+        Q_EMIT fired();
     }
     std::chrono::milliseconds lastInterval{0};
     int starts = 0;
