@@ -121,7 +121,8 @@ bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastP
 }
 
 bool CFindPrintCommands::ReportNotWritten(const QString& path) {
-    m_context.ShowMessage(str::kReportNotWritten, {QStringToCp1252(path)}, MessageIcon::Exclamation);
+    m_context.ShowMessage(str::kReportNotWritten, {QStringToCp1252(path)},
+                          MessageIcon::Exclamation);
     return true;  // said here: the caller has nothing to add
 }
 

@@ -243,6 +243,17 @@ class Program:
                  lambda: item.getState().contains(pyatspi.STATE_ENABLED))
         press(node)
 
+    def choose(self, menu, item):
+        """Opens the menu, as a person does (items named after the selection are named when it
+        opens), then chooses the item."""
+        bar = find(self.main(), "menu bar")
+        popup = wait_for("the menu " + menu, lambda: next(
+            (c for c in menu_children(bar) if menu_item_text(c.name) == menu), None))
+        self.press(popup)
+        node = wait_for("the item %s" % item, lambda: next(
+            (c for c in menu_children(popup) if menu_item_text(c.name) == item), None))
+        self.press(node)
+
     def exit(self, code=0):
         self.menu(["File", "Exit"])
         self.wait(code)
@@ -270,6 +281,9 @@ def command_table(source):
         if popup == "None" or not item:
             continue
         if parents[popup] != "None":
+            # A submenu shows in its top popup as an item of its own; deeper ones inside it.
+            while parents[parents[popup]] != "None":
+                popup = parents[popup]
             top = menus[names[parents[popup]]]
             if names[popup] not in top:
                 top.append(names[popup])

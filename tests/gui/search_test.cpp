@@ -116,7 +116,7 @@ TEST_F(SearchField, RecordsAnotherProgramChangesFollowWhileTheSearchHidesThem) {
     OpenView();
     Type("sav");
     const uint32_t mail = Record("mail")->m_recordNumber;
-    // The number, not the record: the record goes with the other program's database.
+    // The other program's record goes with its database: only its number stays.
     uint32_t arrived = 0;
     ChangeFile([&](CDatabaseObj& db) {
         db.m_records.Remove(db.FindItem(kKindRecord, mail));
