@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "base/text_case.h"
+#include "listing/list_columns.h"
 
 namespace tessarin {
 
@@ -76,24 +76,16 @@ CQuickSearch::CQuickSearch(std::string_view text, const CDatabaseObj& database) 
     }
     if (ascii == 0)
         m_firstLower = m_firstUpper = first;  // only bytes above ASCII: the high bit finds them
-    // As the list names them: a key by the name of the first item that has it (even one marked
-    // deleted), a key no item has as "Unfiled". Sorted by key once, so that a database with a type
-    // or category for every record costs n log n here, not n squared.
+    // As the list names them (CShownNames): a key by the name of the first item that has it
+    // (even one marked deleted), a key no item has as "Unfiled".
     const auto names = [this](const CItemList& items, CNameHits& hits) {
-        std::vector<std::pair<uint64_t, const CBaseItem*>> byKey;
-        byKey.reserve(items.Items().size());
-        for (const auto& item : items.Items())
-            byKey.emplace_back(KeyBits(item->m_key), item.get());
-        std::stable_sort(byKey.begin(), byKey.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (size_t i = 0; i < byKey.size(); ++i) {
-            if (i > 0 && byKey[i].first == byKey[i - 1].first)
-                continue;
-            hits.known.push_back(byKey[i].first);
-            if (Matches(byKey[i].second->GetName()))
-                hits.hits.push_back(byKey[i].first);
-        }
-        hits.unknown = Matches(items.NameOf(AnyKey));
+        const CShownNames shown(items);
+        const auto keys = shown.Keys();
+        hits.known.assign(keys.begin(), keys.end());
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (Matches(shown.Names()[i]))
+                hits.hits.push_back(keys[i]);
+        hits.unknown = Matches(shown.Names().back());
     };
     names(database.m_types, m_types);
     names(database.m_categories, m_categories);

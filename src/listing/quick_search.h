@@ -38,7 +38,7 @@ private:
 
     // Whether the name the list shows for a type or category key holds the text.
     struct CNameHits {
-        std::vector<uint64_t> hits;   // the keys whose names hold it, sorted: most texts are in none
+        std::vector<uint64_t> hits;  // the keys whose names hold it, sorted: most texts are in none
         std::vector<uint64_t> known;  // every key an item has, sorted: the others show "Unfiled"
         bool unknown = false;         // whether "Unfiled" holds it
         bool Holds(const ItemKey& key) const;
