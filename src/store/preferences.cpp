@@ -63,6 +63,7 @@ constexpr std::array<CPreferenceInfo, kPrefCount> kTable{{
     {NoPrint,                     "NoPrint",                       Global,         Any,    AtMost, 4,    0,      nullptr,              R},  // absent: printing allowed
     {PromoText,                   "Promo Text",                    Global,         Text,   None,   0,    0,      nullptr,              R},
     {ClipboardClearSeconds,       "Clipboard Clear Seconds",       User,           Number, None,   0,    10,     nullptr,              W},  // 0: never
+    {AutoBackupsKept,             "Auto Backups Kept",             User,           Number, None,   0,    5,      nullptr,              W},  // 0: no dated copies
 }};
 // clang-format on
 

@@ -70,8 +70,9 @@ enum class Pref : uint8_t {
     NoPrint,
     PromoText,
     ClipboardClearSeconds,
+    AutoBackupsKept,
 };
-inline constexpr size_t kPrefCount = 22;
+inline constexpr size_t kPrefCount = 23;
 
 struct CPreferenceInfo {
     Pref id;

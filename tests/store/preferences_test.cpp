@@ -72,6 +72,7 @@ std::vector<CExpected> ExpectedTable() {
         {NoPrint, "NoPrint", S::Global, T::Any, 4, 0, {}, false},
         {PromoText, "Promo Text", S::Global, T::Text, 0, 0, {}, false},
         {ClipboardClearSeconds, "Clipboard Clear Seconds", S::User, T::Number, 0, 10, {}, true},
+        {AutoBackupsKept, "Auto Backups Kept", S::User, T::Number, 0, 5, {}, true},
     };
 }
 
