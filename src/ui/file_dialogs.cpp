@@ -12,6 +12,7 @@
 #include "resources/string_ids.h"
 #include "security/password_rules.h"
 #include "ui/dialog_parts.h"
+#include "ui/password_field.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -21,16 +22,15 @@ namespace {
 inline constexpr int kMaxFilePasswordLength = 32;
 
 // A password field under its label, which names it for the keyboard and for screen readers.
-QLineEdit* LabelledField(const QString& label, QVBoxLayout* layout, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setMaxLength(kMaxFilePasswordLength);
-    field->setEchoMode(QLineEdit::Password);
-    field->setAccessibleName(PlainLabel(label));
+QLineEdit* LabelledField(const CStringTable& strings, const QString& label, QVBoxLayout* layout,
+                         QWidget* parent) {
+    auto* field = new CPasswordField(strings, kMaxFilePasswordLength, parent);
+    field->Edit()->setAccessibleName(PlainLabel(label));
     auto* text = new QLabel(label, parent);
-    text->setBuddy(field);
+    text->setBuddy(field->Edit());
     layout->addWidget(text);
     layout->addWidget(field);
-    return field;
+    return field->Edit();
 }
 
 }  // namespace
@@ -77,9 +77,9 @@ CFilePasswordDialog::CFilePasswordDialog(const CStringTable& strings, IMessageSi
     layout->addWidget(new QLabel(
         UiText(strings, kind == Kind::Import ? str::kImportPasswordText : str::kExportPasswordText),
         this));
-    m_field = LabelledField(UiText(strings, str::kFilePasswordLabel), layout, this);
+    m_field = LabelledField(strings, UiText(strings, str::kFilePasswordLabel), layout, this);
     if (kind == Kind::Export)
-        m_confirm = LabelledField(UiText(strings, str::kFileConfirmLabel), layout, this);
+        m_confirm = LabelledField(strings, UiText(strings, str::kFileConfirmLabel), layout, this);
     layout->addWidget(new QLabel(UiText(strings, str::kPasswordCaseSensitive), this));
     layout->addWidget(OkCancelButtons(strings, this));
     m_field->setFocus();

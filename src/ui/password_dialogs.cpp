@@ -17,6 +17,7 @@
 #include "store/password_preferences.h"
 #include "store/preferences.h"
 #include "ui/cp1252_edits.h"
+#include "ui/password_field.h"
 #include "ui/strength_meter.h"
 #include "ui/ui_text.h"
 
@@ -34,12 +35,8 @@ QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
-QLineEdit* PasswordField(QWidget* parent, bool masked = true) {
-    auto* field = new QLineEdit(parent);
-    field->setMaxLength(kMaxPasswordLength);
-    if (masked)
-        field->setEchoMode(QLineEdit::Password);
-    return field;
+CPasswordField* PasswordField(const CStringTable& strings, QWidget* parent) {
+    return new CPasswordField(strings, kMaxPasswordLength, parent);
 }
 
 QDialogButtonBox* Buttons(const CStringTable& strings, QDialog* dialog, int rejectText) {
@@ -72,8 +69,9 @@ CPasswordDialog::CPasswordDialog(const CStringTable& strings, IMessageSink& mess
       m_strings(strings),
       m_messages(messages),
       m_check(std::move(check)),
-      m_field(PasswordField(this)),
       m_users(new QComboBox(this)) {
+    CPasswordField* field = PasswordField(strings, this);
+    m_field = field->Edit();
     setWindowTitle(UiText(strings, str::kEnterPasswordTitle));
     m_users->addItems(users);
     m_users->setCurrentIndex(selected);
@@ -83,7 +81,7 @@ CPasswordDialog::CPasswordDialog(const CStringTable& strings, IMessageSink& mess
         Label(UiText(strings, forUser ? str::kEnterPasswordForUser : str::kEnterPassword), m_field,
               this),
         0, 0, 1, 2);
-    layout->addWidget(m_field, 1, 0, 1, 2);
+    layout->addWidget(field, 1, 0, 1, 2);
     layout->addWidget(new QLabel(UiText(strings, str::kPasswordCaseSensitive), this), 2, 0, 1, 2);
     layout->addWidget(Label(UiText(strings, str::kUserLabel), m_users, this), 3, 0);
     layout->addWidget(m_users, 3, 1);
@@ -119,9 +117,13 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
       m_messages(messages),
       m_preferences(preferences),
       m_kind(kind),
-      m_oldIsRight(std::move(oldIsRight)),
-      m_new(PasswordField(this)),
-      m_confirm(PasswordField(this)) {
+      m_oldIsRight(std::move(oldIsRight)) {
+    // Made in the order the fields are filled in: the order Tab goes through them.
+    CPasswordField* old = kind == Kind::Change ? PasswordField(strings, this) : nullptr;
+    CPasswordField* fresh = PasswordField(strings, this);
+    CPasswordField* confirm = PasswordField(strings, this);
+    m_new = fresh->Edit();
+    m_confirm = confirm->Edit();
     const bool welcome = kind == Kind::Welcome;
     setWindowTitle(UiText(strings, welcome ? str::kWelcomeTitle : str::kSetPasswordTitle));
     auto* layout = new QGridLayout(this);
@@ -137,20 +139,24 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
         line->setWordWrap(true);
         layout->addWidget(line, row++, 0, 1, 2);
     }
-    if (kind == Kind::Change) {
-        m_old = PasswordField(this);
-        layout->addWidget(Label(UiText(strings, str::kOldPasswordLabel), m_old, this), row, 0);
-        layout->addWidget(m_old, row++, 1);
+    // Each label stands at its field's top line, above the Caps Lock warning's place.
+    if (old) {
+        m_old = old->Edit();
+        layout->addWidget(Label(UiText(strings, str::kOldPasswordLabel), m_old, this), row, 0,
+                          Qt::AlignTop);
+        layout->addWidget(old, row++, 1);
     }
-    layout->addWidget(Label(UiText(strings, str::kNewPasswordLabel), m_new, this), row, 0);
-    layout->addWidget(m_new, row++, 1);
+    layout->addWidget(Label(UiText(strings, str::kNewPasswordLabel), m_new, this), row, 0,
+                      Qt::AlignTop);
+    layout->addWidget(fresh, row++, 1);
     // How hard the new password is to guess, as it is typed.
     auto* meter = new CStrengthMeter(strings, this);
     connect(m_new, &QLineEdit::textChanged, meter,
             [meter](const QString& text) { meter->SetBits(TypedEntropy(EditBytes(text))); });
     layout->addWidget(meter, row++, 1);
-    layout->addWidget(Label(UiText(strings, str::kConfirmPasswordLabel), m_confirm, this), row, 0);
-    layout->addWidget(m_confirm, row++, 1);
+    layout->addWidget(Label(UiText(strings, str::kConfirmPasswordLabel), m_confirm, this), row, 0,
+                      Qt::AlignTop);
+    layout->addWidget(confirm, row++, 1);
     layout->addWidget(Buttons(strings, this, welcome ? str::kQuitButton : str::kCancelButton), row,
                       0, 1, 2);
     (m_old ? m_old : m_new)->setFocus();
