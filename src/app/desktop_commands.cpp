@@ -63,6 +63,7 @@ CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& 
         lock.RestartAutoLockTimer();
     };
 
+    m_health = std::make_unique<CPasswordHealthCommand>(parts.context, parts.view, &parts.frame);
     m_clipboard =
         std::make_unique<CClipboardCommands>(parts.context, parts.preferences, parts.view);
     m_clipboard->m_showStatus = [&frame](const QString& text) {
@@ -77,6 +78,7 @@ void CDesktopCommands::Bind(CCommandTable& commands) {
     m_users->Bind(commands);
     m_clipboard->Bind(commands);
     m_findPrint->Bind(commands);
+    m_health->Bind(commands);
 }
 
 }  // namespace tessarin

@@ -62,6 +62,7 @@ constexpr CCommandInfo kCommands[] = {
     {kShowColumns, "&View", "&Show Columns...", ""},
     {kShowDetails, "&View", "Show &Details...", ""},
     {kUnmask, "&View", "Un&mask\tCtrl+M", ""},
+    {kPasswordHealth, "&View", "Password &Health...", ""},
     {kSeparator, "&View", "", ""},
     {kRowColor, "&View", "&Row Color...", ""},
     {kSetFont, "&View", "Set &Font...", ""},

@@ -49,6 +49,7 @@ inline constexpr uint32_t kUserGuide = 32853;
 inline constexpr uint32_t kFaqPage = 32854;
 inline constexpr uint32_t kSupportPage = 32855;
 inline constexpr uint32_t kDownloadPage = 32856;
+inline constexpr uint32_t kPasswordHealth = 32880;
 inline constexpr uint32_t kSync = 33000;
 inline constexpr uint32_t kFirstUser = 40000;  // "&User": one command per user, to 40030
 // The application framework's commands keep the framework's numbers.
