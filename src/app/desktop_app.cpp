@@ -90,6 +90,7 @@ CTessarinDesktopApp::~CTessarinDesktopApp() {
     m_commands.reset();
     m_sessionWatcher.reset();
     m_lock.reset();
+    m_lockController.reset();
     m_endpoint.reset();
     delete m_frame;
 }
@@ -254,8 +255,11 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
         if (m_directory.Users()[i].get() == m_user)
             current = static_cast<int>(i);
     }
-    m_lock = std::make_unique<CLockController>(
-        m_context, *m_preferences, *m_view, *m_prompts,
+    m_lockController = std::make_unique<CLockController>(m_view->Session());
+    m_lockController->SetMainWindow(m_frame);
+    m_view->SetLockController(m_lockController.get());
+    m_lock = std::make_unique<CAutoLock>(
+        m_context, *m_preferences, *m_view, *m_lockController, *m_prompts,
         m_options.makeTimer ? m_options.makeTimer() : MakeQtLockTimer(), names, current);
 
     m_endpoint = std::make_unique<CDesktopEndpoint>(kMainWindowEndpoint);
@@ -280,13 +284,8 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
     QObject::connect(m_frame, &CMainFrame::activated, m_frame,
                      [this] { m_lock->CheckKeyStillFits(); });
     if (m_options.watchSession)
-        m_sessionWatcher = std::make_unique<CSessionLockWatcher>([this] {
-            // Queued: the lock asks for the password in a dialog of its own.
-            QTimer::singleShot(0, m_frame, [this] {
-                if (m_lock->IsPasswordSet())
-                    m_lock->OnAutoLockTimer();
-            });
-        });
+        m_sessionWatcher =
+            std::make_unique<CSessionLockWatcher>([this] { m_lock->OnAutoLockTimer(); });
     BindCommands();
     return true;
 }
@@ -296,6 +295,9 @@ void CTessarinDesktopApp::BindCommands() {
     // A command never works on records read under a password that is no longer the file's;
     // leaving, help and the window's own commands touch no record.
     commands.m_beforeRun = [this](uint32_t id) {
+        // While locked no command runs, however it is reached.
+        if (m_lockController->IsLocked())
+            return false;
         switch (id) {
             case cmd::kExit:
             case cmd::kAbout:
@@ -314,16 +316,17 @@ void CTessarinDesktopApp::BindCommands() {
                               *m_prompts, *m_view, *m_frame},
         m_user, *m_lock, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
     m_commands->Bind(commands);
+    // Locked means nothing readable: no secret of ours stays on the clipboard either.
+    QObject::connect(m_lockController.get(), &CLockController::locked, m_frame,
+                     [this] { m_commands->Clipboard().ClearSecretsNow(); });
     commands.SetHandler(cmd::kSetPassword, [this] { SetPasswordCommand(); });
     commands.SetHandler(cmd::kAutoLock, [this] { AutoLockCommand(); });
     commands.SetEnableRule(cmd::kAutoLock, [this] { return m_lock->IsPasswordSet(); });
     commands.SetHandler(cmd::kUserGuide, [this] {
         m_frame->OpenUserGuide(m_options.programFolder, m_context.Messages());
     });
-    m_recordCommands = new CRecordCommands(
-        m_context, *m_preferences, *m_view, commands, m_frame,
-        {[this] { m_lock->RestartAutoLockTimer(); },
-         [this](std::function<void()> store) { m_lock->m_storeOpenEdits = std::move(store); }});
+    m_recordCommands = new CRecordCommands(m_context, *m_preferences, *m_view, commands, m_frame,
+                                           {[this] { m_lock->RestartAutoLockTimer(); }});
 }
 
 void CTessarinDesktopApp::SetPasswordCommand() {
@@ -360,15 +363,16 @@ int CTessarinDesktopApp::ExitInstance() {
         m_commands->Users().AutoSync();
     // Every change is saved when it is made; one that could not be (the lock was held elsewhere)
     // gets a last try, unless another process changed the file's password meanwhile.
-    if (m_view && m_view->DatabaseChanged() && !m_view->m_locked && m_lock->FileHasOurPassword())
+    if (m_view && m_view->DatabaseChanged() && !m_view->IsLocked() && m_lock->FileHasOurPassword())
         m_view->SaveNow();
-    if (m_view && m_user && !m_view->m_locked)
+    if (m_view && m_user && !m_view->IsLocked())
         AutoBackup(m_view->Database(), m_view->DatabaseChanged(), m_options.documentsFolder,
                    m_user->record.PlatformText(), m_user->Name(),
                    m_preferences->ReadNumber(Pref::AutoBackupsKept));
     m_commands.reset();
     m_sessionWatcher.reset();
     m_lock.reset();
+    m_lockController.reset();
     m_endpoint.reset();
     delete m_frame;
     m_frame = nullptr;

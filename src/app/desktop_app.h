@@ -19,6 +19,7 @@ namespace tessarin {
 class CDesktopCommands;
 class CDesktopEndpoint;
 class CFileLock;
+class CAutoLock;
 class CLockController;
 class CMainFrame;
 class CMessageBoxSink;
@@ -66,7 +67,8 @@ public:
     CPreferences& Preferences() { return *m_preferences; }
     CMainFrame* Frame() { return m_frame; }
     CTessarinDesktopView* View() { return m_view; }
-    CLockController* Lock() { return m_lock.get(); }
+    CAutoLock* Lock() { return m_lock.get(); }
+    CLockController* LockController() { return m_lockController.get(); }
     CRecordCommands* RecordCommands() { return m_recordCommands; }
     CPlatformUser* CurrentUser() { return m_user; }
     CDesktopCommands* Commands() { return m_commands.get(); }
@@ -102,7 +104,8 @@ private:
     CTessarinDesktopView* m_view = nullptr;
     CRecordCommands* m_recordCommands = nullptr;  // owned by the frame
     std::unique_ptr<CDesktopEndpoint> m_endpoint;
-    std::unique_ptr<CLockController> m_lock;
+    std::unique_ptr<CLockController> m_lockController;
+    std::unique_ptr<CAutoLock> m_lock;
     std::unique_ptr<CSessionLockWatcher> m_sessionWatcher;
     std::unique_ptr<CDesktopCommands> m_commands;
     bool m_started = false;

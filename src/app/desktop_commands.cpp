@@ -15,7 +15,7 @@
 namespace tessarin {
 
 CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& current,
-                                   CLockController& lock, const std::string& documentsFolder,
+                                   CAutoLock& lock, const std::string& documentsFolder,
                                    IFilePrompts* filePrompts, IBackgroundRunner* runner)
     : m_frame(parts.frame), m_view(parts.view) {
     const CStringTable& strings = parts.context.Strings();

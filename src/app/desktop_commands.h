@@ -13,12 +13,12 @@
 
 namespace tessarin {
 
-class CLockController;
+class CAutoLock;
 
 class CDesktopCommands {
 public:
     // `filePrompts` and `runner`: test doubles; the program's dialogs and worker thread when none.
-    CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& current, CLockController& lock,
+    CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& current, CAutoLock& lock,
                      const std::string& documentsFolder, IFilePrompts* filePrompts = nullptr,
                      IBackgroundRunner* runner = nullptr);
     ~CDesktopCommands();

@@ -105,7 +105,7 @@ void CUserCommands::Rebuild() {
 
 bool CUserCommands::SwitchTo(uint32_t command) {
     CCoreContext& context = m_parts.context;
-    if (m_parts.view.m_locked)
+    if (m_parts.view.IsLocked())
         return false;
     const auto logIn = [&](CPlatformUser& user) {
         const std::string path = DatabasePathIn(
@@ -159,7 +159,7 @@ void CUserCommands::AfterSync(const CSyncResult& result) {
 }
 
 void CUserCommands::SyncCommand() {
-    if (m_parts.view.m_locked)
+    if (m_parts.view.IsLocked())
         return;
     AfterSync(RunSync(m_parts.context, m_parts.libraries.Engine(), m_current,
                       m_parts.view.Database(), m_parts.view.Folder(), &m_parts.frame,
@@ -167,7 +167,7 @@ void CUserCommands::SyncCommand() {
 }
 
 void CUserCommands::AutoSync() {
-    if (!m_current || m_parts.view.m_locked ||
+    if (!m_current || m_parts.view.IsLocked() ||
         !m_parts.libraries.Engine().WantsAutoSync(m_current->record))
         return;
     AfterSync(RunAutoSync(m_parts.context, m_parts.libraries.Engine(), m_current,

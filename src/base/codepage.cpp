@@ -12,7 +12,9 @@ constexpr char16_t kHighControls[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void AppendUtf8(std::string& out, char32_t cp) {
+}  // namespace
+
+void AppendCodePointAsUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -30,7 +32,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 character at `pos`; returns its length, or 0 when malformed.
 size_t DecodeUtf8(std::string_view s, size_t pos, char32_t& cp) {
     const auto b0 = static_cast<uint8_t>(s[pos]);
     size_t length;
@@ -59,8 +60,6 @@ size_t DecodeUtf8(std::string_view s, size_t pos, char32_t& cp) {
         return 0;
     return length;
 }
-
-}  // namespace
 
 char32_t Cp1252ToCodePoint(uint8_t byte) {
     if (byte >= 0x80 && byte < 0xA0)
@@ -93,7 +92,7 @@ void AppendCp1252AsUtf8(std::string& out, std::string_view text) {
         out.append(text.data() + i, ascii - i);
         if (ascii == text.size())
             break;
-        AppendUtf8(out, Cp1252ToCodePoint(static_cast<uint8_t>(text[ascii])));
+        AppendCodePointAsUtf8(out, Cp1252ToCodePoint(static_cast<uint8_t>(text[ascii])));
         i = ascii + 1;
     }
 }

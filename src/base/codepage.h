@@ -17,6 +17,13 @@ char32_t Cp1252ToCodePoint(uint8_t byte);
 // The Windows-1252 byte of a code point, or none when Windows-1252 cannot hold it.
 std::optional<uint8_t> CodePointToCp1252(char32_t codePoint);
 
+// Decodes the UTF-8 character at `pos` of `text` into `codePoint`; returns its length in bytes, or
+// 0 when the bytes there are not UTF-8 (overlong forms and surrogates included).
+size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& codePoint);
+
+// Appends the UTF-8 form of a code point.
+void AppendCodePointAsUtf8(std::string& out, char32_t codePoint);
+
 std::string Cp1252ToUtf8(std::string_view text);
 // The same, appended to `out`: for writing much text without a string per piece.
 void AppendCp1252AsUtf8(std::string& out, std::string_view text);

@@ -1,4 +1,5 @@
-// import: records from an exchange file, a CSV file or another password keeper's export.
+// import: records from an exchange file, a CSV file or another password keeper's or manager's
+// export.
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -22,6 +23,13 @@ constexpr std::pair<std::string_view, ExchangeFormat> kFormats[] = {
     {"mobilesafe", ExchangeFormat::MobileSafe},
     {"topsecret", ExchangeFormat::TopSecret},
     {"yaps", ExchangeFormat::Yaps},
+    {"keepassxc", ExchangeFormat::KeePassXc},
+    {"bitwarden", ExchangeFormat::Bitwarden},
+    {"chrome", ExchangeFormat::Chrome},
+    {"firefox", ExchangeFormat::Firefox},
+    {"1password", ExchangeFormat::OnePassword},
+    {"lastpass", ExchangeFormat::LastPass},
+    {"protonpass", ExchangeFormat::ProtonPass},
 };
 
 class CImportCommand : public ICommand {

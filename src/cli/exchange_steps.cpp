@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "exchange/manager_formats.h"
+#include "exchange/manager_import.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "security/password_rules.h"
@@ -75,7 +77,20 @@ int ReportImport(CCliSession& session, const CImportOutcome& outcome, int countM
     // Nothing is said to be imported that was not saved.
     if (int code = session.Report(outcome.save))
         return code;
-    session.Say(countMessage, {std::to_string(outcome.records)});
+    const CManagerFormat* manager = FindManagerFormat(outcome.format);
+    if (!manager) {
+        session.Say(countMessage, {std::to_string(outcome.records)});
+    } else {
+        session.Say(str::kManagerImportDone,
+                    {session.Strings().Get(manager->name), std::to_string(outcome.records),
+                     std::to_string(outcome.skipped)});
+        if (!outcome.replaced.empty()) {
+            // Changed text is a failure to import it whole.
+            return session.Fail(
+                str::kManagerCharactersReplaced,
+                {std::to_string(outcome.replaced.size()), ReplacedList(outcome.replaced)});
+        }
+    }
     // Rows refused or not read have been named in a message: the import is not whole.
     return outcome.Complete() ? kExitOk : kExitFailure;
 }

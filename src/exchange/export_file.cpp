@@ -15,15 +15,30 @@ std::vector<const CRecord*> RecordsInScope(const CDatabaseObj& database, ExportS
     return scope == ExportScope::CurrentView ? list->ShownRecords() : list->SelectedRecords();
 }
 
+std::string BuildExportText(CDatabaseObj& database, ExportFormat format,
+                            const std::vector<const CRecord*>& records, const CKeySchedule* key) {
+    switch (format) {
+        case ExportFormat::Vex:
+            return BuildVexText(database, records, key);
+        case ExportFormat::Csv:
+            return BuildCsvText(database, records);
+        default:
+            return BuildManagerCsvText(database, records, format);
+    }
+}
+
 bool WriteExchange(CDatabaseObj& database, ExportFormat format, ExportScope scope,
                    const IRecordList* list, const std::string& path, const CKeySchedule* key,
                    bool quiet) {
     CCoreContext& context = database.Context();
     try {
         const std::vector<const CRecord*> records = RecordsInScope(database, scope, list);
-        const std::string text = format == ExportFormat::Vex ? BuildVexText(database, records, key)
-                                                             : BuildCsvText(database, records);
-        WriteFileSafely(path, [&](IByteSink& sink) { sink.Write(text.data(), text.size()); });
+        const std::string text = BuildExportText(database, format, records, key);
+        const auto write = [&](IByteSink& sink) { sink.Write(text.data(), text.size()); };
+        if (IsForOtherManager(format))
+            WritePrivateFile(path, write);
+        else
+            WriteFileSafely(path, write);
     } catch (const CFileError& e) {
         if (e.AtOpen() && !quiet)
             context.ShowMessage(str::kErrorCreatingExportFile, {}, MessageIcon::Exclamation);

@@ -2,6 +2,7 @@
 
 #include "exchange/csv_format.h"
 #include "exchange/foreign_parsers.h"
+#include "exchange/manager_formats.h"
 #include "exchange/vex_format.h"
 
 namespace tessarin {
@@ -18,6 +19,10 @@ bool IsTextByte(uint8_t b) {
 
 ExchangeFormat DetectFormat(std::string_view bytes) {
     const std::string_view head = bytes.substr(0, kDetectionSize);
+    // Another password manager's export, by its whole first line (which may be longer than the
+    // bytes the magics look at) or the opening of Bitwarden's JSON.
+    if (const std::optional<ExchangeFormat> manager = DetectManagerExport(bytes))
+        return *manager;
     for (char c : head)
         if (!IsTextByte(static_cast<uint8_t>(c)))
             return ExchangeFormat::NotText;

@@ -9,6 +9,7 @@
 
 #include "base/unique_handle.h"
 #include "exchange/format_detection.h"
+#include "exchange/manager_formats.h"
 #include "exchange/vex_format.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
@@ -141,18 +142,50 @@ CImportOutcome ReplaceDatabase(CDatabaseObj& database, CDatabaseObj& staging,
     return outcome;
 }
 
-CImportSource ReadImportSource(const std::string& path, ExchangeFormat format, bool replace) {
-    CImportSource source;
+namespace {
+
+// Reads the file at `path`, double quotes around it dropped. False after setting the problem.
+bool ReadSource(const std::string& path, CImportSource& source) {
     std::string file = path;
     if (file.size() && file.front() == '"')
         file.erase(0, 1);
     if (file.size() && file.back() == '"')
         file.pop_back();
-
     if (ReadWholeFile(file, source.bytes) != 0) {
         source.problem = CImportSource::Unreadable;
-        return source;
+        return false;
     }
+    return true;
+}
+
+// A password manager's export that cannot be read as such.
+void CheckManagerSource(CImportSource& source, bool asked) {
+    if (!IsManagerFormat(source.format))
+        return;
+    const std::string_view text = source.bytes.View();
+    if (asked && !LooksLikeManagerExport(source.format, text))
+        source.problem = CImportSource::NotThatExport;
+    else if (source.format == ExchangeFormat::Bitwarden && IsEncryptedBitwardenJson(text))
+        source.problem = CImportSource::EncryptedExport;
+}
+
+}  // namespace
+
+CImportSource ReadManagerExport(const std::string& path, ExchangeFormat chosen) {
+    CImportSource source;
+    source.format = chosen;
+    if (!ReadSource(path, source))
+        return source;
+    const std::optional<ExchangeFormat> found = DetectManagerExport(source.bytes.View());
+    source.format = found.value_or(chosen);
+    CheckManagerSource(source, !found);
+    return source;
+}
+
+CImportSource ReadImportSource(const std::string& path, ExchangeFormat format, bool replace) {
+    CImportSource source;
+    if (!ReadSource(path, source))
+        return source;
     const ExchangeFormat detected = DetectFormat(source.bytes.View());
     source.format = format;
     if (format == ExchangeFormat::Detect || replace) {
@@ -169,6 +202,7 @@ CImportSource ReadImportSource(const std::string& path, ExchangeFormat format, b
         if (format == ExchangeFormat::Detect)
             source.format = detected == ExchangeFormat::CsvExport ? ExchangeFormat::Csv : detected;
     }
+    CheckManagerSource(source, format != ExchangeFormat::Detect);
     return source;
 }
 
@@ -185,6 +219,14 @@ bool ReportSourceProblem(CCoreContext& context, const CImportSource& source) {
             break;
         case CImportSource::LaterVex:
             context.ShowMessage(str::kImportFutureVersion, {}, MessageIcon::Exclamation);
+            break;
+        case CImportSource::NotThatExport:
+            context.ShowMessage(str::kManagerNotThatExport,
+                                {context.Strings().Get(FindManagerFormat(source.format)->name)},
+                                MessageIcon::Exclamation);
+            break;
+        case CImportSource::EncryptedExport:
+            context.ShowMessage(str::kManagerEncryptedExport, {}, MessageIcon::Exclamation);
             break;
     }
     return true;
@@ -204,9 +246,10 @@ CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const s
             key.result == CFileKey::Damaged ? CImportOutcome::Failed : CImportOutcome::Cancelled;
         return outcome;
     }
-    if (replace)
-        return ReplaceFromText(database, text, key.key, list);
-    return ImportText(database, source.format, text, key.key, list);
+    CImportOutcome outcome = replace ? ReplaceFromText(database, text, key.key, list)
+                                     : ImportText(database, source.format, text, key.key, list);
+    outcome.format = source.format;
+    return outcome;
 }
 
 }  // namespace tessarin

@@ -63,12 +63,23 @@ CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const s
 // that owns the database: ReadImportSource and ParseRows (row_import.h) on any thread, the rest on
 // the database's.
 struct CImportSource {
-    enum Problem { None, Unreadable, NotText, LaterVex } problem = None;
+    enum Problem {
+        None,
+        Unreadable,
+        NotText,
+        LaterVex,
+        NotThatExport,    // a password manager's format was asked for: the columns are not its
+        EncryptedExport,  // Bitwarden's JSON export, encrypted
+    } problem = None;
     ExchangeFormat format = ExchangeFormat::Detect;  // what to read the text as
     CFileBytes bytes;
 };
-// Reads the file and finds its format as ImportFile does, and says nothing.
+// Reads the file and finds its format as ImportFile does, and says nothing. A password manager's
+// format asked for by name needs a first line that names one of its columns.
 CImportSource ReadImportSource(const std::string& path, ExchangeFormat format, bool replace);
+// Reads another password manager's export: the format its first line shows, else `chosen` when
+// that line names one of its columns.
+CImportSource ReadManagerExport(const std::string& path, ExchangeFormat chosen);
 // ImportFile's message for the source's problem; false when it has none.
 bool ReportSourceProblem(CCoreContext& context, const CImportSource& source);
 

@@ -29,6 +29,39 @@ enum class ExchangeFormat {
     TopSecret,
     Yaps,
     NotText,  // detection only: refused
+    // Other password managers' exports, found by their first line.
+    KeePassXc,
+    Bitwarden,  // its CSV or its unencrypted JSON
+    Chrome,     // also Chromium, Edge and Brave
+    Firefox,
+    OnePassword,
+    LastPass,
+    ProtonPass,
+};
+
+// What a row of another password manager's export carries beside its values: the row import makes
+// the rest with the names of the database's string table.
+struct CManagerRow {
+    // The string number of the record's built-in type (kUnfiled: no type); 0 when value 1 names it.
+    int builtInType = 0;
+    // A note that begins as this program's exports for other managers write it: "Type: NAME", a
+    // "label: value" line for each of the fields from field 2 on, and an empty line before the
+    // rest. values[7] holds that rest, wholeNote the note had the head not been taken.
+    bool hasHead = false;
+    std::string headType;
+    std::vector<std::string> headValues;
+    std::string wholeNote;
+    // The names of the values in which characters Windows-1252 cannot hold became "?".
+    std::string replaced;
+
+    void Clear() {
+        builtInType = 0;
+        hasHead = false;
+        headType.clear();
+        headValues.clear();
+        wholeNote.clear();
+        replaced.clear();
+    }
 };
 
 struct CImportRow {
@@ -43,6 +76,10 @@ struct CImportRow {
     // A record row of an exchange file whose line ended before its note, or whose last value's
     // quote never closed: the text was cut inside the row.
     bool cut = false;
+    // A row without values because the text cannot be read from here on (malformed JSON, a quote
+    // that never closes).
+    bool unreadable = false;
+    CManagerRow manager;
 
     void Clear() {
         values.clear();
@@ -52,6 +89,8 @@ struct CImportRow {
         category.clear();
         typeRow = false;
         cut = false;
+        unreadable = false;
+        manager.Clear();
     }
 };
 

@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "base/text_case.h"
+#include "exchange/manager_formats.h"
+#include "exchange/manager_import.h"
 #include "exchange/vex_format.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
@@ -37,11 +39,15 @@ public:
           m_outcome(outcome),
           m_types(database.m_types),
           m_categories(database.m_categories),
-          m_unfiled(database.Context().Strings().Get(str::kUnfiled)) {}
+          m_unfiled(database.Context().Strings().Get(str::kUnfiled)) {
+        if (IsManagerFormat(format))
+            m_manager =
+                std::make_unique<CManagerImport>(database, m_types, m_categories, m_notices, text);
+    }
 
     // Parses and imports until the text is used up (false) or a row without values ends the
-    // import (true, with the offset where that row began).
-    bool Run(IRowParser& parser, size_t& stoppedAt);
+    // import (true, with where that row began and whether the text was unreadable there).
+    bool Run(IRowParser& parser, CParsedEnd& end);
     // Imports one row (not one without values) that began at `rowAt` of the text.
     void ImportOne(CImportRow& row, size_t rowAt);
     // Puts the new types and categories into their lists; hands over the notices of what was
@@ -51,7 +57,7 @@ public:
 private:
     void ImportTypeRow(CImportRow& row);
     // False for a row without the values a record needs.
-    bool ImportRecordRow(CImportRow& row);
+    bool ImportRecordRow(CImportRow& row, size_t rowAt);
 
     void NoteBadRow(size_t& count, size_t rowAt);
 
@@ -67,9 +73,11 @@ private:
     // Set by each type row, for the record rows below it.
     std::string m_currentType;
     bool m_sawTypeRow = false;
+    // Other password managers' exports only.
+    std::unique_ptr<CManagerImport> m_manager;
 };
 
-bool CRowImport::Run(IRowParser& parser, size_t& stoppedAt) {
+bool CRowImport::Run(IRowParser& parser, CParsedEnd& end) {
     CImportRow row;
     for (;;) {
         const size_t before = parser.Cursor().Offset();
@@ -78,7 +86,8 @@ bool CRowImport::Run(IRowParser& parser, size_t& stoppedAt) {
         if (!parser.Next(row) || parser.Cursor().Offset() == before)
             return false;
         if (row.values.empty()) {
-            stoppedAt = before;
+            end.stoppedAt = before;
+            end.unreadable = row.unreadable;
             return true;
         }
         ImportOne(row, before);
@@ -90,7 +99,7 @@ void CRowImport::ImportOne(CImportRow& row, size_t rowAt) {
         NoteBadRow(m_outcome.cut, rowAt);
     if (row.typeRow)
         ImportTypeRow(row);
-    else if (!ImportRecordRow(row))
+    else if (!ImportRecordRow(row, rowAt))
         NoteBadRow(m_outcome.unreadable, rowAt);
 }
 
@@ -125,8 +134,10 @@ void CRowImport::ImportTypeRow(CImportRow& row) {
     m_notices.push_back({kActionAdded, kKindType, added->m_recordNumber});
 }
 
-bool CRowImport::ImportRecordRow(CImportRow& row) {
+bool CRowImport::ImportRecordRow(CImportRow& row, size_t rowAt) {
     std::vector<std::string>& values = row.values;
+    if (m_manager)
+        m_manager->Prepare(row);
     // Every record row of an exchange file belongs to the type row above it, even one of a type
     // without a name; the other formats name the type in their first value.
     if (IsVex(m_format) && m_sawTypeRow)
@@ -135,6 +146,10 @@ bool CRowImport::ImportRecordRow(CImportRow& row) {
         values[0].resize(kMaxTypeNameLength);
     if (values.size() < 2)
         return false;
+    if (m_manager && m_manager->IsPresent(row)) {
+        ++m_outcome.skipped;
+        return true;
+    }
     uint16_t icon = row.icon;
     uint16_t mask = row.mask;
     if (m_format != ExchangeFormat::Vex2 && !EqualsNoCase(values[0], m_unfiled)) {
@@ -151,6 +166,8 @@ bool CRowImport::ImportRecordRow(CImportRow& row) {
         return true;
     }
     ++m_outcome.records;
+    if (m_manager)
+        m_manager->Added(*record, row, rowAt);
     const ItemKey filter = m_list.TypeFilter();
     if (filter == AnyKey || filter == record->m_key)
         m_list.AddAndSelect(*record);
@@ -158,6 +175,8 @@ bool CRowImport::ImportRecordRow(CImportRow& row) {
 }
 
 CNoticeList CRowImport::Finish() {
+    if (m_manager)
+        m_outcome.replaced = m_manager->TakeReplaced();
     m_types.Flush();
     m_categories.Flush();
     return std::move(m_notices);
@@ -187,7 +206,7 @@ void ReportImportEnd(CCoreContext& context, std::string_view text, const CParsed
                             MessageIcon::Exclamation);
     if (end.stoppedAt) {
         outcome.stoppedEarly = true;
-        context.ShowMessage(str::kImportStoppedEarly,
+        context.ShowMessage(end.unreadable ? str::kImportUnreadableFrom : str::kImportStoppedEarly,
                             {std::to_string(LineAt(text, *end.stoppedAt))},
                             MessageIcon::Exclamation);
     }
@@ -220,9 +239,7 @@ CImportOutcome ImportRows(CDatabaseObj& database, ExchangeFormat format, std::st
         CRowImport import(database, format, text, list, outcome);
         try {
             auto parser = MakeRowParser(format, text, key);
-            size_t stoppedAt = 0;
-            if (import.Run(*parser, stoppedAt))
-                end.stoppedAt = stoppedAt;
+            import.Run(*parser, end);
         } catch (const std::bad_alloc&) {
             // What was imported so far stays.
             end.outOfMemory = true;
@@ -251,6 +268,7 @@ bool ParseRows(ExchangeFormat format, std::string_view text, const CKeySchedule*
                 break;
             if (row.values.empty()) {
                 parsed.end.stoppedAt = before;
+                parsed.end.unreadable = row.unreadable;
                 break;
             }
             parsed.rows.push_back(std::move(row));
@@ -295,8 +313,8 @@ void CRowImporter::Import(CParsedRows& parsed, size_t from, size_t to) {
 }
 
 CImportOutcome CRowImporter::Finish(const CParsedRows& parsed, CNoticeList& notices) {
-    CImportOutcome outcome = m_state->outcome;
     notices = m_state->import.Finish();
+    CImportOutcome outcome = m_state->outcome;
     if (parsed.wrongKey) {
         m_database.Context().ShowMessage(str::kImportWrongPassword, {}, MessageIcon::Exclamation);
         outcome.result = CImportOutcome::Failed;

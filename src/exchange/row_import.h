@@ -25,7 +25,12 @@ struct CImportOutcome {
         Cancelled,  // the password was not given: nothing changed, nothing said
         Failed,     // nothing imported, after a message
     } result = Imported;
-    size_t records = 0;         // records added
+    ExchangeFormat format = ExchangeFormat::Detect;  // what the file was read as, once known
+    size_t records = 0;                              // records added
+    size_t skipped = 0;  // another manager's entries equal to a live record: not added
+    // Another manager's entries imported with "?" for characters Windows-1252 cannot hold: a line
+    // each, naming the record and the fields.
+    std::vector<std::string> replaced;
     size_t refused = 0;         // rows not imported because their item would be too large
     bool stoppedEarly = false;  // part of the text was not read (a row without values, a zero byte)
     size_t cut = 0;             // exchange rows cut short inside (imported as far as they go)
@@ -66,6 +71,7 @@ void FinishImport(CDatabaseObj& database, IRecordList& list, const CNoticeList& 
 // context, so it may run on another thread than the import, which works on both.
 struct CParsedEnd {
     std::optional<size_t> stoppedAt;  // a row without values ended the reading there
+    bool unreadable = false;          // ... because the text cannot be read from there on
     std::optional<size_t> zeroAt;     // more than padding follows a zero byte there
     bool outOfMemory = false;         // the rows read so far are imported
 };

@@ -2,6 +2,7 @@
 #include "exchange/csv_format.h"
 #include "exchange/foreign_parsers.h"
 #include "exchange/import_row.h"
+#include "exchange/manager_formats.h"
 #include "exchange/vex_parser.h"
 
 namespace tessarin {
@@ -23,6 +24,17 @@ std::unique_ptr<IRowParser> MakeRowParser(ExchangeFormat format, std::string_vie
             return MakeTopSecretParser(text);
         case ExchangeFormat::Yaps:
             return MakeYapsParser(text);
+        case ExchangeFormat::Bitwarden:
+            if (IsBitwardenJson(text))
+                return MakeBitwardenJsonParser(text);
+            return MakeManagerCsvParser(format, text);
+        case ExchangeFormat::KeePassXc:
+        case ExchangeFormat::Chrome:
+        case ExchangeFormat::Firefox:
+        case ExchangeFormat::OnePassword:
+        case ExchangeFormat::LastPass:
+        case ExchangeFormat::ProtonPass:
+            return MakeManagerCsvParser(format, text);
         default:
             return MakeCsvParser(text);
     }

@@ -9,6 +9,9 @@ namespace {
 constexpr std::string_view kPopups[] = {"&File", "&Edit", "&Item", "&View",
                                         "&User", "Sync",  "&Help"};
 
+// The submenu of the imports of other password managers' exports.
+constexpr std::string_view kFromManager = "&File|&Import|&From Another Password Manager";
+
 // clang-format off
 constexpr CCommandInfo kCommands[] = {
     {kSetPassword, "&File", "&Set Password...", ""},
@@ -28,8 +31,16 @@ constexpr CCommandInfo kCommands[] = {
     {kImportMobileSafe, "&File|&Import", "&MobileSafe TXT...", ""},
     {kImportTopSecret, "&File|&Import", "&TopSecret CSV...", ""},
     {kImportYaps, "&File|&Import", "&Yaps TXT...", ""},
+    {kImportKeePassXc, kFromManager, "&KeePassXC CSV...", ""},
+    {kImportBitwarden, kFromManager, "&Bitwarden CSV or JSON...", ""},
+    {kImportChrome, kFromManager, "&Chrome, Chromium, Edge or Brave CSV...", ""},
+    {kImportFirefox, kFromManager, "&Firefox CSV...", ""},
+    {kImportOnePassword, kFromManager, "&1Password CSV...", ""},
+    {kImportLastPass, kFromManager, "&LastPass CSV...", ""},
+    {kImportProtonPass, kFromManager, "&Proton Pass CSV...", ""},
     {kExportVex, "&File|&Export...", "Tessarin vEX...", ""},
     {kExportCsv, "&File|&Export...", "CSV...", ""},
+    {kExportManager, "&File|&Export...", "For Another Password Manager...", ""},
     {kSeparator, "&File", "", ""},
     {kBackup, "&File", "Backup...", ""},
     {kRestore, "&File", "Restore...", ""},

@@ -49,6 +49,15 @@ inline constexpr uint32_t kUserGuide = 32853;
 inline constexpr uint32_t kFaqPage = 32854;
 inline constexpr uint32_t kSupportPage = 32855;
 inline constexpr uint32_t kDownloadPage = 32856;
+// Imports from and an export for other password managers.
+inline constexpr uint32_t kImportKeePassXc = 32860;
+inline constexpr uint32_t kImportBitwarden = 32861;
+inline constexpr uint32_t kImportChrome = 32862;
+inline constexpr uint32_t kImportFirefox = 32863;
+inline constexpr uint32_t kImportOnePassword = 32864;
+inline constexpr uint32_t kImportLastPass = 32865;
+inline constexpr uint32_t kImportProtonPass = 32866;
+inline constexpr uint32_t kExportManager = 32867;
 inline constexpr uint32_t kPasswordHealth = 32880;
 inline constexpr uint32_t kSync = 33000;
 inline constexpr uint32_t kFirstUser = 40000;  // "&User": one command per user, to 40030

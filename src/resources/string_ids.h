@@ -11,6 +11,7 @@
 //   23000-23999  the record, type and category dialogs, the password generator dialog
 //   24000-24999  find, the clipboard and the printed report
 //   25000-25999  the file commands, users and sync
+//   26000-26999  imports from and exports for other password managers
 //   28000-28999  system errors in words, password health, the password field
 //   32768-34999  command prompts, numbered as their commands
 
@@ -447,6 +448,26 @@ inline constexpr int kCliPrintingDisabled = 24905;
 inline constexpr int kCliReportNotDrawn = 24906;
 inline constexpr int kCliReportNotWritten = 24907;
 inline constexpr int kCliReportWritten = 24908;
+
+// Imports from and exports for other password managers.
+inline constexpr int kManagerKeePassXc = 26000;
+inline constexpr int kManagerBitwarden = 26001;
+inline constexpr int kManagerChrome = 26002;
+inline constexpr int kManagerFirefox = 26003;
+inline constexpr int kManagerOnePassword = 26004;
+inline constexpr int kManagerLastPass = 26005;
+inline constexpr int kManagerProtonPass = 26006;
+inline constexpr int kManagerImportDone = 26010;
+inline constexpr int kManagerCharactersReplaced = 26011;
+inline constexpr int kManagerReplacedEntry = 26012;
+inline constexpr int kManagerNotThatExport = 26013;
+inline constexpr int kManagerEncryptedExport = 26014;
+inline constexpr int kImportUnreadableFrom = 26015;
+inline constexpr int kManagerExportSucceeded = 26020;
+inline constexpr int kManagerExportInClear = 26021;
+inline constexpr int kManagerOpenFilter = 26030;
+inline constexpr int kManagerSaveFilter = 26031;
+inline constexpr int kManagerExportTitle = 26032;
 
 // What a system error means, in words (28000-28099).
 inline constexpr int kErrorDetailLine = 28000;

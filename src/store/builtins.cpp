@@ -1,5 +1,6 @@
 #include "store/builtins.h"
 
+#include "base/text_case.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
 
@@ -88,21 +89,36 @@ struct CBuiltInCategory {
 
 constexpr CBuiltInCategory kCategories[] = {{51, kCategoryBusiness}, {52, kCategoryPersonal}};
 
+std::unique_ptr<CBaseItem> MakeType(CItemList& types, const CBuiltInType& t) {
+    auto item = types.CreateItem();
+    auto& type = static_cast<CTypeItem&>(*item);
+    const CStringTable& strings = types.Strings();
+    type.SetName(strings.Get(t.name));
+    for (int i = 0; i < kFieldCount; ++i)
+        type.SetValue(i, strings.Get(t.labels[i]));
+    type.m_icon = t.icon;
+    type.m_maskBits = t.mask;
+    return item;
+}
+
 }  // namespace
 
 void CreateBuiltInTypes(CItemList& types) {
     for (const CBuiltInType& t : kTypes) {
-        auto item = types.CreateItem();
-        auto& type = static_cast<CTypeItem&>(*item);
-        const CStringTable& strings = types.Strings();
-        type.m_key = ItemKey::BuiltIn(t.key);
-        type.SetName(strings.Get(t.name));
-        for (int i = 0; i < kFieldCount; ++i)
-            type.SetValue(i, strings.Get(t.labels[i]));
-        type.m_icon = t.icon;
-        type.m_maskBits = t.mask;
+        auto item = MakeType(types, t);
+        item->m_key = ItemKey::BuiltIn(t.key);
         types.Add(std::move(item));
     }
+}
+
+std::unique_ptr<CBaseItem> NewTypeLikeBuiltIn(CItemList& types, std::string_view name) {
+    for (const CBuiltInType& t : kTypes)
+        if (EqualsNoCase(types.Strings().Get(t.name), name)) {
+            auto item = MakeType(types, t);
+            item->m_modified = true;
+            return item;
+        }
+    return nullptr;
 }
 
 void CreateBuiltInCategories(CItemList& categories) {

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/work_crew.h"
 #include "store/database.h"
 
 namespace tessarin {
@@ -93,9 +94,9 @@ void MergeList(CItemList& list, std::vector<CFiledItem>& filed, CItemList& their
     std::unordered_map<uint64_t, size_t> byIdentity;
     for (size_t i = mine.size(); i-- > 0;) {
         const CBaseItem& item = *mine[i];
-        if (item.m_filePrint) {
-            byPrint[*item.m_filePrint].push_back(i);
-            ours[i] = item.Fingerprint() != *item.m_filePrint;
+        if (item.m_filePrint != CBaseItem::kNoFilePrint) {
+            byPrint[item.m_filePrint].push_back(i);
+            ours[i] = item.Fingerprint() != item.m_filePrint;
         } else {
             ours[i] = true;
         }
@@ -199,7 +200,7 @@ void MergeList(CItemList& list, std::vector<CFiledItem>& filed, CItemList& their
         }
         // Added here, or changed here while the other writer removed it: it is kept, and the
         // file does not hold it yet.
-        mine[i]->m_filePrint.reset();
+        mine[i]->m_filePrint = CBaseItem::kNoFilePrint;
         merged.push_back(std::move(mine[i]));
     }
     list.ReplaceAll(std::move(merged));
@@ -226,14 +227,26 @@ uint64_t IdentityOf(const CBaseItem& item) {
 void TakeAsFiled(CDatabaseObj& database) {
     for (int kind = kKindRecord; kind <= kKindCategory; ++kind) {
         std::vector<CFiledItem>& filed = database.m_filedItems[static_cast<size_t>(kind)];
-        filed.clear();
         const CItemList& list = database.ListOf(kind);
-        filed.reserve(list.Size());
-        for (const auto& item : list.Items()) {
-            const uint64_t print = item->Fingerprint();
-            item->m_filePrint = print;
-            filed.push_back({print, IdentityOf(*item)});
+        filed.assign(list.Size(), {});
+        const auto print = [&](size_t from, size_t to) {
+            for (size_t i = from; i < to; ++i) {
+                CBaseItem& item = *list.At(i);
+                item.m_filePrint = item.Fingerprint();
+                filed[i] = {item.m_filePrint, IdentityOf(item)};
+            }
+        };
+        // Each item on its own: a long list is spread over the cores like its load.
+        const size_t threads = ItemThreadsFor(list.Size());
+        if (threads <= 1) {
+            print(0, list.Size());
+            continue;
         }
+        const size_t batch = ItemThreads().batchItems * 4;
+        CWorkCrew crew(threads - 1);
+        crew.ForEach((list.Size() + batch - 1) / batch, [&](size_t piece) {
+            print(piece * batch, std::min(list.Size(), (piece + 1) * batch));
+        });
     }
 }
 

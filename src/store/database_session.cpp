@@ -184,7 +184,6 @@ CRecord& CDatabaseSession::CChange::AddRecord(std::unique_ptr<CBaseItem> record)
 
 void CDatabaseSession::CChange::Changed(int kind, CBaseItem& item, bool announce) {
     const auto k = static_cast<size_t>(kind);
-    item.m_modified = true;
     if (m_session.Readmit(item)) {
         // Another writer removed it while it was being changed here: it comes back.
         m_changes.added[k].push_back(&item);
@@ -222,8 +221,8 @@ CBaseItem& CDatabaseSession::CChange::AddItem(int kind, std::unique_ptr<CBaseIte
 }
 
 void CDatabaseSession::CChange::ItemChanged(int kind, CBaseItem& item,
-                                            const std::vector<CRecord*>& records) {
-    Changed(kind, item);
+                                            const std::vector<CRecord*>& records, bool announce) {
+    Changed(kind, item, announce);
     // The records follow their type; the type's notice stands for them.
     for (CRecord* record : records)
         Changed(kKindRecord, *record, false);
@@ -236,6 +235,7 @@ void CDatabaseSession::CChange::RemoveItem(int kind, CBaseItem& item) {
         ItemKey& key = kind == kKindType ? record.m_key : record.m_categoryKey;
         if (key == item.m_key) {
             key = ZeroKey;
+            record.m_modified = true;
             Changed(kKindRecord, record, false);
         }
     }

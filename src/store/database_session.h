@@ -107,8 +107,9 @@ public:
 
         // A new record, appended.
         CRecord& AddRecord(std::unique_ptr<CBaseItem> record);
-        // A record whose content the command changed in place. One that another writer removed
-        // meanwhile comes back: this change is the later one.
+        // A record whose content the command changed in place (the command marks it modified when
+        // the sync must see it). One that another writer removed meanwhile comes back: this
+        // change is the later one.
         void RecordChanged(CRecord& record);
         // Deleted: kept marked for the next sync, or taken out (see CItemList::Delete).
         void RemoveRecord(CRecord& record);
@@ -117,8 +118,10 @@ public:
         void AddedInBulk(const std::vector<CRecord*>& records, const CNoticeList& notices);
         // A new type or category, put at its place by name.
         CBaseItem& AddItem(int kind, std::unique_ptr<CBaseItem> item);
-        // A type or category changed in place; `records` are those the change touched.
-        void ItemChanged(int kind, CBaseItem& item, const std::vector<CRecord*>& records = {});
+        // A type or category changed in place; `records` are those the change touched. Without
+        // `announce` (a type's labels or mask changed, not its name) no notice is posted.
+        void ItemChanged(int kind, CBaseItem& item, const std::vector<CRecord*>& records = {},
+                         bool announce = true);
         // A type or category deleted; its records become unfiled in that respect.
         void RemoveItem(int kind, CBaseItem& item);
 

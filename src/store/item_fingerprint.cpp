@@ -21,6 +21,11 @@ uint64_t KeyBits(const ItemKey& key) {
     return bits;
 }
 
+// A fingerprint is never the mark of an item the file did not hold.
+uint64_t NotNone(uint64_t print) {
+    return print == CBaseItem::kNoFilePrint ? 1 : print;
+}
+
 }  // namespace
 
 uint64_t CBaseItem::Fingerprint() const {
@@ -29,7 +34,7 @@ uint64_t CBaseItem::Fingerprint() const {
                          uint64_t{m_modified} << 48 | uint64_t{m_deleted} << 49);
     hash = Mix(hash, uint64_t{m_recordNumber} | uint64_t{m_reservedLongs[0]} << 32);
     hash = Mix(hash, m_reservedLongs[1]);
-    return Mix(hash, KeyBits(m_key));
+    return NotNone(Mix(hash, KeyBits(m_key)));
 }
 
 uint64_t CTypeItem::Fingerprint() const {
@@ -40,11 +45,11 @@ uint64_t CTypeItem::Fingerprint() const {
         std::memcpy(&word, bytes.data() + i, sizeof word);
         hash = Mix(hash, word);
     }
-    return hash;
+    return NotNone(hash);
 }
 
 uint64_t CRecord::Fingerprint() const {
-    return Mix(CBaseItem::Fingerprint(), KeyBits(m_categoryKey));
+    return NotNone(Mix(CBaseItem::Fingerprint(), KeyBits(m_categoryKey)));
 }
 
 }  // namespace tessarin

@@ -6,6 +6,7 @@
 #include "base/bytes.h"
 #include "base/crc16.h"
 #include "security/blowfish.h"
+#include "store/packed_form.h"
 
 namespace tessarin {
 
@@ -178,18 +179,22 @@ size_t CBaseItem::PackInto(uint8_t*) const {
 
 void CBaseItem::UnpackFrom(const uint8_t*, size_t) {}
 
+void PackItem(const CBaseItem& item, uint8_t* out, size_t size, const CFillerBytes& filler,
+              const CKeySchedule* key) {
+    size_t pos = item.PackInto(out);
+    for (size_t i = 0; i < kFillerSize && pos < size; ++i)
+        out[pos++] = filler[i];
+    out[0] = out[1] = 0;
+    WriteBE16(out, PackedChecksum(out, size));
+    if (key && size > kPackedHeaderSize)
+        CipherInPlace(*key, out + kPackedHeaderSize, size - kPackedHeaderSize, true);
+}
+
 void CBaseItem::BuildPacked(CPackedBytes& out, const CKeySchedule* key,
                             CFillerSource& filler) const {
     const size_t size = PackedSize();
     out.resize(size);
-    uint8_t* p = out.data();
-    size_t pos = PackInto(p);
-    for (size_t i = 0; i < kFillerSize && pos < size; ++i)
-        p[pos++] = filler.NextByte();
-    p[0] = p[1] = 0;
-    WriteBE16(p, PackedChecksum(p, size));
-    if (key && size > kPackedHeaderSize)
-        CipherInPlace(*key, p + kPackedHeaderSize, size - kPackedHeaderSize, true);
+    PackItem(*this, out.data(), size, DrawFiller(filler), key);
 }
 
 void CBaseItem::ReadPacked(uint8_t* packed, size_t size, const CKeySchedule* key) {

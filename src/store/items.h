@@ -89,6 +89,7 @@ public:
 
     // A hash of everything the file stores of the item except its packed form's filler and
     // checksum: two versions of an item with equal fingerprints are the same item as stored.
+    // Never kNoFilePrint.
     virtual uint64_t Fingerprint() const;
 
     // The packed form.
@@ -118,10 +119,11 @@ public:
     std::array<uint32_t, 2> m_reservedLongs{};
     ItemKey m_key;
     // The item's fingerprint as the database file held it when this process last read or wrote
-    // the file; none for an item the file did not hold then. Only the file lifecycle sets it, and
-    // it is never copied with the item: it is how a save tells this process's own changes from
-    // those another writer saved in the meantime.
-    std::optional<uint64_t> m_filePrint;
+    // the file; kNoFilePrint for an item the file did not hold then. Only the file lifecycle sets
+    // it, and it is never copied with the item: it is how a save tells this process's own changes
+    // from those another writer saved in the meantime.
+    static constexpr uint64_t kNoFilePrint = 0;
+    uint64_t m_filePrint = kNoFilePrint;
 
 protected:
     explicit CBaseItem(size_t textSlots) : m_text(textSlots) {}

@@ -3,6 +3,7 @@
 #include <string>
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
@@ -71,7 +72,10 @@ CClipboardCommands::CClipboardCommands(CCoreContext& context, CPreferences& pref
     : m_context(context),
       m_preferences(preferences),
       m_view(view),
-      m_timer(timer ? std::move(timer) : std::make_unique<CQtClipboardTimer>()) {}
+      m_timer(timer ? std::move(timer) : std::make_unique<CQtClipboardTimer>()) {
+    connect(Clipboard(), &QClipboard::selectionChanged, this,
+            &CClipboardCommands::SelectionChanged);
+}
 
 CClipboardCommands::~CClipboardCommands() {
     ClearOnClose();
@@ -141,38 +145,75 @@ void CClipboardCommands::CopyValue(int which) {
     const QString text = Cp1252ToQString(value);
     // The real value, whether or not the list masks it.
     const bool secret = which >= 0 && which < kFieldCount && (record->m_maskBits >> which & 1);
-    if (!secret) {
+    if (secret)
+        PutSecret(text);
+    else
         Clipboard()->setText(text);
-        return;
-    }
+}
+
+void CClipboardCommands::PutSecret(const QString& text) {
     auto* data = new QMimeData;
     data->setText(text);
     data->setData(kPasswordManagerHint, kPasswordManagerSecret);
     Clipboard()->setMimeData(data);
+    m_secret = text;
+    StartClearing();
+}
+
+void CClipboardCommands::StartClearing() {
     const uint32_t seconds = m_preferences.ReadNumber(Pref::ClipboardClearSeconds);
     m_timer->Stop();
-    m_secret.clear();
-    if (seconds == 0 || text.isEmpty())
+    if (seconds == 0)
         return;
-    m_secret = text;
     m_timer->Start(static_cast<int>(std::min<uint32_t>(seconds, 24 * 60 * 60)),
                    [this] { ClearSecret(); });
 }
 
-void CClipboardCommands::ClearSecret() {
-    const QString secret = std::exchange(m_secret, QString());
-    // Whatever the user copied since stays.
-    if (secret.isEmpty() || ClipboardText() != secret)
+void CClipboardCommands::SelectionChanged() {
+    // Text selected in a field that shows a masked value goes to the X primary selection: it is
+    // taken off again like a copied secret.
+    QClipboard* clipboard = Clipboard();
+    if (!clipboard->supportsSelection() || !clipboard->ownsSelection())
         return;
-    Clipboard()->clear();
-    if (m_showStatus)
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus || !focus->property(kShowsMaskedValue).toBool())
+        return;
+    const QString selected = clipboard->text(QClipboard::Selection);
+    if (selected.isEmpty())
+        return;
+    m_primarySecret = selected;
+    StartClearing();
+}
+
+void CClipboardCommands::ClearSecret() {
+    // Whatever the user copied or selected since stays.
+    const QString secret = std::exchange(m_secret, QString());
+    const QString selected = std::exchange(m_primarySecret, QString());
+    QClipboard* clipboard = Clipboard();
+    bool cleared = false;
+    if (!secret.isEmpty() && ClipboardText() == secret) {
+        clipboard->clear();
+        cleared = true;
+    }
+    if (!selected.isEmpty() && clipboard->supportsSelection() && clipboard->ownsSelection() &&
+        clipboard->text(QClipboard::Selection) == selected) {
+        clipboard->clear(QClipboard::Selection);
+        cleared = true;
+    }
+    if (cleared && m_showStatus)
         m_showStatus(UiText(m_context.Strings(), str::kClipboardSecretCleared));
+}
+
+void CClipboardCommands::ClearSecretsNow() {
+    m_timer->Stop();
+    ClearSecret();
 }
 
 void CClipboardCommands::CopyRecords() {
     if (m_view.SelectedRecords().empty())
         return;
-    Clipboard()->setText(Cp1252ToQString(WriteClipboardText(m_view.Database(), m_view)));
+    // Whole records hold their masked values too: they are a secret like a masked value.
+    PutSecret(Cp1252ToQString(WriteClipboardText(m_view.Database(), m_view)));
 }
 
 void CClipboardCommands::CutRecords() {
@@ -181,7 +222,7 @@ void CClipboardCommands::CutRecords() {
         return;
     CopyRecords();
     CViewRecordHooks hooks(m_view);
-    DeleteRecords(m_context, hooks, selected);
+    DeleteRecords(hooks, selected);
 }
 
 bool CClipboardCommands::CanPaste() const {
@@ -211,11 +252,9 @@ void CClipboardCommands::Paste() {
 }
 
 void CClipboardCommands::ClearOnClose() {
-    const QString text = ClipboardText();
-    if (StartsWith(text, kCsvMagic) || (!m_secret.isEmpty() && text == m_secret))
+    if (StartsWith(ClipboardText(), kCsvMagic))
         Clipboard()->clear();
-    m_timer->Stop();
-    m_secret.clear();
+    ClearSecretsNow();
 }
 
 }  // namespace tessarin

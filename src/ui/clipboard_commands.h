@@ -29,6 +29,10 @@ public:
     virtual void Stop() = 0;
 };
 
+// The property of a text field while it shows a masked value in clear: what is selected in it is
+// a secret.
+inline constexpr char kShowsMaskedValue[] = "tessarinShowsMaskedValue";
+
 // The MIME format that tells clipboard managers not to keep a value, and its value.
 inline constexpr char kPasswordManagerHint[] = "x-kde-passwordManagerHint";
 inline constexpr char kPasswordManagerSecret[] = "secret";
@@ -58,6 +62,8 @@ public:
     bool CanPaste() const;
     // The closing's step: a CSV export on the clipboard is emptied, and a secret still waiting.
     void ClearOnClose();
+    // The lock's step: a secret of ours still on the clipboard or in the primary selection goes.
+    void ClearSecretsNow();
 
     // Says on the status bar that a secret left the clipboard.
     std::function<void(const QString&)> m_showStatus;
@@ -66,14 +72,21 @@ private:
     const CRecord* Selected() const;
     bool CanCopy(int which) const;
     void ClearSecret();
+    // Puts text on the clipboard marked for clipboard managers as a secret, to be taken off after
+    // "Clipboard Clear Seconds".
+    void PutSecret(const QString& text);
+    void StartClearing();
+    void SelectionChanged();
 
     CCoreContext& m_context;
     CPreferences& m_preferences;
     CTessarinDesktopView& m_view;
     std::unique_ptr<IClipboardTimer> m_timer;
     CCommandTable* m_commands = nullptr;
-    // The secret we put on the clipboard, while its clearing waits.
+    // The secret we put on the clipboard, and the masked text selected into the primary selection,
+    // while their clearing waits.
     QString m_secret;
+    QString m_primarySecret;
 };
 
 }  // namespace tessarin

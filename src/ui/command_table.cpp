@@ -87,8 +87,13 @@ bool CCommandTable::Run(uint32_t id) {
         return false;
     if (m_beforeRun && !m_beforeRun(id))
         return false;
+    // A command whose dialog is open runs in that dialog's loop: pressed again (the accessibility
+    // interface presses whatever is enabled), it does not open a second one.
+    if (!m_running.insert(id).second)
+        return false;
     const std::function<void()> handler = m_entries[id].handler;
     handler();
+    m_running.erase(id);
     UpdateEnabled();
     return true;
 }

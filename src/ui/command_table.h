@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string_view>
 
 #include <QObject>
@@ -60,6 +61,8 @@ private:
     QWidget* m_window;
     std::map<uint32_t, CEntry> m_entries;
     std::map<std::string, QMenu*, std::less<>> m_popups;
+    // The commands whose handler is on the stack now.
+    std::set<uint32_t> m_running;
 };
 
 }  // namespace tessarin

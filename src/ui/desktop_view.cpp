@@ -279,7 +279,7 @@ void CTessarinDesktopView::SetFilters(const ItemKey& type, const ItemKey& catego
 }
 
 void CTessarinDesktopView::RefillList() {
-    if (m_locked) {
+    if (IsLocked()) {
         ClearRows();
         return;
     }
@@ -289,7 +289,7 @@ void CTessarinDesktopView::RefillList() {
 
 void CTessarinDesktopView::RefillFiltered(std::string_view text, bool caseSensitive,
                                           bool wholeWord) {
-    if (m_locked)
+    if (IsLocked())
         return;
     m_tableModel->RefillFiltered(text, caseSensitive, wholeWord);
     ShowInDetails(nullptr);
@@ -453,9 +453,12 @@ std::vector<const CRecord*> CTessarinDesktopView::SelectedRecords() const {
 // --- Rows of single records ---
 
 void CTessarinDesktopView::InsertRecordRow(CRecord& record, bool select) {
-    if (m_locked)
+    if (IsLocked())
         return;
-    const std::optional<int> row = m_tableModel->InsertRecordRow(record);
+    // A list built anew meanwhile (a save brought many records in) may hold it already.
+    std::optional<int> row = m_tableModel->RowOf(record);
+    if (!row)
+        row = m_tableModel->InsertRecordRow(record);
     if (!row || !select)
         return;
     SelectRowNumbers({*row}, *row);

@@ -14,6 +14,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -25,6 +26,7 @@
 #include "store/database_session.h"
 #include "store/icon_file.h"
 #include "ui/list_style.h"
+#include "ui/lock_controller.h"
 #include "ui/view_geometry.h"
 
 class QLabel;
@@ -48,6 +50,8 @@ inline constexpr size_t kRowsOneByOne = 64;
 
 // How long a change from outside waits while a dialog or a menu is open before it is tried again.
 inline constexpr int kDeferredNoticeMs = 200;
+
+class CLockController;
 
 class CTessarinDesktopView : public QWidget, public IRecordList, private ISessionObserver {
     Q_OBJECT
@@ -89,12 +93,14 @@ public:
     // closes, else acted upon.
     void OnNotice(const CChangeNotice& notice);
 
-    // The lock: the rows and details go, the records stay in memory.
+    // The rows and details go (a user switch is under way: the records are about to go).
     void EmptyForLock();
     void ClearSelection();
 
-    bool m_locked = false;
-    bool m_noticePending = false;
+    // The program's lock, which the view follows: nothing is shown while locked. None in tests
+    // of the view alone.
+    void SetLockController(CLockController* lock);
+    bool IsLocked() const;
     bool DatabaseChanged() const { return m_session->Changed(); }
 
     // The commands: the view binds its own and runs the others from its buttons, the list and
@@ -132,6 +138,9 @@ public:
     void RefillFilterCombos();
     // Every row painted again (names, labels or values changed).
     void RepaintRows();
+    // After "Edit Types" closed: the column layout saved, the columns' titles after the labels;
+    // the rows, the selection and a find's narrowing stay.
+    void TypesEdited();
 
     const CRecordListModel& ListModel() const { return m_listModel; }
     const CColumnLayout& ColumnLayout() const { return m_columns; }
@@ -286,6 +295,7 @@ private:
     CDetailsPane* m_pane;
     CDatabaseWatch* m_watch;
 
+    QPointer<CLockController> m_lock;
     IFilePasswordPrompt* m_filePasswordPrompt = nullptr;
     bool m_shownOnce = false;
     // Records an import made: selected once the import has refilled the list.

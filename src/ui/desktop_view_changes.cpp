@@ -16,6 +16,7 @@
 #include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
+#include "ui/lock_controller.h"
 #include "ui/filter_combo.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
@@ -77,7 +78,7 @@ CImportOutcome CTessarinDesktopView::ImportFile(const std::string& path) {
 }
 
 void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
-    if (m_locked) {
+    if (IsLocked()) {
         m_handedOver.push_back(path);
         return;
     }
@@ -88,7 +89,7 @@ void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
 }
 
 void CTessarinDesktopView::ImportHandedOver() {
-    while (!m_handedOver.empty() && !m_locked) {
+    while (!m_handedOver.empty() && !IsLocked()) {
         const std::string path = m_handedOver.front();
         m_handedOver.erase(m_handedOver.begin());
         ImportWithConfirmation(path);
@@ -104,10 +105,9 @@ bool CTessarinDesktopView::BusyElsewhere() const {
 }
 
 void CTessarinDesktopView::OnNotice(const CChangeNotice& notice) {
-    if (m_locked) {
-        m_noticePending = true;
+    // While locked nothing is in memory: the unlock reads the whole file again.
+    if (IsLocked())
         return;
-    }
     if (BusyElsewhere() || !m_deferredNotices.empty()) {
         m_deferredNotices.push_back(notice);
         m_deferTimer.start();
@@ -117,9 +117,8 @@ void CTessarinDesktopView::OnNotice(const CChangeNotice& notice) {
 }
 
 void CTessarinDesktopView::FlushDeferredNotices() {
-    if (m_locked) {
+    if (IsLocked()) {
         m_deferredNotices.clear();
-        m_noticePending = true;
         return;
     }
     while (!m_deferredNotices.empty()) {
@@ -187,7 +186,7 @@ void CTessarinDesktopView::ShowRemoved(int kind, const CBaseItem& item) {
 void CTessarinDesktopView::SessionChanged(const CSessionChanges& changes) {
     if (changes.fromOutside)
         m_watch->TakeFileAsKnown();
-    if (m_locked)
+    if (IsLocked())
         return;  // nothing is shown; the unlock shows what memory holds
     if (changes.many) {
         // An import or a restore: the choosers and the rows anew, the new records selected.
@@ -249,6 +248,30 @@ void CTessarinDesktopView::RemoveRows(const std::vector<const CBaseItem*>& recor
     m_list->viewport()->update();
 }
 
+void CTessarinDesktopView::SetLockController(CLockController* lock) {
+    m_lock = lock;
+    if (!lock)
+        return;
+    connect(lock, &CLockController::locked, this, [this] {
+        m_deferredNotices.clear();
+        ClearRows();
+    });
+    connect(lock, &CLockController::unlocked, this, [this] {
+        // The database was read again from its file: what is in it now, the filters kept where
+        // their items still are.
+        LoadCustomIcons();
+        m_watch->TakeFileAsKnown();
+        RefillFilterCombos();
+        if (RowCount() > 0)
+            SelectRowNumbers({0}, 0);
+        ImportHandedOver();
+    });
+}
+
+bool CTessarinDesktopView::IsLocked() const {
+    return m_lock && m_lock->IsLocked();
+}
+
 void CTessarinDesktopView::SessionReloaded() {
     // Every record of the rows and the pane is gone, or read anew.
     ClearRows();
@@ -268,12 +291,8 @@ void CTessarinDesktopView::ForgetDeparted() {
 }
 
 bool CTessarinDesktopView::OnForeignChange() {
-    if (!m_opened)
+    if (!m_opened || IsLocked())
         return true;
-    if (m_locked) {
-        m_noticePending = true;
-        return true;
-    }
     if (BusyElsewhere())
         return false;
     // The file's password changed: the next command asks for the new one.

@@ -179,19 +179,24 @@ void CTessarinDesktopView::ApplyToSelection(const std::function<void(CRecord&)>&
     const std::vector<CRecord*> records = SelectedRows();
     if (records.empty())
         return;
-    CNoticeList notices;
+    // One change for all of them: one save, then the notices, then the rows painted once. The rows
+    // stay, even those the filters would no longer list, until the next refill.
+    CDatabaseSession::CChange commit(*m_session);
     for (CRecord* record : records) {
         change(*record);
         record->m_modified = true;
-        notices.push_back({kActionChanged, kKindRecord, record->m_recordNumber});
+        commit.RecordChanged(*record);
     }
-    MarkDatabaseChanged();
-    // The listener reads what the notices name from the file: only a saved change is announced.
-    if (SaveNow())
-        PostNotices(m_context, notices);
-    // The rows stay, even those the filters would no longer list, until the next refill.
-    RepaintRows();
+    commit.Commit();
     ShowInDetails(GetSelectedRecord());
+}
+
+void CTessarinDesktopView::TypesEdited() {
+    SaveColumnLayout();
+    if (m_listModel.TypeFilter() != AnyKey)
+        RebuildColumns(true);
+    m_tableModel->TitlesChanged();
+    RepaintRows();
 }
 
 // --- Choosers, sorting and columns ---

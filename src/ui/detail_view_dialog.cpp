@@ -16,6 +16,7 @@
 #include "resources/string_ids.h"
 #include "store/core_context.h"
 #include "ui/choose_icon_dialog.h"
+#include "ui/clipboard_commands.h"
 #include "ui/cp1252_edits.h"
 #include "ui/customize_record_dialog.h"
 #include "ui/dialog_parts.h"
@@ -231,6 +232,7 @@ void CDetailViewDialog::ShowState() {
         anyMasked |= masked;
         m_markers[i]->setVisible(masked);
         m_fields[i]->setEchoMode(masked && !showMasked ? QLineEdit::Password : QLineEdit::Normal);
+        m_fields[i]->setProperty(kShowsMaskedValue, masked && showMasked);
     }
     m_showMasked->setEnabled(anyMasked);
     m_picture->SetIcon(m_state.icon);
@@ -340,36 +342,23 @@ CDetailViewDialog::Saved CDetailViewDialog::SaveRecord() {
         m_services.context.ShowMessage(str::kRecordTooLarge, {}, MessageIcon::Exclamation);
         return Saved::Refused;
     }
-    const bool changed = ApplyRecordEdits(m_database, *m_record, m_state);
+    ApplyRecordEdits(m_database, *m_record, m_state);
+    // One change through the session: it saves, announces what the file holds, and the list
+    // follows. A failed save has been said; the change stays in memory for the next save.
     IRecordViewHooks& view = m_services.view;
-    if (!m_fresh && !m_database.m_records.Contains(m_record)) {
-        // Another program removed the record while it was being edited here: this later change
-        // wins, and the record comes back.
-        std::unique_ptr<CBaseItem> back = m_database.m_records.CreateItem();
-        back->CopyFrom(*m_record);
-        back->m_modified = true;
-        m_fresh.reset(static_cast<CRecord*>(back.release()));
-        m_record = m_fresh.get();
-    }
-    // Only what the file holds is announced; a failed save has said why, and the change stays
-    // in memory for the next save.
+    CDatabaseSession::CChange change(view.Session());
     if (m_fresh) {
         if (m_record->IsEmpty())
             return Saved::Discarded;
-        CRecord* added = static_cast<CRecord*>(m_database.m_records.Add(std::move(m_fresh)));
-        m_record = added;
-        view.MarkDatabaseChanged();
-        const bool saved = view.SaveDatabase();
-        view.InsertRecordRow(*added, true);
-        if (saved)
-            Announce(m_services.context, kActionAdded, kKindRecord, added->m_recordNumber);
+        m_record = &change.AddRecord(std::move(m_fresh));
+        change.Commit();
+        view.SelectRecord(*m_record);
         return Saved::Stored;
     }
+    // A record another program removed while it was edited here comes back: the later change.
+    change.RecordChanged(*m_record);
+    change.Commit();
     view.RedrawRecordRow(*m_record);
-    if (changed)
-        view.MarkDatabaseChanged();
-    if (view.SaveDatabase())
-        Announce(m_services.context, kActionChanged, kKindRecord, m_record->m_recordNumber);
     return Saved::Stored;
 }
 
@@ -429,16 +418,10 @@ void CDetailViewDialog::Delete() {
                                        MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes ||
         m_closed)
         return;
-    const uint32_t number = m_record->m_recordNumber;
-    IRecordViewHooks& view = m_services.view;
-    view.RemoveRecordRow(*m_record);
-    m_database.m_records.Delete(m_record);
+    CDatabaseSession::CChange change(m_services.view.Session());
+    change.RemoveRecord(*m_record);
     m_record = nullptr;
-    view.MarkDatabaseChanged();
-    const bool saved = view.SaveDatabase();
-    view.RepaintList();
-    if (saved)
-        Announce(m_services.context, kActionDeleted, kKindRecord, number);
+    change.Commit();
     m_closed = true;
     QDialog::done(kDeleted);
 }

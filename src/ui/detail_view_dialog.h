@@ -11,6 +11,7 @@
 
 #include "listing/filter_entries.h"
 #include "store/record_edits.h"
+#include "ui/lock_controller.h"
 #include "ui/record_view_hooks.h"
 
 class QCheckBox;
@@ -25,7 +26,7 @@ class CCp1252NoteEdit;
 class CIconPicture;
 class CMaskMarker;
 
-class CDetailViewDialog : public QDialog {
+class CDetailViewDialog : public QDialog, public CStoresAtLock {
     Q_OBJECT
 public:
     enum class Mode { New, Edit, Duplicate };
@@ -62,6 +63,7 @@ public:
     void ChooseIcon();
     // The lock closes the dialog as if OK had been pressed; the record is not touched afterwards.
     void StoreAndClose();
+    void StoreAtLock() override { StoreAndClose(); }
     bool ClosedForLock() const { return m_closed; }
 
     // A pick in the combos, as the user makes it.

@@ -17,6 +17,8 @@
 #include <QUrl>
 
 #include "base/codepage.h"
+#include "exchange/manager_formats.h"
+#include "exchange/manager_import.h"
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
 #include "resources/error_text.h"
@@ -50,6 +52,18 @@ constexpr CImportCommand kImportCommands[] = {
     {cmd::kImportMobileSafe, ExchangeFormat::MobileSafe, str::kCsvOpenFilter, 1},
     {cmd::kImportTopSecret, ExchangeFormat::TopSecret, str::kCsvOpenFilter, 0},
     {cmd::kImportYaps, ExchangeFormat::Yaps, str::kCsvOpenFilter, 1},
+};
+
+// The imports of other password managers' exports: each names the format to read a file as when
+// its first line is not one of the documented ones.
+constexpr std::pair<uint32_t, ExchangeFormat> kManagerImports[] = {
+    {cmd::kImportKeePassXc, ExchangeFormat::KeePassXc},
+    {cmd::kImportBitwarden, ExchangeFormat::Bitwarden},
+    {cmd::kImportChrome, ExchangeFormat::Chrome},
+    {cmd::kImportFirefox, ExchangeFormat::Firefox},
+    {cmd::kImportOnePassword, ExchangeFormat::OnePassword},
+    {cmd::kImportLastPass, ExchangeFormat::LastPass},
+    {cmd::kImportProtonPass, ExchangeFormat::ProtonPass},
 };
 
 // "Get Password" of an import file: one dialog for the whole import, shown again with the wrong
@@ -101,18 +115,11 @@ public:
     }
     std::optional<std::string> SaveFile(int title, int filter,
                                         const std::string& startFolder) override {
-        const QStringList filters = FileDialogFilters(UiText(m_strings, filter));
-        QString chosen = filters.value(0);
-        QString path = QFileDialog::getSaveFileName(m_parent, UiText(m_strings, title),
-                                                    QString::fromStdString(startFolder),
-                                                    filters.join(QStringLiteral(";;")), &chosen);
-        if (path.isEmpty())
-            return std::nullopt;
-        // A name typed without its extension gets the one of the chosen filter.
-        const QString extension = chosen.section(QStringLiteral("*."), 1, 1).section(')', 0, 0);
-        if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty() && extension != "*")
-            path += '.' + extension.section(' ', 0, 0);
-        return path.toStdString();
+        int chosen = 0;
+        return Save(title, filter, startFolder, chosen);
+    }
+    std::optional<std::string> SaveFileChoosing(int title, int filter, int& chosen) override {
+        return Save(title, filter, std::string(), chosen);
     }
     std::optional<ExportScope> AskExportScope() override {
         CExportDialog dialog(m_strings, m_parent);
@@ -138,6 +145,23 @@ public:
     }
 
 private:
+    std::optional<std::string> Save(int title, int filter, const std::string& startFolder,
+                                    int& chosenIndex) {
+        const QStringList filters = FileDialogFilters(UiText(m_strings, filter));
+        QString chosen = filters.value(0);
+        QString path = QFileDialog::getSaveFileName(m_parent, UiText(m_strings, title),
+                                                    QString::fromStdString(startFolder),
+                                                    filters.join(QStringLiteral(";;")), &chosen);
+        if (path.isEmpty())
+            return std::nullopt;
+        chosenIndex = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
+        // A name typed without its extension gets the one of the chosen filter.
+        const QString extension = chosen.section(QStringLiteral("*."), 1, 1).section(')', 0, 0);
+        if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty() && extension != "*")
+            path += '.' + extension.section(' ', 0, 0);
+        return path.toStdString();
+    }
+
     const CStringTable& m_strings;
     IMessageSink& m_messages;
     QWidget* m_parent;
@@ -233,8 +257,16 @@ void CFileCommands::Bind(CCommandTable& commands, QWidget* dropTarget) {
             if (path)
                 ImportPath(*path, c.format);
         });
+    for (const auto& [id, format] : kManagerImports)
+        commands.SetHandler(id, [this, format] {
+            const std::optional<std::string> path =
+                m_prompts.OpenFile(str::kImportFileTitle, str::kManagerOpenFilter, 0);
+            if (path)
+                ImportManagerExport(*path, format);
+        });
     commands.SetHandler(cmd::kExportVex, [this] { ExportCommand(ExportFormat::Vex); });
     commands.SetHandler(cmd::kExportCsv, [this] { ExportCommand(ExportFormat::Csv); });
+    commands.SetHandler(cmd::kExportManager, [this] { ManagerExportCommand(); });
     commands.SetHandler(cmd::kBackup, [this] { BackupCommand(); });
     commands.SetHandler(cmd::kRestore, [this] { RestoreCommand(); });
     commands.SetHandler(cmd::kChangeDatabaseLocation, [this] { ChangeDatabaseLocationCommand(); });
@@ -249,21 +281,32 @@ void CFileCommands::KeepAwake() {
         m_keepAwake();
 }
 
-bool CFileCommands::WaitUntilUnlocked() {
-    // The lock asks for the password in a dialog of its own; what was read waits for it.
-    while (m_view.m_locked) {
-        QEventLoop wait;
-        QTimer::singleShot(100, &wait, &QEventLoop::quit);
-        wait.exec();
-    }
-    return true;
-}
-
 CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat format,
                                          bool replace) {
+    return Told(Import(
+        path, [&] { return ReadImportSource(path, format, replace); }, replace));
+}
+
+CImportOutcome CFileCommands::ImportManagerExport(const std::string& path, ExchangeFormat chosen) {
+    return Told(Import(
+        path, [&] { return ReadManagerExport(path, chosen); }, false));
+}
+
+CImportOutcome CFileCommands::Told(CImportOutcome outcome) {
+    // Said once the command is over, so that the same command chosen again while the message
+    // shows (or as soon as it closes) runs afresh instead of finding itself still running.
+    if (outcome.save.Ok() && IsManagerFormat(outcome.format))
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { ReportManagerImport(m_context, outcome.format, outcome); },
+            Qt::QueuedConnection);
+    return outcome;
+}
+
+CImportOutcome CFileCommands::Import(const std::string& path,
+                                     const std::function<CImportSource()>& read, bool replace) {
     CImportOutcome cancelled;
     cancelled.result = CImportOutcome::Cancelled;
-    if (m_busy || m_view.m_locked)
+    if (m_busy || m_view.IsLocked())
         return cancelled;
     m_busy = true;
     struct CIdle {
@@ -275,9 +318,7 @@ CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat
     const std::string name = FileNameForMessage(path);
     CImportSource source;
     if (!m_runner.Run(UiText(m_context.Strings(), str::kProgressReading, {name}), true,
-                      [&](const std::atomic<bool>&, std::atomic<int>&) {
-                          source = ReadImportSource(path, format, replace);
-                      }))
+                      [&](const std::atomic<bool>&, std::atomic<int>&) { source = read(); }))
         return cancelled;
     if (ReportSourceProblem(m_context, source)) {
         CImportOutcome failed;
@@ -307,8 +348,10 @@ CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat
                       }))
         return cancelled;
 
-    // From here on the database changes: on the window's thread, in one piece.
-    WaitUntilUnlocked();
+    // From here on the database changes: on the window's thread, in one piece. A lock meanwhile
+    // closed the progress window, which cancelled the import.
+    if (m_view.IsLocked())
+        return cancelled;
     KeepAwake();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     CImportOutcome outcome;
@@ -327,6 +370,7 @@ CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat
         if (outcome.result == CImportOutcome::Imported)
             FinishImport(m_view.Database(), m_view, notices, outcome);
     }
+    outcome.format = source.format;
     QApplication::restoreOverrideCursor();
     if (outcome.save.code == StoreCode::KeyChanged)
         Q_EMIT m_view.passwordChangedElsewhere();
@@ -354,8 +398,7 @@ bool CFileCommands::WriteFile(ExportFormat format, ExportScope scope, const std:
     std::string text;
     try {
         const std::vector<const CRecord*> records = RecordsInScope(database, scope, &m_view);
-        text = format == ExportFormat::Vex ? BuildVexText(database, records, key)
-                                           : BuildCsvText(database, records);
+        text = BuildExportText(database, format, records, key);
     } catch (const std::bad_alloc&) {
         m_context.ShowMessage(str::kErrorWritingExportFile, {}, MessageIcon::Exclamation);
         return false;
@@ -365,8 +408,11 @@ bool CFileCommands::WriteFile(ExportFormat format, ExportScope scope, const std:
     int error = 0;
     m_runner.Run(UiText(m_context.Strings(), str::kProgressWriting, {FileNameForMessage(path)}),
                  false, [&](const std::atomic<bool>&, std::atomic<int>& permille) {
+                     // What leaves for another manager is written for its owner's eyes only.
+                     const auto writeFile =
+                         IsForOtherManager(format) ? WritePrivateFile : WriteFileSafely;
                      try {
-                         WriteFileSafely(path, [&](IByteSink& sink) {
+                         writeFile(path, [&](IByteSink& sink) {
                              // In pieces, so that the dialog can tell how far it got.
                              constexpr size_t kPiece = 1 << 20;
                              for (size_t at = 0; at < text.size(); at += kPiece) {
@@ -412,6 +458,18 @@ void CFileCommands::ExportCommand(ExportFormat format) {
     }
     if (WriteFile(format, *scope, *path, key.get()))
         m_context.ShowMessage(str::kExportSucceeded, {}, MessageIcon::Information);
+}
+
+void CFileCommands::ManagerExportCommand() {
+    int chosen = 0;
+    const std::optional<std::string> path =
+        m_prompts.SaveFileChoosing(str::kManagerExportTitle, str::kManagerSaveFilter, chosen);
+    if (!path)
+        return;
+    const ExportFormat format =
+        chosen == 1 ? ExportFormat::KeePassXcCsv : ExportFormat::BitwardenCsv;
+    if (WriteFile(format, ExportScope::All, *path, nullptr))
+        m_context.ShowMessage(str::kManagerExportSucceeded, {}, MessageIcon::Exclamation);
 }
 
 void CFileCommands::BackupCommand() {
@@ -484,7 +542,7 @@ bool CFileCommands::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QWidget*>(watched)->setAcceptDrops(true);
     if (event->type() == QEvent::DragEnter) {
         auto* drag = static_cast<QDragEnterEvent*>(event);
-        if (drag->mimeData()->hasUrls() && !m_view.m_locked) {
+        if (drag->mimeData()->hasUrls() && !m_view.IsLocked()) {
             drag->acceptProposedAction();
             return true;
         }

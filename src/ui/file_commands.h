@@ -37,6 +37,11 @@ public:
     // A file to write, asking before one is replaced.
     virtual std::optional<std::string> SaveFile(int title, int filter,
                                                 const std::string& startFolder) = 0;
+    // The same, where the filter entry the user chose (from 0) chooses the file's format.
+    virtual std::optional<std::string> SaveFileChoosing(int title, int filter, int& chosen) {
+        chosen = 0;
+        return SaveFile(title, filter, std::string());
+    }
     // "Export": which records.
     virtual std::optional<ExportScope> AskExportScope() = 0;
     // "Get Password" of an export or backup: an empty password for an unprotected file.
@@ -79,13 +84,21 @@ public:
     // The commands.
     void ImportCommand(ExchangeFormat format);
     void ExportCommand(ExportFormat format);
+    // "For Another Password Manager...": every record, in the format the save dialog's filter
+    // names, with a warning that the file is in clear.
+    void ManagerExportCommand();
     void BackupCommand();
     void RestoreCommand();
     void ChangeDatabaseLocationCommand();
 
     // Imports the file in `format` (Detect: the format its first bytes show); `replace` restores
-    // it over the database. The file is read and parsed off the window's thread.
+    // it over the database. The file is read and parsed off the window's thread. An export of
+    // another password manager is followed by a message that names it and counts what was
+    // imported, once the window's loop turns again.
     CImportOutcome ImportPath(const std::string& path, ExchangeFormat format, bool replace = false);
+    // Imports another password manager's export: the format its first line shows, else `chosen`
+    // when that line names one of its columns.
+    CImportOutcome ImportManagerExport(const std::string& path, ExchangeFormat chosen);
     // Files dropped on the window, in turn: ".csv", ".txt" and ".vex" (any case) are imported
     // with detection, others get message 158.
     void ImportDropped(const QStringList& paths);
@@ -102,9 +115,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // ImportPath with the reading step given.
+    CImportOutcome Import(const std::string& path, const std::function<CImportSource()>& read,
+                          bool replace);
+    // The closing messages of an import of another password manager's export, said once the
+    // window's loop turns again.
+    CImportOutcome Told(CImportOutcome outcome);
     void KeepAwake();
     // Waits while the program is locked: what was read is applied once it is unlocked.
-    bool WaitUntilUnlocked();
 
     CCoreContext& m_context;
     CTessarinDesktopView& m_view;

@@ -83,7 +83,7 @@ std::vector<size_t> CFindPrintCommands::SelectedListRows() const {
 bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastPage,
                                      std::optional<std::vector<size_t>> rows) {
     // The list is empty while locked; even so nothing of the database may reach paper.
-    if (m_view.m_locked)
+    if (m_view.IsLocked())
         return true;
     const CReportPrinter report(m_view.ListModel(), m_view.ColumnLayout(), m_view.ListFont(),
                                 m_context.Strings(), m_userName ? m_userName() : std::string(),
@@ -93,7 +93,7 @@ bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastP
 }
 
 void CFindPrintCommands::Print() {
-    if (!PrintingAllowed() || m_view.m_locked)
+    if (!PrintingAllowed() || m_view.IsLocked())
         return;
     int pages = 1;
     {
@@ -113,7 +113,7 @@ void CFindPrintCommands::Print() {
         accepted = dialog.exec() == QDialog::Accepted;
     }
     // The dialog runs its own loop: the program may have locked meanwhile.
-    if (!accepted || m_view.m_locked)
+    if (!accepted || m_view.IsLocked())
         return;
     int first = 1;
     int last = 0;
@@ -130,7 +130,7 @@ void CFindPrintCommands::Print() {
 }
 
 void CFindPrintCommands::PrintPreview() {
-    if (!PrintingAllowed() || m_view.m_locked)
+    if (!PrintingAllowed() || m_view.IsLocked())
         return;
     QPrintPreviewDialog dialog(m_printer.get(), m_window);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,

@@ -15,7 +15,15 @@ MessageAnswer CMessageBoxSink::Show(const CMessage& message) {
     const QString text = Cp1252ToQString(FormatText(m_strings.Get(message.id), args));
     QMessageBox box(m_parent ? m_parent : QApplication::activeWindow());
     box.setWindowTitle(UiText(m_strings, str::kProgramName));
-    box.setText(text);
+    // A text taller than a screen (the list of every record an import changed) shows its first
+    // lines; the whole of it is under Show Details, where it scrolls.
+    constexpr qsizetype kMaxShownLines = 25;
+    if (const QStringList lines = text.split('\n'); lines.size() > kMaxShownLines) {
+        box.setText(lines.mid(0, kMaxShownLines).join('\n') + QStringLiteral("\n..."));
+        box.setDetailedText(text);
+    } else {
+        box.setText(text);
+    }
     switch (message.icon) {
         case MessageIcon::Information:
             box.setIcon(QMessageBox::Information);

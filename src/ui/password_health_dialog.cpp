@@ -114,11 +114,11 @@ CPasswordHealthCommand::CPasswordHealthCommand(CCoreContext& context, CTessarinD
 void CPasswordHealthCommand::Bind(CCommandTable& commands) {
     m_commands = &commands;
     commands.SetHandler(cmd::kPasswordHealth, [this] { Run(); });
-    commands.SetEnableRule(cmd::kPasswordHealth, [this] { return !m_view.m_locked; });
+    commands.SetEnableRule(cmd::kPasswordHealth, [this] { return !m_view.IsLocked(); });
 }
 
 void CPasswordHealthCommand::Run() {
-    if (m_view.m_locked)
+    if (m_view.IsLocked())
         return;
     CPasswordHealthDialog dialog(m_context, m_view.Database(), m_view.ListModel().Sort(), m_window);
     // The record is found anew by its number: the database may have been read again meanwhile.
@@ -126,7 +126,7 @@ void CPasswordHealthCommand::Run() {
         &dialog, &CPasswordHealthDialog::openRecord, &dialog, [this, &dialog](uint32_t number) {
             const auto* record =
                 static_cast<const CRecord*>(m_view.Database().m_records.FindByNumber(number));
-            if (m_view.m_locked || !record || record->m_deleted || !m_commands)
+            if (m_view.IsLocked() || !record || record->m_deleted || !m_commands)
                 return;
             // A record the filters or a find leave out is listed with all of
             // them again, so that its row can be the one edited.

@@ -20,21 +20,16 @@ namespace tessarin {
 
 namespace {
 
-// Sets the lock's hook for as long as a dialog of these commands is open.
-class CLockHookScope {
+// After a dialog of these commands closes, the automatic lock counts from then on.
+class CActivityScope {
 public:
-    CLockHookScope(const CRecordShellHooks& shell, CRecordCommands& commands) : m_shell(shell) {
-        if (m_shell.setStoreOpenEdits)
-            m_shell.setStoreOpenEdits([&commands] { commands.CloseForLock(); });
-    }
-    ~CLockHookScope() {
-        if (m_shell.setStoreOpenEdits)
-            m_shell.setStoreOpenEdits({});
+    explicit CActivityScope(const CRecordShellHooks& shell) : m_shell(shell) {}
+    ~CActivityScope() {
         if (m_shell.restartAutoLock)
             m_shell.restartAutoLock();
     }
-    CLockHookScope(const CLockHookScope&) = delete;
-    CLockHookScope& operator=(const CLockHookScope&) = delete;
+    CActivityScope(const CActivityScope&) = delete;
+    CActivityScope& operator=(const CActivityScope&) = delete;
 
 private:
     const CRecordShellHooks& m_shell;
@@ -87,30 +82,11 @@ const CRecord* CRecordCommands::SelectedRecord() const {
     return selected.size() == 1 ? selected.front() : nullptr;
 }
 
-void CRecordCommands::CloseForLock() {
-    ++m_locks;
-    // The dialogs opened over the record dialog go first, without a change.
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (!window->isVisible() || window == m_open)
-            continue;
-        if (qobject_cast<CEditTypesDialog*>(window) || qobject_cast<CDefineTypeDialog*>(window) ||
-            qobject_cast<CDefineCategoryDialog*>(window) ||
-            qobject_cast<CCustomizeRecordDialog*>(window) ||
-            qobject_cast<CChooseIconDialog*>(window) ||
-            qobject_cast<CGeneratePasswordDialog*>(window))
-            static_cast<QDialog*>(window)->reject();
-    }
-    if (m_open)
-        m_open->StoreAndClose();
-}
-
 void CRecordCommands::RunRecordDialog(int mode, const CRecord* record) {
-    CLockHookScope scope(m_shell, *this);
+    CActivityScope scope(m_shell);
     CDetailViewDialog dialog(Services(), static_cast<CDetailViewDialog::Mode>(mode), record,
                              m_window);
-    m_open = &dialog;
     dialog.exec();
-    m_open = nullptr;
 }
 
 void CRecordCommands::NewItem() {
@@ -131,15 +107,12 @@ void CRecordCommands::DeleteItems() {
     std::vector<const CRecord*> selected = m_hooks->SelectedRecords();
     if (selected.empty())
         return;
-    CLockHookScope scope(m_shell, *this);
-    const int locks = m_locks;
+    CActivityScope scope(m_shell);
+    // A lock while the question is open closes it: the answer is then No.
     if (m_context.ShowMessage(str::kDeleteItemsConfirm, {}, MessageIcon::Question,
                               MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    // A lock while the question was open may have read the records anew.
-    if (locks != m_locks)
-        return;
-    DeleteRecords(m_context, *m_hooks, selected);
+    DeleteRecords(*m_hooks, selected);
 }
 
 void CRecordCommands::CustomizeFields() {
@@ -153,7 +126,7 @@ void CRecordCommands::CustomizeFields() {
         labels[i] = database.LabelFor(*record, i, false);
     const ItemKey type = record->GetTypeKey();
     {
-        CLockHookScope scope(m_shell, *this);
+        CActivityScope scope(m_shell);
         CCustomizeRecordDialog dialog(m_context.Strings(), labels, record->m_maskBits,
                                       database.m_types.LabelsOf(type),
                                       database.m_types.MaskOf(type), m_window);
@@ -162,17 +135,17 @@ void CRecordCommands::CustomizeFields() {
         labels = dialog.Labels();
         ApplyCustomLabels(*record, labels, dialog.Mask());
     }
-    // Saved at once, like every other change: a change announced must be in the file.
-    m_hooks->MarkDatabaseChanged();
+    // Saved at once, like every other change.
+    CDatabaseSession::CChange change(m_hooks->Session());
+    change.RecordChanged(*record);
+    change.Commit();
     m_hooks->ShowInDetails(record);
     m_hooks->RedrawRecordRow(*record);
-    if (m_hooks->SaveDatabase())
-        Announce(m_context, kActionChanged, kKindRecord, record->m_recordNumber);
 }
 
 void CRecordCommands::EditList(int kind) {
     {
-        CLockHookScope scope(m_shell, *this);
+        CActivityScope scope(m_shell);
         CEditTypesDialog dialog(Services(), kind, m_window);
         dialog.exec();
     }

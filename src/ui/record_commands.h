@@ -20,8 +20,6 @@ class CDetailViewDialog;
 // stores the edits of an open record dialog before it saves.
 struct CRecordShellHooks {
     std::function<void()> restartAutoLock;
-    // Sets the lock's hook (an empty function clears it).
-    std::function<void(std::function<void()>)> setStoreOpenEdits;
 };
 
 class CRecordCommands : public QObject {
@@ -48,10 +46,8 @@ public:
     // The record of the single selected row, none otherwise.
     const CRecord* SelectedRecord() const;
     // The open record dialog, none when none is open (for the lock and for tests).
-    CDetailViewDialog* OpenRecordDialog() const { return m_open; }
     // What the lock does before it saves: the record dialog stores its edits and closes as if OK
     // had been pressed; the other dialogs of these commands close without a change.
-    void CloseForLock();
 
 private:
     void RunRecordDialog(int mode, const CRecord* record);
@@ -65,9 +61,6 @@ private:
     CCommandTable& m_commands;
     QWidget* m_window;
     CRecordShellHooks m_shell;
-    CDetailViewDialog* m_open = nullptr;
-    // Counts the locks, so that a command whose question was open across one stops.
-    int m_locks = 0;
 };
 
 }  // namespace tessarin

@@ -137,13 +137,17 @@ void CDefineTypeDialog::accept() {
                 CheckTypeName(database, edits.name, m_isNew ? nullptr : &m_type), m_name))
         return;
     m_change = ApplyTypeEdits(database, m_type, edits, m_isNew);
-    if (!m_isNew) {
+    // A new type is added by the editor; a changed one is committed here, with its records.
+    if (!m_isNew && m_change.Any()) {
+        std::vector<CRecord*> records;
         if (m_change.relabelled || m_change.remasked || m_change.newIcon)
-            m_services.view.RepaintList();
-        if (m_change.Any()) {
-            m_services.view.MarkDatabaseChanged();
-            m_saved = m_services.view.SaveDatabase();
-        }
+            for (const auto& item : database.m_records.Items())
+                if (item->m_key == m_type.m_key)
+                    records.push_back(static_cast<CRecord*>(item.get()));
+        CDatabaseSession::CChange change(m_services.view.Session());
+        // Its notice is for a new name only, as the listener reads names.
+        change.ItemChanged(kKindType, m_type, records, m_change.renamed);
+        change.Commit();
     }
     QDialog::accept();
 }
@@ -182,11 +186,6 @@ CEditTypesDialog::CEditTypesDialog(const CRecordServices& services, int kind, QW
     UpdateButtons();
 }
 
-void CEditTypesDialog::done(int result) {
-    m_closed = true;
-    QDialog::done(result);
-}
-
 QListWidgetItem* CEditTypesDialog::AddEntry(CBaseItem& item) {
     // By name as the locale collates it, without case; among equal names the newer goes last.
     const ICollation& collation = m_services.context.Collation();
@@ -218,35 +217,24 @@ void CEditTypesDialog::UpdateButtons() {
     m_delete->setEnabled(any);
 }
 
-bool CEditTypesDialog::Save() {
-    m_services.view.MarkDatabaseChanged();
-    return m_services.view.SaveDatabase();
-}
-
 void CEditTypesDialog::NewItem() {
     CDatabaseObj& database = m_services.view.Database();
     CItemList& list = database.ListOf(m_kind);
-    CBaseItem* added = nullptr;
+    std::unique_ptr<CBaseItem> fresh = list.CreateItem();
     if (m_kind == kKindType) {
-        std::unique_ptr<CBaseItem> fresh = list.CreateItem();
         CDefineTypeDialog dialog(m_services, static_cast<CTypeItem&>(*fresh), true, this);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        added = list.AddSorted(std::move(fresh));
     } else {
         CDefineCategoryDialog dialog(m_services.context, database, {}, this);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        std::unique_ptr<CBaseItem> fresh = list.CreateItem();
         static_cast<CCategoryItem&>(*fresh).SetName(dialog.Name());
-        fresh->m_modified = true;
-        added = list.AddSorted(std::move(fresh));
     }
-    const bool saved = Save();
-    m_list->setCurrentItem(AddEntry(*added));
-    m_services.view.FilterItemAdded(m_kind, *added);
-    if (saved)
-        Announce(m_services.context, kActionAdded, m_kind, added->m_recordNumber);
+    CDatabaseSession::CChange change(m_services.view.Session());
+    CBaseItem& added = change.AddItem(m_kind, std::move(fresh));
+    change.Commit();
+    m_list->setCurrentItem(AddEntry(added));
 }
 
 void CEditTypesDialog::EditItem() {
@@ -254,50 +242,39 @@ void CEditTypesDialog::EditItem() {
     if (!item)
         return;
     const std::string before(item->GetName());
-    bool saved = false;
     if (m_kind == kKindType) {
         CDefineTypeDialog dialog(m_services, static_cast<CTypeItem&>(*item), false, this);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        saved = dialog.Saved();
     } else {
         CDefineCategoryDialog dialog(m_services.context, m_services.view.Database(), before, this);
         if (dialog.exec() != QDialog::Accepted || dialog.Name() == before)
             return;
         static_cast<CCategoryItem&>(*item).SetName(dialog.Name());
         item->m_modified = true;
-        saved = Save();
+        CDatabaseSession::CChange change(m_services.view.Session());
+        change.ItemChanged(m_kind, *item);
+        change.Commit();
     }
     if (item->GetName() == before)
         return;
     // The entry goes to its new place by name.
     delete EntryOf(item);
     m_list->setCurrentItem(AddEntry(*item));
-    m_services.view.FilterItemRenamed(m_kind, *item);
-    if (saved)
-        Announce(m_services.context, kActionChanged, m_kind, item->m_recordNumber);
 }
 
 void CEditTypesDialog::DeleteItem() {
     CBaseItem* item = SelectedItem();
     if (!item)
         return;
+    // A lock while the question is open closes it: the answer is then No.
     if (m_services.context.ShowMessage(str::kDeleteTypeConfirm, {}, MessageIcon::Question,
-                                       MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes ||
-        m_closed)  // the lock closed the dialog meanwhile: its items may be gone
+                                       MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
-    const uint32_t number = item->m_recordNumber;
-    m_services.view.FilterItemRemoved(m_kind, *item);
     delete EntryOf(item);
-    CDatabaseObj& database = m_services.view.Database();
-    if (m_kind == kKindType)
-        database.DeleteType(static_cast<CTypeItem*>(item));
-    else
-        database.DeleteCategory(static_cast<CCategoryItem*>(item));
-    const bool saved = Save();
-    m_services.view.RepaintList();
-    if (saved)
-        Announce(m_services.context, kActionDeleted, m_kind, number);
+    CDatabaseSession::CChange change(m_services.view.Session());
+    change.RemoveItem(m_kind, *item);
+    change.Commit();
     UpdateButtons();
 }
 

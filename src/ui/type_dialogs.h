@@ -43,8 +43,6 @@ public:
                       QWidget* parent = nullptr);
     // What OK changed.
     const CTypeChange& Change() const { return m_change; }
-    // Whether OK saved a change of an existing type.
-    bool Saved() const { return m_saved; }
     void ChooseIcon();
     void accept() override;
 
@@ -56,7 +54,6 @@ private:
     bool m_isNew;
     uint16_t m_icon;
     CTypeChange m_change;
-    bool m_saved = false;
     CCp1252LineEdit* m_name;
     std::array<CCp1252LineEdit*, kFieldCount> m_labels{};
     std::array<QCheckBox*, kFieldCount> m_masks{};
@@ -74,7 +71,6 @@ public:
     void NewItem();
     void EditItem();
     void DeleteItem();
-    void done(int result) override;
     QListWidget& List() { return *m_list; }
     // The list entry of an item, none when it has none.
     QListWidgetItem* EntryOf(const CBaseItem* item) const;
@@ -83,14 +79,12 @@ private:
     CBaseItem* SelectedItem() const;
     QListWidgetItem* AddEntry(CBaseItem& item);
     void UpdateButtons();
-    bool Save();
 
     CRecordServices m_services;
     int m_kind;
     QListWidget* m_list;
     QPushButton* m_edit;
     QPushButton* m_delete;
-    bool m_closed = false;
 };
 
 }  // namespace tessarin

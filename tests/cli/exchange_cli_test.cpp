@@ -201,7 +201,10 @@ TEST_F(ExchangeCli, BadUsageAndBadFiles) {
         {{"import", (dir / "missing.vex").string()},
          1,
          "There was an error reading the import file.\n"},
-        {{"export"}, 2, "tessarin-cli [--db FILE] export --format vex|csv [--protect] OUT\n"},
+        {{"export"},
+         2,
+         "tessarin-cli [--db FILE] export --format vex|csv|bitwarden-csv|keepassxc-csv [--protect] "
+         "OUT\n"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--db", source};

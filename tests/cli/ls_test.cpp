@@ -2,6 +2,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <sstream>
+#include <utility>
 
 #include "cli_fixture.h"
 #include "platform/settings_store.h"
@@ -171,6 +174,59 @@ TEST_F(Ls, FiltersSortsAndFinds) {
         EXPECT_EQ(run.code, c.code) << c.args[1];
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.out, "");
+    }
+}
+
+// A long table is made in pieces on several threads: the same bytes as on one thread, and each
+// value on one line, printable ASCII as it is, control characters as spaces, the rest as UTF-8.
+TEST_F(Ls, ALongTableIsTheSameOnAnyNumberOfThreads) {
+    const struct {
+        std::string value;
+        std::string shown;
+    } values[] = {
+        {"plain", "plain"},
+        {"exactly8", "exactly8"},
+        {"sixteen bytes ok", "sixteen bytes ok"},
+        {"tilde~and\x7F", "tilde~and\x7F"},
+        {"\x7Ftilde~a", "\x7Ftilde~a"},
+        {"abcdefghi\tjk", "abcdefghi jk"},
+        {"abc\tdefghij", "abc defghij"},
+        {"line\r\nbreak", "line  break"},
+        {"\x1F", " "},
+        {"caf\xE9 au lait", "caf\xC3\xA9 au lait"},
+        {"12345678\x80", "12345678\xE2\x82\xAC"},
+        {"\xFFrom", "\xC3\xBFrom"},
+    };
+    constexpr size_t kRecords = 150;
+    Make([&](CDatabaseObj& d) {
+        CTypeItem* type = AddType(d, "Login");
+        for (size_t i = 0; i < kRecords; ++i) {
+            const auto& v = values[i % std::size(values)];
+            AddRecord(d, i % 3 ? type : nullptr, nullptr,
+                      {"r" + std::to_string(1000 + i), v.value, "", i % 4 ? "" : v.value},
+                      i % 5 ? "" : "note");
+        }
+    });
+    std::string expected;
+    {
+        const test::CItemThreadsScope one(1);
+        const CRun run = Run({"ls", "--sort", "3"});
+        ASSERT_EQ(run.code, 0) << run.err;
+        expected = run.out;
+    }
+    std::istringstream lines(expected);
+    std::string line;
+    std::getline(lines, line);  // the header
+    for (size_t i = 0; i < kRecords; ++i) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line.rfind(std::to_string(i + 1) + " ", 0), 0u) << line;
+        EXPECT_NE(line.find(values[i % std::size(values)].shown), std::string::npos) << line;
+    }
+    EXPECT_FALSE(std::getline(lines, line));
+    for (const auto& [threads, batchItems] : {std::pair{2, 1}, {3, 2}, {4, 64}}) {
+        const test::CItemThreadsScope spread(threads, batchItems);
+        const CRun run = Run({"ls", "--sort", "3"});
+        EXPECT_EQ(run.out, expected) << threads << " threads, batches of " << batchItems;
     }
 }
 

@@ -1,8 +1,9 @@
 """End-to-end tests of the file commands as a screen reader user meets them: imports of several
 formats through the menu and the file dialog (each compared with the command-line tool's import of
-the same file), a protected vEX export imported again, backup and restore, a damaged backup that
-changes nothing, a file handed over while the program is locked, and a switch between the users of
-a handheld platform (the fake platform libraries)."""
+the same file), a protected vEX export imported again, another password manager's export imported
+twice and every record exported for one, backup and restore, a damaged backup that changes nothing,
+a file handed over while the program is locked, and a switch between the users of a handheld
+platform (the fake platform libraries)."""
 import collections
 import json
 import os
@@ -124,6 +125,41 @@ class FilesSuite(CaseSuite):
         self.file_password(program, PASSWORD, confirm=False)
         wait_for("the records twice", lambda: len(program.rows()) == 2 * shown)
         assert self.listing() == whole + whole
+
+    def records(self, database=None):
+        """Each distinct record as type, category, fields in clear and note."""
+        out = self.run_cli(database or self.database, "ls", "--json", "--unmask")
+        return {json.dumps([row["type"], row["category"], row["fields"], row["note"]])
+                for row in json.loads(out)}
+
+    def test_another_managers_export_comes_in_once_and_records_leave_for_one(self):
+        program = self.running
+        path = os.path.join(self.source, "tests/data/managers/bitwarden.csv")
+        before = self.listing()
+        shown = len(program.rows())
+        for counts in ("3 records were imported, and 0", "0 records were imported, and 3"):
+            program.menu(["File", "Import", "From Another Password Manager",
+                          "Bitwarden CSV or JSON..."])
+            self.choose_file(program, "Import File", path, "Open")
+            told = re.escape("The file was read as an export of Bitwarden: %s were skipped as "
+                             "already present." % counts)
+            # Chosen again at once: the message is said after the command, which has ended.
+            self.answer(program, told, "OK")
+        wait_for("the rows of bitwarden.csv", lambda: len(program.rows()) == shown + 3)
+        assert self.listing() - before == self.imported_alone(path, "bitwarden")
+
+        leaving = self.path("leaving.csv")
+        program.menu(["File", "Export...", "For Another Password Manager..."])
+        self.choose_file(program, "Export for Another Password Manager", leaving, "Save")
+        self.answer(program, re.escape("The file export process was completed successfully.") +
+                    "(?s:.*in clear text.*)", "OK")
+        assert os.stat(leaving).st_mode & 0o777 == 0o600
+        with open(leaving, encoding="utf-8") as f:
+            assert f.readline().startswith("folder,favorite,type,name,notes,"), leaving
+        back = self.path("back.tdb")
+        self.run_cli(back, "create")
+        self.run_cli(back, "import", leaving)
+        assert self.records(back) == self.records(), (self.records(back) ^ self.records())
 
     def test_backup_then_restore_brings_back_the_records(self):
         program = self.running

@@ -248,6 +248,35 @@ TEST_F(Clipboard, ASecretIsClearedAfterTheChosenTimeOnlyWhileTheClipboardStillHo
     EXPECT_EQ(m_timer.seconds, 45);
 }
 
+// Whole records hold their masked values: they get the secret's hint and its clearing, after the
+// time, at the lock and at the close, each only while the clipboard still holds them.
+TEST_F(Clipboard, CopiedRecordsAreASecretLikeAMaskedValue) {
+    Open();
+    Select({"mail"});
+    ASSERT_TRUE(m_commands->Run(cmd::kCopy));
+    ASSERT_NE(Board()->mimeData(), nullptr);
+    EXPECT_EQ(Board()->mimeData()->data(kPasswordManagerHint), QByteArray(kPasswordManagerSecret));
+    EXPECT_TRUE(Board()->text().contains("s3cret"));
+    EXPECT_EQ(m_timer.seconds, 10);
+    m_timer.fire();
+    EXPECT_EQ(Board()->text(), "");
+
+    ASSERT_TRUE(m_commands->Run(cmd::kCut));
+    EXPECT_TRUE(Board()->text().contains("s3cret"));
+    m_clipboard->ClearSecretsNow();  // the lock
+    EXPECT_EQ(Board()->text(), "");
+
+    Select({"forum"});
+    ASSERT_TRUE(m_commands->Run(cmd::kCopy));
+    Board()->setText("copied by the user since");
+    m_clipboard->ClearOnClose();
+    EXPECT_EQ(Board()->text(), "copied by the user since");
+    Select({"forum"});
+    ASSERT_TRUE(m_commands->Run(cmd::kCopy));
+    m_clipboard->ClearOnClose();
+    EXPECT_EQ(Board()->text(), "");
+}
+
 TEST_F(Clipboard, CopyPutsTheSelectedRecordsAsExchangeTextInListOrder) {
     Open();
     // The list sorts by type: the bank record comes first, whatever the order of choosing.

@@ -30,6 +30,11 @@ public:
         startFolder = start;
         return Next(files);
     }
+    std::optional<std::string> SaveFileChoosing(int title, int filter, int& chosen) override {
+        asked.push_back({title, filter, chosenFilter});
+        chosen = chosenFilter;
+        return Next(files);
+    }
     std::optional<ExportScope> AskExportScope() override { return scope; }
     std::optional<CSecret> AskExportPassword() override {
         if (!exportPassword)
@@ -50,6 +55,7 @@ public:
     std::deque<std::string> files;
     std::deque<std::string> folders;
     std::optional<ExportScope> scope = ExportScope::All;
+    int chosenFilter = 0;  // the filter entry a save dialog that chooses the format returns
     std::optional<std::string> exportPassword = std::string();
     std::string startFolder;
     CScriptedFilePassword password;

@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -308,9 +309,7 @@ TEST_F(FileCommands, DroppedFilesAreImportedByTheirExtension) {
     };
 
     // While locked the window takes no drop at all.
-    View().m_locked = true;
-    EXPECT_FALSE(dropOn(View()));
-    View().m_locked = false;
+    LockWhile(*m_app->LockController(), m_prompts, "", [&] { EXPECT_FALSE(dropOn(View())); });
     QApplication::processEvents();
     EXPECT_EQ(View().RowCount(), 0);
     EXPECT_TRUE(m_messages.shown.empty());
@@ -325,13 +324,12 @@ TEST_F(FileCommands, DroppedFilesAreImportedByTheirExtension) {
 TEST_F(FileCommands, AFileHandedOverWhileLockedIsAskedAboutAfterTheUnlock) {
     // A second start hands the file over and ends: the file must not be lost while the
     // password dialog is up.
-    View().m_locked = true;
-    View().ImportWithConfirmation(Fixture("records.vex"));
-    EXPECT_TRUE(m_messages.shown.empty());
-    EXPECT_EQ(View().RowCount(), 0);
-
-    View().m_locked = false;
-    View().ImportHandedOver();
+    LockWhile(*m_app->LockController(), m_prompts, "", [&] {
+        View().ImportWithConfirmation(Fixture("records.vex"));
+        EXPECT_TRUE(m_messages.shown.empty());
+        EXPECT_EQ(View().RowCount(), 0);
+    });
+    // The unlock asks about it.
     EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kImportFileConfirm});
     EXPECT_EQ(View().RowCount(), 3);
     // Asked once only.
@@ -385,6 +383,102 @@ TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
     EXPECT_EQ(View().Folder(), moved);
     EXPECT_EQ(View().RowCount(), 3);
     EXPECT_EQ(m_store.ReadText(" - _Standalone_", "User Directory"), moved);
+}
+
+// Another manager's export through File > Import > From Another Password Manager, chosen in the
+// menu as the user would, and the records leaving through File > Export.
+TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOne) {
+    const QMenu* submenu =
+        m_app->Frame()->Commands().Popup("&File|&Import|&From Another Password Manager");
+    ASSERT_TRUE(submenu);
+    auto choose = [&](const QMenu* menu, const QString& text) {
+        for (QAction* action : menu->actions())
+            if (action->text() == text) {
+                EXPECT_TRUE(action->isEnabled()) << text.toStdString();
+                action->trigger();
+                // The command runs once the menu has closed, its closing message after it.
+                for (int turn = 0; turn < 3; ++turn)
+                    QApplication::processEvents();
+                return;
+            }
+        ADD_FAILURE() << "no item " << text.toStdString();
+    };
+    const std::string managers = std::string(TESSARIN_TEST_DATA) + "/managers/";
+    struct CCase {
+        const char* item;
+        const char* file;
+        std::vector<std::string> told;  // the closing message's arguments
+        size_t messages;
+    } cases[] = {
+        {"&KeePassXC CSV...", "keepassxc.csv", {"KeePassXC", "4", "0"}, 2},
+        {"&Bitwarden CSV or JSON...", "bitwarden.json", {"Bitwarden", "5", "0"}, 2},
+        {"&Chrome, Chromium, Edge or Brave CSV...",
+         "chrome.csv",
+         {"Chrome, Chromium, Edge or Brave", "3", "0"},
+         1},
+        // The first line decides: this is Firefox's, whichever item was chosen.
+        {"&1Password CSV...", "firefox.csv", {"Firefox", "3", "0"}, 1},
+        {"&LastPass CSV...", "lastpass.csv", {"LastPass", "3", "0"}, 1},
+        {"&Proton Pass CSV...", "protonpass.csv", {"Proton Pass", "4", "0"}, 1},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(ResetDatabase());
+        m_files.asked.clear();
+        m_files.files = {managers + c.file};
+        choose(submenu, c.item);
+        EXPECT_EQ(m_files.asked, (std::vector<test::CScriptedFilePrompts::CAsked>{
+                                     {str::kImportFileTitle, str::kManagerOpenFilter, 0}}));
+        ASSERT_EQ(m_messages.shown.size(), c.messages);
+        EXPECT_EQ(m_messages.shown[0].id, str::kManagerImportDone);
+        EXPECT_EQ(m_messages.shown[0].args, c.told);
+        if (c.messages == 2) {
+            EXPECT_EQ(m_messages.shown[1].id, str::kManagerCharactersReplaced);
+        }
+        EXPECT_EQ(View().RowCount(), std::stoi(c.told[1]));
+        // A second time nothing is added, and the message says why.
+        m_messages.shown.clear();
+        m_files.files = {managers + c.file};
+        choose(submenu, c.item);
+        ASSERT_FALSE(m_messages.shown.empty());
+        EXPECT_EQ(m_messages.shown[0].args[1], "0");
+        EXPECT_EQ(m_messages.shown[0].args[2], c.told[1]);
+        EXPECT_EQ(View().RowCount(), std::stoi(c.told[1]));
+    }
+    // A file whose first line names none of the chosen manager's columns changes nothing.
+    m_messages.shown.clear();
+    m_files.files = {Fixture("records.csv")};
+    choose(submenu, "&Firefox CSV...");
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kManagerNotThatExport});
+    EXPECT_EQ(View().RowCount(), 4);
+
+    // Leaving: the save dialog's filter chooses Bitwarden (first) or KeePassXC.
+    const QMenu* exports = m_app->Frame()->Commands().Popup("&File|&Export...");
+    for (const int filter : {0, 1}) {
+        m_messages.shown.clear();
+        m_files.asked.clear();
+        const std::string path = (m_home.Path() / "leaving.csv").string();
+        m_files.files = {path};
+        m_files.chosenFilter = filter;
+        choose(exports, "For Another Password Manager...");
+        EXPECT_EQ(m_files.asked, (std::vector<test::CScriptedFilePrompts::CAsked>{
+                                     {str::kManagerExportTitle, str::kManagerSaveFilter, filter}}));
+        EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kManagerExportSucceeded});
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_TRUE(
+            text.starts_with(filter == 0 ? "folder,favorite,type," : "\"Group\",\"Title\","));
+        // What leaves comes back: into the same database, it adds nothing.
+        m_messages.shown.clear();
+        m_files.files = {path};
+        choose(submenu, filter == 0 ? "&Bitwarden CSV or JSON..." : "&KeePassXC CSV...");
+        ASSERT_FALSE(m_messages.shown.empty());
+        EXPECT_EQ(m_messages.shown[0].args[1], "0");
+        EXPECT_EQ(m_messages.shown[0].args[2], "4");
+    }
 }
 
 // The real worker thread and progress dialog, over a file large enough to take a while.
@@ -442,6 +536,40 @@ TEST_F(LongWork, AnImportShowsProgressKeepsTheWindowAnsweringAndCanBeCancelled) 
     EXPECT_EQ(app->View()->Database().CountLive(0), recordsBefore + 400);
     EXPECT_EQ(app->View()->RowCount(), static_cast<int>(recordsBefore) + 400);
     EXPECT_TRUE(m_messages.shown.empty());
+}
+
+TEST_F(LongWork, AManagersLargeExportImportsOffTheWindowsThread) {
+    auto app = Make();
+    ASSERT_TRUE(app->InitInstance());
+    m_messages.shown.clear();
+    std::string text =
+        "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,"
+        "login_password,login_totp\r\n";
+    constexpr int kRows = 100000;
+    for (int i = 0; i < kRows; ++i)
+        text += "Folder " + std::to_string(i % 50) + ",,login,Site " + std::to_string(i) +
+                ",\"a note, quoted\",,0,https://site" + std::to_string(i) + ".example,user,pw,\r\n";
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(0);
+    bool sawProgress = false;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            sawProgress = sawProgress || qobject_cast<QProgressDialog*>(w);
+    });
+    look.start(5);
+    m_files.files = {Write("bitwarden.csv", text)};
+    ASSERT_TRUE(Run(*app, cmd::kImportBitwarden));
+    EXPECT_TRUE(m_messages.shown.empty());  // said once the command is over
+    QApplication::processEvents();
+    EXPECT_TRUE(sawProgress);
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(app->View()->Database().CountLive(0), static_cast<size_t>(kRows));
+    ASSERT_EQ(m_messages.Ids(), std::vector<int>{str::kManagerImportDone});
+    EXPECT_EQ(m_messages.shown[0].args,
+              (std::vector<std::string>{"Bitwarden", std::to_string(kRows), "0"}));
 }
 
 }  // namespace

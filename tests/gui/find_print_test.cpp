@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -131,6 +132,29 @@ TEST_F(FindPrint, NoPrintDisablesEveryPrintCommand) {
         EXPECT_FALSE(m_commands->IsEnabled(id)) << id;
 }
 
+// Nothing that shows records stays on the screen at the lock: a print preview is closed, whatever
+// window it is.
+TEST_F(FindPrint, TheLockClosesAPrintPreview) {
+    bool previewShown = false;
+    std::vector<QString> shownWhileLocked;
+    m_lock->m_askUnlock = [&](CLockController::Reason) {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window != m_window.get())
+                shownWhileLocked.push_back(window->metaObject()->className());
+        return true;
+    };
+    test::OnNextDialog<QPrintPreviewDialog>([&](QPrintPreviewDialog&) {
+        previewShown = true;
+        m_lock->Lock(CLockController::Reason::Idle);
+    });
+    m_commands->Run(cmd::kPrintPreview);
+    test::SettleLock(*m_lock);
+    EXPECT_TRUE(previewShown);
+    EXPECT_TRUE(shownWhileLocked.empty()) << shownWhileLocked.front().toStdString();
+    EXPECT_FALSE(m_lock->IsLocked());
+    EXPECT_EQ(View().RowCount(), 3);
+}
+
 TEST_F(FindPrint, PrintWritesTheFoundRowsAndNothingWhileLocked) {
     const QString pdf = QString::fromStdString((m_dir.Path() / "list.pdf").string());
     int dialogPages = 0;
@@ -140,10 +164,8 @@ TEST_F(FindPrint, PrintWritesTheFoundRowsAndNothingWhileLocked) {
         printer.setOutputFileName(pdf);
         return true;
     };
-    View().m_locked = true;
-    m_commands->Run(cmd::kPrint);
+    test::LockWhile(*m_lock, [&] { m_commands->Run(cmd::kPrint); });
     EXPECT_FALSE(QFile::exists(pdf));
-    View().m_locked = false;
 
     Find("forum", false, false);
     ASSERT_TRUE(m_commands->Run(cmd::kPrint));

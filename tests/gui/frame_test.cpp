@@ -67,7 +67,14 @@ TEST_F(MainFrame, MenuBarFollowsTheCommandTableAndThePlatform) {
                            "Backup...", "Restore...", "-", "&Auto-Lock...", "-", "E&xit"}));
     EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Import")),
               QStringList({"&Tessarin vEX...", "&CSV...", "Cr&yptinfo TXT...", "&eWallet TXT...",
-                           "&MobileSafe TXT...", "&TopSecret CSV...", "&Yaps TXT..."}));
+                           "&MobileSafe TXT...", "&TopSecret CSV...", "&Yaps TXT...",
+                           "&From Another Password Manager"}));
+    EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Import|&From Another Password Manager")),
+              QStringList({"&KeePassXC CSV...", "&Bitwarden CSV or JSON...",
+                           "&Chrome, Chromium, Edge or Brave CSV...", "&Firefox CSV...",
+                           "&1Password CSV...", "&LastPass CSV...", "&Proton Pass CSV..."}));
+    EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Export...")),
+              QStringList({"Tessarin vEX...", "CSV...", "For Another Password Manager..."}));
     EXPECT_EQ(Titles(frame->Commands().Popup("&Help")),
               QStringList({"&About Tessarin Password Manager...", "&User Guide..."}));
 }

@@ -1,5 +1,6 @@
 // The record commands on the view as it stands: enable rules, deleting from the list, Customize
 // Fields, and the lock's hook while a record dialog is open.
+#include <QMessageBox>
 #include <QWidget>
 
 #include "gui/record_fixture.h"
@@ -10,6 +11,9 @@
 #include "ui/customize_record_dialog.h"
 #include "ui/desktop_view.h"
 #include "ui/detail_view_dialog.h"
+#include "ui/generate_password_dialog.h"
+#include "ui/lock_controller.h"
+#include "ui/message_box.h"
 #include "ui/record_commands.h"
 #include "ui/record_list_view.h"
 
@@ -24,10 +28,10 @@ protected:
         EXPECT_TRUE(Save(database).Ok());
         numbers = {mail->m_recordNumber, second->m_recordNumber, third->m_recordNumber};
         EXPECT_TRUE(view->OpenDatabase(folder.Path().string()));
-        commands = new CRecordCommands(
-            context, preferences, *view, table, &window,
-            {[this] { ++restarts; },
-             [this](std::function<void()> store) { storeOpenEdits = std::move(store); }});
+        commands = new CRecordCommands(context, preferences, *view, table, &window,
+                                       {[this] { ++restarts; }});
+        lock.SetMainWindow(&window);
+        view->SetLockController(&lock);
     }
     // Selects the rows of the records made first, second and third (the list sorts them its own
     // way).
@@ -45,7 +49,7 @@ protected:
     CTessarinDesktopView* view = new CTessarinDesktopView(context, preferences, &window);
     CCommandTable table{context.Strings(), &window};
     CRecordCommands* commands;
-    std::function<void()> storeOpenEdits;
+    CLockController lock{view->Session()};
     std::vector<uint32_t> numbers;
     int restarts = 0;
 };
@@ -90,28 +94,24 @@ TEST_F(RecordCommandsTest, DeleteFromTheListAsksOnceDeletesLastToFirstAndSavesOn
 }
 
 TEST_F(RecordCommandsTest, ALockWhileTheQuestionIsOpenStopsTheDeletion) {
-    // The lock comes while the question waits for its answer; the unlock may read the records
-    // anew, so the rows chosen before it are not deleted.
-    class CLockingMessages : public test::CAnsweringMessages {
-    public:
-        MessageAnswer Show(const CMessage& message) override {
-            if (lock)
-                lock();
-            return CAnsweringMessages::Show(message);
-        }
-        std::function<void()> lock;
-    } locking;
-    locking.lock = [this] {
-        ASSERT_TRUE(storeOpenEdits);
-        storeOpenEdits();
-    };
-    context.SetMessages(&locking);
+    // The lock comes while the question waits for its answer: it closes the question, whose answer
+    // is then No, and nothing is deleted.
+    CMessageBoxSink boxes(context.Strings());
+    boxes.SetParent(&window);
+    context.SetMessages(&boxes);
+    bool asked = false;
+    test::OnNextDialog<QMessageBox>([&](QMessageBox&) {
+        asked = true;
+        lock.Lock(CLockController::Reason::Idle);
+    });
     Select({0});
     commands->DeleteItems();
-    EXPECT_EQ(locking.Ids(), std::vector<int>{str::kDeleteItemsConfirm});
+    test::SettleLock(lock);
+    EXPECT_TRUE(asked);
     EXPECT_EQ(view->RowTexts().size(), 3);
     EXPECT_EQ(FirstValues(*Reloaded()).size(), 3u);
     EXPECT_TRUE(poster.posted.empty());
+    context.SetMessages(&messages);
 }
 
 TEST_F(RecordCommandsTest, CustomizeFieldsStoresAllSixLabelsAndTheMaskAndSavesThem) {
@@ -132,30 +132,41 @@ TEST_F(RecordCommandsTest, CustomizeFieldsStoresAllSixLabelsAndTheMaskAndSavesTh
     EXPECT_TRUE(view->DatabaseChanged());
 }
 
-TEST_F(RecordCommandsTest, TheLocksHookIsSetWhileTheRecordDialogIsOpenAndStoresItsEdits) {
+TEST_F(RecordCommandsTest, ALockStoresTheOpenRecordDialogsEditsAsIfOkWasPressed) {
     Select({1});
-    bool hookWhileOpen = false;
     test::OnNextDialog<CDetailViewDialog>([&](CDetailViewDialog& dialog) {
-        hookWhileOpen = static_cast<bool>(storeOpenEdits);
         dialog.FieldEdit(1)->setText("locked in");
-        storeOpenEdits();  // the lock
+        lock.Lock(CLockController::Reason::Idle);
     });
     commands->EditItem();
-    EXPECT_TRUE(hookWhileOpen);
-    EXPECT_FALSE(storeOpenEdits);
-    EXPECT_EQ(commands->OpenRecordDialog(), nullptr);
+    test::SettleLock(lock);
+    EXPECT_FALSE(lock.IsLocked());
     EXPECT_GT(restarts, 0);
     EXPECT_EQ(Reloaded()->RecordAt(1)->GetValue(1), "locked in");
 }
 
-TEST_F(RecordCommandsTest, NewItemAddsARowAndTheFileHasTheRecord) {
-    test::OnNextDialog<CDetailViewDialog>([](CDetailViewDialog& dialog) {
-        dialog.FieldEdit(0)->setText("fresh");
-        dialog.accept();
+// A dialog opened over the record dialog closes first; the record dialog's edits are stored; the
+// password is asked only once both have returned.
+TEST_F(RecordCommandsTest, ALockClosesNestedDialogsFirstAndAsksOnceTheyHaveReturned) {
+    Select({1});
+    int stillOpen = -1;
+    lock.m_askUnlock = [&](CLockController::Reason) {
+        stillOpen = 0;
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            stillOpen += shown->isVisible() && shown != &window;
+        return true;
+    };
+    test::OnNextDialog<CDetailViewDialog>([&](CDetailViewDialog& dialog) {
+        dialog.FieldEdit(1)->setText("stored under the generator");
+        test::OnNextDialog<CGeneratePasswordDialog>(
+            [&](CGeneratePasswordDialog&) { lock.Lock(CLockController::Reason::Idle); });
+        dialog.GeneratePassword();
     });
-    ASSERT_TRUE(table.Run(cmd::kNewItem));
-    EXPECT_TRUE(view->RowTexts().contains("fresh"));
-    EXPECT_EQ(FirstValues(*Reloaded()).back(), "fresh");
+    commands->EditItem();
+    test::SettleLock(lock);
+    EXPECT_EQ(stillOpen, 0);
+    EXPECT_FALSE(lock.IsLocked());
+    EXPECT_EQ(Reloaded()->RecordAt(1)->GetValue(1), "stored under the generator");
 }
 
 }  // namespace

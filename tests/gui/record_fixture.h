@@ -25,43 +25,47 @@
 
 namespace tessarin::test {
 
-// Saves through the core and remembers the rest.
-class CRecordingHooks : public IRecordViewHooks {
+// Remembers what the dialogs asked of the list, and what reached the list from the session: rows
+// that came or went, types and categories added, renamed or removed, each commit.
+class CRecordingHooks : public IRecordViewHooks, public ISessionObserver {
 public:
-    explicit CRecordingHooks(CDatabaseObj& database) : database(database) {}
-    CDatabaseObj& Database() override { return database; }
-    bool SaveDatabase() override {
-        ++saves;
-        return Save(database).Ok();
+    explicit CRecordingHooks(CDatabaseSession& session) : session(session) {
+        session.AddObserver(this);
     }
-    void MarkDatabaseChanged() override { ++changed; }
+    ~CRecordingHooks() override { session.RemoveObserver(this); }
+    CDatabaseSession& Session() override { return session; }
     ItemKey TypeFilter() const override { return typeFilter; }
     ItemKey CategoryFilter() const override { return categoryFilter; }
     std::vector<const CRecord*> SelectedRecords() const override { return selected; }
-    void InsertRecordRow(CRecord& record, bool select) override {
-        calls.push_back(select ? "insert+select" : "insert");
-        inserted.push_back(&record);
-    }
+    void SelectRecord(const CRecord&) override { calls.push_back("select"); }
     void RedrawRecordRow(const CRecord&) override { calls.push_back("redraw"); }
-    void RemoveRecordRow(const CRecord& record) override {
-        calls.push_back("remove");
-        removed.push_back(&record);
-    }
-    void RepaintList() override { calls.push_back("repaint"); }
     void ShowInDetails(const CRecord*) override { calls.push_back("details"); }
-    void FilterItemAdded(int kind, const CBaseItem& item) override {
-        calls.push_back("added " + std::to_string(kind) + " " + std::string(item.GetName()));
-    }
-    void FilterItemRenamed(int kind, const CBaseItem& item) override {
-        calls.push_back("renamed " + std::to_string(kind) + " " + std::string(item.GetName()));
-    }
-    void FilterItemRemoved(int kind, const CBaseItem& item) override {
-        calls.push_back("removed " + std::to_string(kind) + " " + std::string(item.GetName()));
-    }
     void TypesEdited() override { calls.push_back("types edited"); }
     const CIconList* CustomIcons() override { return icons; }
 
-    CDatabaseObj& database;
+    void SessionChanged(const CSessionChanges& changes) override {
+        ++saves;
+        for (int kind : {kKindType, kKindCategory}) {
+            const std::string k = std::to_string(kind) + " ";
+            for (const CBaseItem* item : changes.Added(kind))
+                calls.push_back("added " + k + std::string(item->GetName()));
+            for (const CBaseItem* item : changes.Changed(kind))
+                calls.push_back("changed " + k + std::string(item->GetName()));
+            for (const CBaseItem* item : changes.Removed(kind))
+                calls.push_back("removed " + k + std::string(item->GetName()));
+        }
+        for (const CBaseItem* item : changes.Added(kKindRecord)) {
+            calls.push_back("insert");
+            inserted.push_back(static_cast<const CRecord*>(item));
+        }
+        for (const CBaseItem* item : changes.Removed(kKindRecord)) {
+            calls.push_back("remove");
+            removed.push_back(static_cast<const CRecord*>(item));
+        }
+    }
+    void SessionReloaded() override { calls.push_back("reloaded"); }
+
+    CDatabaseSession& session;
     ItemKey typeFilter = AnyKey;
     ItemKey categoryFilter = AnyKey;
     std::vector<const CRecord*> selected;
@@ -69,8 +73,7 @@ public:
     std::vector<const CRecord*> inserted;
     std::vector<const CRecord*> removed;
     const CIconList* icons = nullptr;
-    int saves = 0;
-    int changed = 0;
+    int saves = 0;  // commits that reached the list
 };
 
 class RecordFixture : public ::testing::Test {
@@ -82,7 +85,7 @@ protected:
         context.SetPlatform(&platform);
         context.SetMessages(&messages);
         context.SetPoster(&poster);
-        EXPECT_TRUE(Open(database, folder.Path().string()).Ok());
+        EXPECT_TRUE(session.Open(folder.Path().string()).Ok());
         web = AddType(database, "Web");
         web->SetValue(0, "Site");
         web->SetValue(1, "User");
@@ -100,6 +103,7 @@ protected:
         EXPECT_TRUE(Save(database).Ok());
         for (const auto& item : database.m_records.Items())
             item->m_modified = false;
+        hooks.calls.clear();
     }
 
     CRecordServices Services() {
@@ -128,8 +132,9 @@ protected:
     CTempDir folder;
     CMemoryPreferenceStore store;
     CPreferences preferences{store};
-    CDatabaseObj database{context};
-    CRecordingHooks hooks{database};
+    CDatabaseSession session{context};
+    CDatabaseObj& database = session.Database();
+    CRecordingHooks hooks{session};
     int activity = 0;
     CTypeItem* web;
     CTypeItem* bank;
@@ -152,22 +157,5 @@ T* Named(QWidget& parent, const QString& name) {
     return nullptr;
 }
 
-// Runs `act` on the next dialog of class T that opens modally, once it is shown.
-template <typename T>
-void OnNextDialog(std::function<void(T&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<T*>(window); dialog && dialog->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(*dialog);
-                return;
-            }
-        }
-    });
-    timer->start();
-}
 
 }  // namespace tessarin::test

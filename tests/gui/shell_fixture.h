@@ -9,10 +9,16 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
+#include <QWidget>
+
 #include "app/lock_timer.h"
 #include "app/shell_prompts.h"
 #include "base/messages.h"
 #include "support/fixtures.h"
+#include "ui/lock_controller.h"
 
 namespace tessarin::test {
 
@@ -112,5 +118,52 @@ private:
     std::chrono::milliseconds m_left{0};
     bool m_pending = false;
 };
+
+// Runs `act` on the next dialog of class T that opens modally, once it is shown.
+template <typename T>
+void OnNextDialog(std::function<void(T&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<T*>(window); dialog && dialog->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(*dialog);
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+// Lets the lock run to its end, as the program's event loop would: the windows it closed return,
+// the password is asked, the database is read again. Bounded only by the test's own time limit.
+inline void SettleLock(CLockController& lock) {
+    while (lock.CurrentState() == CLockController::State::Locking)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Locks the program as the automatic lock does; `whileLocked` runs when the password is asked,
+// which is then answered with `password`.
+inline void LockWhile(CLockController& lock, CScriptedPrompts& prompts, const std::string& password,
+                      const std::function<void()>& whileLocked) {
+    prompts.passwords = {password};
+    prompts.onAskPassword = whileLocked;
+    lock.Lock(CLockController::Reason::Idle);
+    SettleLock(lock);
+    prompts.onAskPassword = nullptr;
+}
+
+// The same for a view without the program around it: the lock's password dialog is `whileLocked`.
+inline void LockWhile(CLockController& lock, const std::function<void()>& whileLocked) {
+    lock.m_askUnlock = [&whileLocked](CLockController::Reason) {
+        whileLocked();
+        return true;
+    };
+    lock.Lock(CLockController::Reason::Idle);
+    SettleLock(lock);
+    lock.m_askUnlock = nullptr;
+}
 
 }  // namespace tessarin::test

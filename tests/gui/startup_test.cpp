@@ -257,41 +257,43 @@ protected:
     int m_quitCode = -1;
 };
 
-TEST_F(Locking, IdleTimeLocksAndTheRightPasswordUnlocksFromMemory) {
+TEST_F(Locking, IdleTimeLocksAndTheRightPasswordReadsTheFileAgain) {
     ASSERT_TRUE(m_timer->Pending());  // the view's first showing
     EXPECT_EQ(m_timer->lastInterval, std::chrono::minutes(10));
     m_timer->Advance(std::chrono::minutes(9));
-    EXPECT_FALSE(View().m_locked);
+    EXPECT_FALSE(View().IsLocked());
     // Only activity re-arms the timer.
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(View().List()->viewport(), &move);
     m_timer->Advance(std::chrono::minutes(9));
-    EXPECT_FALSE(View().m_locked);
+    EXPECT_FALSE(View().IsLocked());
 
     AddFromOutside("Secret1", "From outside");
     m_prompts.passwords = {"wrong", "Secret1"};
     const int dialogs = m_prompts.passwordDialogs;
     m_prompts.onAskPassword = [this] {
-        EXPECT_TRUE(View().m_locked);
+        EXPECT_TRUE(View().IsLocked());
         EXPECT_TRUE(View().Database().m_saveSuspended);
         EXPECT_EQ(View().RowCount(), 0);
+        // Locked means nothing readable: no record is in memory, the key is gone.
+        EXPECT_EQ(View().Database().m_records.Size(), 0u);
         EXPECT_EQ(m_app->Context().DatabaseKey(), nullptr);
     };
     m_timer->Advance(std::chrono::minutes(1));
+    test::SettleLock(*m_app->LockController());
     EXPECT_EQ(m_prompts.passwordDialogs, dialogs + 1);
     EXPECT_FALSE(m_prompts.lastUsersEnabled);
     EXPECT_EQ(m_prompts.wrongPasswords, 1);
-    EXPECT_FALSE(View().m_locked);
+    EXPECT_FALSE(View().IsLocked());
     EXPECT_FALSE(View().Database().m_saveSuspended);
-    // No notice came: the list is rebuilt from memory, which holds what the save at the lock
-    // brought in from the file.
+    // The file is the truth: what was saved elsewhere before the lock is there.
     EXPECT_EQ(View().RowTexts(), (QStringList{"From outside", "Mail"}));
     // The unlock does not re-arm the timer; the next activity does.
     EXPECT_FALSE(m_timer->Pending());
 }
 
-TEST_F(Locking, NoticeWhileLockedReloadsAfterTheUnlockAndQuitEndsWithOne) {
+TEST_F(Locking, ChangesWhileLockedAreReadAtTheUnlockAndQuitEndsWithOne) {
     m_prompts.passwords = {"Secret1"};
     // A sync changes the file while the program is locked, and says so.
     m_prompts.onAskPassword = [this] {
@@ -300,14 +302,15 @@ TEST_F(Locking, NoticeWhileLockedReloadsAfterTheUnlockAndQuitEndsWithOne) {
         EXPECT_EQ(View().RowCount(), 0);
     };
     m_app->Lock()->OnAutoLockTimer();
-    EXPECT_FALSE(View().m_locked);
-    EXPECT_FALSE(View().m_noticePending);
+    test::SettleLock(*m_app->LockController());
+    EXPECT_FALSE(View().IsLocked());
     EXPECT_TRUE(View().RowTexts().contains("From outside"));
     EXPECT_EQ(m_quitCode, -1);
 
     m_prompts.onAskPassword = nullptr;
     m_prompts.passwords = {"wrong"};
     m_app->Lock()->OnAutoLockTimer();
+    test::SettleLock(*m_app->LockController());
     EXPECT_EQ(m_quitCode, 1);
 }
 
@@ -323,8 +326,9 @@ TEST_F(Locking, LockDoesNotSaveOverAPasswordChangedElsewhere) {
     }
     m_prompts.passwords = {"Secret1", "Other2"};
     m_timer->Advance(std::chrono::minutes(10));
+    test::SettleLock(*m_app->LockController());
     EXPECT_EQ(m_prompts.wrongPasswords, 1);
-    EXPECT_FALSE(View().m_locked);
+    EXPECT_FALSE(View().IsLocked());
     EXPECT_TRUE(CheckPassword(DatabasePathIn(Folder()), CSecret("Other2")));
     // Sorted by type, category, then field 1.
     EXPECT_EQ(View().RowTexts(), QStringList({"Added elsewhere", "Mail"}));
@@ -348,6 +352,7 @@ TEST_F(Locking, PasswordChangedElsewhereAsksAgainAndReadsWithTheNewKey) {
     m_prompts.passwords = {"Secret1", "Other2"};
     View().OnNotice({kActionChanged, 0, 1});
     QCoreApplication::processEvents();
+    test::SettleLock(*m_app->LockController());
     EXPECT_TRUE(m_prompts.lastForUser);
     EXPECT_FALSE(m_prompts.lastUsersEnabled);
     EXPECT_EQ(m_prompts.wrongPasswords, 1);
@@ -358,22 +363,56 @@ TEST_F(Locking, PasswordChangedElsewhereAsksAgainAndReadsWithTheNewKey) {
     EXPECT_TRUE(CheckPassword(DatabasePathIn(Folder()), CSecret("Other2")));
 }
 
+// However a command is reached (the accessibility interface presses what it finds), none runs while
+// locked, and one whose dialog is open does not open a second.
+TEST_F(Locking, NoCommandRunsWhileLockedAndAnOpenDialogIsNotOpenedTwice) {
+    CCommandTable& commands = m_app->Frame()->Commands();
+    int dialogs = 0;
+    bool again = true;
+    test::OnNextDialog<CDetailViewDialog>([&](CDetailViewDialog& dialog) {
+        ++dialogs;
+        again = commands.Run(cmd::kNewItem);
+        dialog.reject();
+    });
+    ASSERT_TRUE(commands.Run(cmd::kNewItem));
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(again);
+
+    std::vector<uint32_t> ran;
+    test::LockWhile(*m_app->LockController(), m_prompts, "Secret1", [&] {
+        for (uint32_t id : {cmd::kNewItem, cmd::kEditTypes, cmd::kPrintPreview, cmd::kExportCsv})
+            if (commands.Run(id))
+                ran.push_back(id);
+    });
+    EXPECT_TRUE(ran.empty());
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(View().IsLocked());
+}
+
 TEST_F(Locking, TheLockStoresAnOpenRecordDialogsEditsAsIfOkWasPressed) {
     View().List()->selectionModel()->select(
         View().List()->model()->index(0, 0),
         QItemSelectionModel::Select | QItemSelectionModel::Rows);
     m_prompts.passwords = {"Secret1"};
     bool locked = false;
+    bool dialogGone = false;
     test::OnNextDialog<CDetailViewDialog>([&](CDetailViewDialog& dialog) {
-        EXPECT_TRUE(m_app->Lock()->m_storeOpenEdits);
         dialog.FieldEdit(1)->setText("typed before the lock");
-        m_prompts.onAskPassword = [&] { locked = View().m_locked; };
+        m_prompts.onAskPassword = [&] {
+            locked = View().IsLocked();
+            // Nothing that shows a record is left on the screen.
+            dialogGone = true;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (window->isVisible() && window != m_app->Frame())
+                    dialogGone = false;
+        };
         m_app->Lock()->OnAutoLockTimer();
     });
     ASSERT_TRUE(m_app->Frame()->Commands().Run(cmd::kEditItem));
+    test::SettleLock(*m_app->LockController());
     EXPECT_TRUE(locked);
-    EXPECT_FALSE(View().m_locked);
-    EXPECT_FALSE(m_app->Lock()->m_storeOpenEdits);
+    EXPECT_TRUE(dialogGone);
+    EXPECT_FALSE(View().IsLocked());
     CCoreContext context;
     SetDatabaseKey(context, CSecret("Secret1"));
     CDatabaseObj database(context);

@@ -118,7 +118,7 @@ TEST_F(TypeDialogsTest, ChangingATypeRelabelsAndRemasksItsRecordsInTheFile) {
         define.accept();
     });
     dialog.EditItem();
-    EXPECT_EQ(hooks.calls, std::vector<std::string>{"repaint"});  // no rename, no notice
+    EXPECT_EQ(hooks.calls, std::vector<std::string>{"changed 1 Web"});  // no rename, no notice
     EXPECT_TRUE(poster.posted.empty());
     auto loaded = Reloaded();
     const CRecord* record = loaded->RecordAt(0);
@@ -138,7 +138,7 @@ TEST_F(TypeDialogsTest, RenamingMovesTheEntryAndAnnouncesOwnNameInAnotherCaseIsA
     });
     dialog.EditItem();
     EXPECT_EQ(Entries(dialog), QStringList({"aaa web", "Bank"}));
-    EXPECT_EQ(hooks.calls, std::vector<std::string>{"renamed 1 aaa web"});
+    EXPECT_EQ(hooks.calls, std::vector<std::string>{"changed 1 aaa web"});
     EXPECT_EQ(poster.posted, (CNoticeList{{kActionChanged, kKindType, web->m_recordNumber}}));
     EXPECT_EQ(Reloaded()->FindType(web->m_key)->GetName(), "aaa web");
 }
@@ -157,7 +157,7 @@ TEST_F(TypeDialogsTest, DeletingATypeAsksUnfilesItsRecordsAndAnnounces) {
     const ItemKey key = web->m_key;
     dialog.DeleteItem();
     EXPECT_EQ(Entries(dialog), QStringList({"Bank"}));
-    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"removed 1 Web", "repaint"}));
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"removed 1 Web"}));
     EXPECT_EQ(poster.posted, (CNoticeList{{kActionDeleted, kKindType, number}}));
     EXPECT_EQ(Button(dialog, "Delete...")->isEnabled(), !dialog.List().selectedItems().isEmpty());
     auto loaded = Reloaded();
@@ -212,7 +212,7 @@ TEST_F(TypeDialogsTest, RenamingAndDeletingACategory) {
     dialog.DeleteItem();
     EXPECT_EQ(Reloaded()->RecordAt(0)->m_categoryKey, ZeroKey);
     EXPECT_EQ(hooks.calls,
-              (std::vector<std::string>{"renamed 2 Office", "removed 2 Office", "repaint"}));
+              (std::vector<std::string>{"changed 2 Office", "removed 2 Office"}));
     EXPECT_EQ(poster.posted.size(), 2u);
 }
 

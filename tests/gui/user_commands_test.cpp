@@ -159,9 +159,10 @@ TEST_F(UserCommands, SyncNeedsTheDeviceReloadsAndAsksForAPasswordChangedOnTheHan
               DatabasePathIn(Root() + "/ann") + "\n");
     m_prompts.passwords = {"handheld pw"};
     users.SyncCommand();
+    test::SettleLock(*m_app->LockController());
     EXPECT_EQ(m_quitCode, -1);
     EXPECT_EQ(m_app->View()->RowTexts(), QStringList{"with password"});
-    EXPECT_FALSE(m_app->View()->m_locked);
+    EXPECT_FALSE(m_app->View()->IsLocked());
 }
 
 TEST_F(UserCommands, TheAutomaticSyncWaitsForTheDeviceOrIsSkipped) {

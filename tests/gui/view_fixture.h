@@ -23,6 +23,7 @@
 #include "support/temp_dir.h"
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
+#include "ui/lock_controller.h"
 
 // Texts in failures as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -56,7 +57,10 @@ protected:
         m_context.SetMessages(&m_messages);
         m_context.SetPoster(&m_poster);
     }
-    ~ViewFixture() override { m_window.reset(); }
+    ~ViewFixture() override {
+        m_lock.reset();
+        m_window.reset();
+    }
 
     std::string Folder() const { return (m_dir.Path() / "db").string(); }
 
@@ -84,6 +88,9 @@ protected:
         m_window = std::make_unique<QWidget>();
         m_commands = new CCommandTable(m_context.Strings(), m_window.get());
         m_view = new CTessarinDesktopView(m_context, m_preferences, m_window.get());
+        m_lock = std::make_unique<CLockController>(m_view->Session());
+        m_lock->SetMainWindow(m_window.get());
+        m_view->SetLockController(m_lock.get());
         m_view->AttachCommands(*m_commands);
         m_view->OpenDatabase(Folder());
         m_window->resize(size);
@@ -93,6 +100,7 @@ protected:
     }
     // Closes the view as the program does when its window goes.
     void CloseView() {
+        m_lock.reset();
         m_window.reset();
         m_view = nullptr;
         m_commands = nullptr;
@@ -108,6 +116,8 @@ protected:
     CMemoryPreferenceStore m_store;
     CPreferences m_preferences{m_store};
     std::unique_ptr<QWidget> m_window;
+    // The lock, without the program's password dialog: see LockWhile.
+    std::unique_ptr<CLockController> m_lock;
     CCommandTable* m_commands = nullptr;
     CTessarinDesktopView* m_view = nullptr;
 };

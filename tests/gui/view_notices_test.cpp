@@ -117,11 +117,18 @@ TEST_F(ViewNotices, TypeAndCategoryNoticesKeepTheChoosersInOrder) {
 
 TEST_F(ViewNotices, WhileLockedOrBusyNoticesWait) {
     OpenView();
-    View().m_locked = true;
-    View().OnNotice({kActionReloadAll, 0, 0});
-    EXPECT_TRUE(View().m_noticePending);
-    View().m_locked = false;
-    View().m_noticePending = false;
+    // While locked nothing is in memory: a notice changes nothing, and the unlock reads the file
+    // with what it said.
+    ChangeFile([&](CDatabaseObj& db) {
+        CNoticeList notices;
+        db.AddFromColumns({"Login", "while locked"}, "Home", 3, 0, {}, notices);
+    });
+    test::LockWhile(*m_lock, [&] {
+        View().OnNotice({kActionReloadAll, 0, 0});
+        EXPECT_EQ(View().RowCount(), 0);
+        EXPECT_EQ(View().Database().m_records.Size(), 0u);
+    });
+    EXPECT_EQ(View().RowCount(), 3);
 
     // A dialog is open: the notice is acted on once it has closed.
     QDialog dialog(m_window.get());
@@ -135,9 +142,9 @@ TEST_F(ViewNotices, WhileLockedOrBusyNoticesWait) {
     });
     View().OnNotice({kActionAdded, kKindRecord, added});
     QTest::qWait(300);
-    EXPECT_EQ(View().RowCount(), 2);
+    EXPECT_EQ(View().RowCount(), 3);
     dialog.close();
-    EXPECT_TRUE(WaitFor([&] { return View().RowCount() == 3; }));
+    EXPECT_TRUE(WaitFor([&] { return View().RowCount() == 4; }));
 }
 
 TEST_F(ViewNotices, AFileRewrittenElsewhereIsReadAgainKeepingFiltersAndSelection) {
@@ -160,13 +167,16 @@ TEST_F(ViewNotices, AFileRewrittenElsewhereIsReadAgainKeepingFiltersAndSelection
     ASSERT_NE(View().GetSelectedRecord(), nullptr);
     EXPECT_EQ(View().GetSelectedRecord()->GetValue(0), "delta");
 
-    // While locked it is only remembered.
-    View().m_locked = true;
-    ChangeFile([](CDatabaseObj& db) {
-        CNoticeList notices;
-        db.AddFromColumns({"Login", "epsilon"}, "Home", 3, 0, {}, notices);
+    // While locked nothing is read; the unlock reads the file as it is then.
+    test::LockWhile(*m_lock, [&] {
+        ChangeFile([](CDatabaseObj& db) {
+            CNoticeList notices;
+            db.AddFromColumns({"Login", "epsilon"}, "Home", 3, 0, {}, notices);
+        });
+        QTest::qWait(600);
+        EXPECT_EQ(View().RowCount(), 0);
     });
-    EXPECT_TRUE(WaitFor([&] { return View().m_noticePending; }));
+    EXPECT_TRUE(View().RowTexts().contains("epsilon"));
 }
 
 TEST_F(ViewNotices, ClosingKeepsTheViewsSettingsForTheNextStart) {

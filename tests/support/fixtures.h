@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/work_crew.h"
 #include "store/core_context.h"
 #include "store/database.h"
 
@@ -16,6 +17,21 @@ public:
         SetKeyGenerator(CKeyGenerator([] { return std::optional<uint16_t>(0x1234); },
                                       [] { return 0x0A0B0C0Du; }));
     }
+};
+
+// Work on long lists spread as given (threads in all, lists from one item on, items per batch) for
+// as long as it lives; one thread is the reference the others are compared with.
+class CItemThreadsScope {
+public:
+    explicit CItemThreadsScope(size_t threads, size_t batchItems = 3) : m_saved(ItemThreads()) {
+        ItemThreads() = {threads, 1, batchItems};
+    }
+    ~CItemThreadsScope() { ItemThreads() = m_saved; }
+    CItemThreadsScope(const CItemThreadsScope&) = delete;
+    CItemThreadsScope& operator=(const CItemThreadsScope&) = delete;
+
+private:
+    CItemThreads m_saved;
 };
 
 // A sink-side record of the bytes a database stores as.
