@@ -71,6 +71,14 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
         menuBar()->removeAction(m_commands->Popup("Sync")->menuAction());
 
     statusBar()->addWidget(m_ready, 1);
+    // How many records are listed, and how many there are.
+    m_counts = new QLabel(this);
+    statusBar()->addPermanentWidget(m_counts);
+    connect(view, &CTessarinDesktopView::countsChanged, this,
+            [this, &strings](int listed, int total) {
+                m_counts->setText(UiText(strings, str::kRecordsListedOf,
+                                         {std::to_string(listed), std::to_string(total)}));
+            });
     const int keyTexts[] = {str::kCapsLockPane, str::kNumLockPane, str::kScrollLockPane};
     for (int i = 0; i < 3; ++i) {
         m_keyPanes[i] = new QLabel(this);

@@ -70,6 +70,7 @@ private:
     CTessarinDesktopView* m_view;
     CCommandTable* m_commands;
     QLabel* m_ready;
+    QLabel* m_counts;
     QLabel* m_keyPanes[3];
     QTimer* m_keyTimer;
 };

@@ -3,13 +3,19 @@
 #include <algorithm>
 
 #include "base/text_case.h"
+#include "base/work_crew.h"
 #include "listing/text_find.h"
 
 namespace tessarin {
 
 void CRecordListModel::SetDatabase(const CDatabaseObj& database) {
     m_database = &database;
+    Clear();
+}
+
+void CRecordListModel::Clear() {
     m_rows.clear();
+    m_unsearched.clear();
 }
 
 void CRecordListModel::SortByColumn(int column) {
@@ -22,6 +28,8 @@ void CRecordListModel::SortByColumn(int column) {
 void CRecordListModel::SortRows() {
     // Equal rows keep their places.
     SortRecords(m_rows, m_sort, *m_database, *m_locale);
+    if (m_search)
+        SortRecords(m_unsearched, m_sort, *m_database, *m_locale);
 }
 
 std::optional<size_t> CRecordListModel::RowOf(const CRecord& record) const {
@@ -33,6 +41,7 @@ std::optional<size_t> CRecordListModel::RowOf(const CRecord& record) const {
 
 void CRecordListModel::Fill(const CTextFinder* finder) {
     m_rows.clear();
+    m_unsearched.clear();
     if (!finder)
         m_rows.reserve(m_database->m_records.Size());
     for (const auto& item : m_database->m_records.Items()) {
@@ -45,6 +54,57 @@ void CRecordListModel::Fill(const CTextFinder* finder) {
     // last-stored first: a stable sort of the reversed rows gives the same order.
     std::reverse(m_rows.begin(), m_rows.end());
     SortRows();
+    if (m_search) {
+        // The types and categories it finds may have been renamed since.
+        m_search.emplace(m_searchText, *m_database);
+        m_unsearched = std::move(m_rows);
+        m_rows = Searched(m_unsearched);
+    }
+}
+
+std::vector<CRecord*> CRecordListModel::Searched(const std::vector<CRecord*>& rows) const {
+    std::vector<CRecord*> found;
+    const size_t threads = ItemThreadsFor(rows.size());
+    if (threads <= 1) {
+        for (CRecord* record : rows)
+            if (m_search->Matches(*record))
+                found.push_back(record);
+        return found;
+    }
+    // Every record on its own, on every core; the rows keep their order.
+    std::vector<uint8_t> hits(rows.size());
+    const size_t batch = ItemThreads().batchItems * 16;
+    CWorkCrew crew(threads - 1);
+    crew.ForEach((rows.size() + batch - 1) / batch, [&](size_t piece) {
+        for (size_t i = piece * batch, end = std::min(rows.size(), i + batch); i < end; ++i)
+            hits[i] = m_search->Matches(*rows[i]);
+    });
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (hits[i])
+            found.push_back(rows[i]);
+    return found;
+}
+
+void CRecordListModel::SetSearch(std::string_view text) {
+    if (text == m_searchText)
+        return;
+    if (text.empty()) {
+        // The rows as they were before the search (those it hid included).
+        m_search.reset();
+        m_searchText.clear();
+        m_rows = std::move(m_unsearched);
+        m_unsearched.clear();
+        return;
+    }
+    CQuickSearch search(text, *m_database);
+    const bool narrows = m_search && search.Narrows(*m_search);
+    if (!m_search)
+        m_unsearched = m_rows;
+    m_searchText = std::string(text);
+    m_search = std::move(search);
+    // Typing on: what the longer text finds lies among what the shorter one found, in the same
+    // order. Else the rows before the search are looked through again, not sorted again.
+    m_rows = Searched(narrows ? m_rows : m_unsearched);
 }
 
 void CRecordListModel::RefillList() {
@@ -67,12 +127,23 @@ std::optional<size_t> CRecordListModel::RowForNewRecord(const CRecord& record) c
 
 std::optional<size_t> CRecordListModel::InsertRecordRow(CRecord& record) {
     const std::optional<size_t> row = RowForNewRecord(record);
-    if (row)
-        m_rows.insert(m_rows.begin() + static_cast<ptrdiff_t>(*row), &record);
+    if (!row)
+        return row;
+    m_rows.insert(m_rows.begin() + static_cast<ptrdiff_t>(*row), &record);
+    if (m_search) {
+        // Among the rows the search hid too, in its sorted place.
+        const auto at =
+            std::find_if(m_unsearched.begin(), m_unsearched.end(), [&](const CRecord* r) {
+                return CompareRecords(record, *r, m_sort, *m_database, *m_locale) <= 0;
+            });
+        m_unsearched.insert(at, &record);
+    }
     return row;
 }
 
 bool CRecordListModel::RemoveRecordRow(const CRecord& record) {
+    if (m_search)
+        std::erase(m_unsearched, &record);
     const auto at = std::find(m_rows.begin(), m_rows.end(), &record);
     if (at == m_rows.end())
         return false;
@@ -81,7 +152,9 @@ bool CRecordListModel::RemoveRecordRow(const CRecord& record) {
 }
 
 bool CRecordListModel::IsNarrowed() const {
-    return m_rows.size() != m_database->m_records.CountMatching(m_typeFilter, m_categoryFilter);
+    // Narrowed by a find: the rows before the search are not all the filters pass.
+    const size_t rows = m_search ? m_unsearched.size() : m_rows.size();
+    return rows != m_database->m_records.CountMatching(m_typeFilter, m_categoryFilter);
 }
 
 std::string_view CRecordListModel::CellText(size_t row, int column) const {

@@ -11,6 +11,7 @@
 
 #include "base/locale.h"
 #include "listing/list_columns.h"
+#include "listing/quick_search.h"
 #include "listing/record_order.h"
 #include "store/database.h"
 
@@ -48,11 +49,18 @@ public:
     CRecord* RowAt(size_t row) const { return row < m_rows.size() ? m_rows[row] : nullptr; }
     std::optional<size_t> RowOf(const CRecord& record) const;
 
-    void Clear() { m_rows.clear(); }
+    void Clear();
     // Rows for every live record that passes both filters, in sorted order.
     void RefillList();
     // The same, narrowed to the records that hold `text` in a value or the note.
     void RefillFiltered(std::string_view text, bool caseSensitive, bool wholeWord);
+
+    // The search field's text (see CQuickSearch): every refill lists only what it finds, on top of
+    // the filters and a find. Setting it narrows the rows as they stand when the new text lies
+    // within the old one (typing on), else looks through the rows the list had before the
+    // search, in their order; "" gives those back.
+    void SetSearch(std::string_view text);
+    const std::string& SearchText() const { return m_searchText; }
     // A record added while the list is shown: listed when the type filter passes it (the category
     // filter and a find are not consulted), before the first row it does not sort after. Returns
     // its row, or none when not listed.
@@ -70,6 +78,13 @@ public:
     template <typename Gone>
     void RemoveRecordRows(const Gone& gone) {
         std::erase_if(m_rows, [&](const CRecord* record) { return gone(*record); });
+        ForgetHidden(gone);
+    }
+    // Forgets the records `gone` says went among the rows the search hides; call it before the
+    // listed rows go, however they go.
+    template <typename Gone>
+    void ForgetHidden(const Gone& gone) {
+        std::erase_if(m_unsearched, [&](const CRecord* record) { return gone(*record); });
     }
 
     // A find narrows the list: the rows are not all the records the filters pass. This is when
@@ -85,6 +100,8 @@ public:
 
 private:
     void Fill(const CTextFinder* finder);
+    // Those of `rows` the search finds, in their order.
+    std::vector<CRecord*> Searched(const std::vector<CRecord*>& rows) const;
 
     const CDatabaseObj* m_database;
     const ILocale* m_locale;
@@ -92,7 +109,12 @@ private:
     ItemKey m_categoryFilter = AnyKey;
     CSortSetting m_sort;
     bool m_unmasked = false;
+    std::string m_searchText;
+    std::optional<CQuickSearch> m_search;
     std::vector<CRecord*> m_rows;
+    // While a search is set: the rows as they would be without it (a superset of m_rows, in the
+    // same order).
+    std::vector<CRecord*> m_unsearched;
 };
 
 // The cells of a whole list, with the type and category names looked up once: for writing every

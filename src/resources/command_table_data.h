@@ -60,6 +60,9 @@ inline constexpr uint32_t kImportProtonPass = 32866;
 inline constexpr uint32_t kExportManager = 32867;
 inline constexpr uint32_t kPasswordHealth = 32880;
 inline constexpr uint32_t kSync = 33000;
+// Beyond the first form of the program.
+inline constexpr uint32_t kSearch = 34001;
+inline constexpr uint32_t kOpenUrl = 34002;
 inline constexpr uint32_t kFirstUser = 40000;  // "&User": one command per user, to 40030
 // The application framework's commands keep the framework's numbers.
 inline constexpr uint32_t kPrintSetup = 57606;

@@ -385,6 +385,12 @@ inline constexpr int kExportScopeName = 25015;
 inline constexpr int kLocationNotStorable = 25016;
 inline constexpr int kLocationNotRemembered = 25017;
 
+// The record view beyond its first form: the search field and the counts of the status bar.
+inline constexpr int kSearchName = 26200;
+inline constexpr int kSearchPlaceholder = 26201;
+inline constexpr int kRecordsListedOf = 26202;
+inline constexpr int kCopyLabelItem = 26203;
+
 // Texts of the application framework, under the framework's own numbers.
 inline constexpr int kParseIntRange = 61714;
 

@@ -1,9 +1,11 @@
 #include "ui/command_table.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
@@ -88,9 +90,14 @@ bool CCommandTable::Run(uint32_t id) {
     if (m_beforeRun && !m_beforeRun(id))
         return false;
     // A command whose dialog is open runs in that dialog's loop: pressed again (the accessibility
-    // interface presses whatever is enabled), it does not open a second one.
-    if (!m_running.insert(id).second)
+    // interface presses whatever is enabled), it does not open a second one. Once nothing of it
+    // is open any more, only its return is awaited: it then runs again.
+    if (m_running.count(id)) {
+        if (!QApplication::activeModalWidget())
+            QTimer::singleShot(0, this, [this, id] { Run(id); });
         return false;
+    }
+    m_running.insert(id);
     const std::function<void()> handler = m_entries[id].handler;
     handler();
     m_running.erase(id);

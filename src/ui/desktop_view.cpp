@@ -5,10 +5,15 @@
 
 #include <QEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 
+#include "base/codepage.h"
 #include "listing/filter_entries.h"
 #include "platform/qt_text.h"
 #include "render/list_font.h"
@@ -124,6 +129,13 @@ void CTessarinDesktopView::BuildStrips() {
     connect(m_typeCombo, &QComboBox::activated, this, &CTessarinDesktopView::SelectTypeEntry);
     connect(m_categoryCombo, &QComboBox::activated, this,
             &CTessarinDesktopView::SelectCategoryEntry);
+    m_searchField = new QLineEdit(this);
+    m_searchField->setFont(uiFont);
+    m_searchField->setPlaceholderText(UiText(strings, str::kSearchPlaceholder));
+    m_searchField->setAccessibleName(UiText(strings, str::kSearchName));
+    m_searchField->setClearButtonEnabled(true);
+    m_searchField->installEventFilter(this);
+    connect(m_searchField, &QLineEdit::textChanged, this, &CTessarinDesktopView::Search);
     m_maskButton = button(str::kUnmaskButton, cmd::kUnmask);
     m_newButton = button(str::kNewButton, cmd::kNewItem);
     m_editButton = button(str::kEditButton, cmd::kEditItem);
@@ -151,6 +163,8 @@ void CTessarinDesktopView::ApplyGeometry() {
     m_categoryLabel->setGeometry(g.categoryLabel);
     m_categoryCombo->setGeometry(g.categoryCombo);
     m_maskButton->setGeometry(g.maskButton);
+    m_searchField->setGeometry(g.searchField);
+    m_searchField->setVisible(!g.searchField.isEmpty());
     m_list->setGeometry(g.list);
     m_pane->setVisible(m_showDetails);
     if (m_showDetails)
@@ -260,6 +274,7 @@ bool CTessarinDesktopView::SaveNow() {
 void CTessarinDesktopView::ClearRows() {
     m_tableModel->Clear();
     ShowInDetails(nullptr);
+    TellCounts();
 }
 
 void CTessarinDesktopView::FillCombos() {
@@ -285,6 +300,54 @@ void CTessarinDesktopView::RefillList() {
     }
     m_tableModel->Refill();
     ShowInDetails(GetSelectedRecord());
+    TellCounts();
+}
+
+void CTessarinDesktopView::Search(const QString& text) {
+    if (IsLocked())
+        return;
+    const QByteArray utf8 = text.toUtf8();
+    std::string bytes;
+    // A character Windows-1252 cannot hold is in no record: such a text finds nothing (a zero
+    // byte is never stored).
+    if (!Utf8ToCp1252(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), bytes))
+        bytes = std::string(1, '\0');
+    const bool began = m_listModel.SearchText().empty() && !bytes.empty();
+    if (began) {
+        m_beforeSearch = RememberSelection();
+        m_selectedWhileSearching = false;
+    }
+    // The selected records stay selected where they are still listed. Cleared, the search gives
+    // back the selection it found, unless the user chose records among what it listed.
+    const CSelectionMemo memo =
+        bytes.empty() && !m_selectedWhileSearching ? m_beforeSearch : RememberSelection();
+    {
+        const QScopedValueRollback searching(m_searching, true);
+        m_tableModel->SetSearch(bytes);
+        RestoreSelection(memo);
+    }
+    if (bytes.empty())
+        m_beforeSearch = {};
+    ShowInDetails(GetSelectedRecord());
+    if (m_commands)
+        m_commands->UpdateEnabled();
+    TellCounts();
+}
+
+void CTessarinDesktopView::ForgetSearch() {
+    const QSignalBlocker quiet(m_searchField);
+    m_searchField->clear();
+    m_tableModel->SetSearch({});
+    m_beforeSearch = {};
+}
+
+void CTessarinDesktopView::FocusSearch() {
+    m_searchField->setFocus(Qt::ShortcutFocusReason);
+    m_searchField->selectAll();
+}
+
+void CTessarinDesktopView::TellCounts() {
+    Q_EMIT countsChanged(RowCount(), static_cast<int>(Database().CountLive(kKindRecord)));
 }
 
 void CTessarinDesktopView::RefillFiltered(std::string_view text, bool caseSensitive,
@@ -293,6 +356,7 @@ void CTessarinDesktopView::RefillFiltered(std::string_view text, bool caseSensit
         return;
     m_tableModel->RefillFiltered(text, caseSensitive, wholeWord);
     ShowInDetails(nullptr);
+    TellCounts();
 }
 
 bool CTessarinDesktopView::IsNarrowed() const {
@@ -434,6 +498,8 @@ void CTessarinDesktopView::RestoreSelection(const CSelectionMemo& memo) {
 }
 
 void CTessarinDesktopView::SelectionChanged() {
+    if (!m_searching && !m_listModel.SearchText().empty())
+        m_selectedWhileSearching = true;
     ShowInDetails(GetSelectedRecord());
     if (m_commands)
         m_commands->UpdateEnabled();
@@ -488,6 +554,13 @@ void CTessarinDesktopView::ShowInDetails(const CRecord* record) {
 bool CTessarinDesktopView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove)
         Q_EMIT activity();
+    // Escape empties the search field.
+    if (watched == m_searchField && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        !m_searchField->text().isEmpty()) {
+        m_searchField->clear();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -30,6 +30,7 @@
 #include "ui/view_geometry.h"
 
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 
@@ -133,6 +134,10 @@ public:
     // The rows narrowed to the records holding the text (find).
     void RefillFiltered(std::string_view text, bool caseSensitive, bool wholeWord);
     bool IsNarrowed() const;
+    // The rows narrowed to the records the search field's text finds; "" lists them all again with
+    // the selection they had before the search began.
+    void Search(const QString& text);
+
     // The type and category choosers anew from the database (after types or categories were
     // edited), the columns, and the rows. A filter whose item is gone becomes "All".
     void RefillFilterCombos();
@@ -170,6 +175,13 @@ public:
     CFilterCombo* TypeCombo() const { return m_typeCombo; }
     CFilterCombo* CategoryCombo() const { return m_categoryCombo; }
     QPushButton* MaskButton() const { return m_maskButton; }
+    QLineEdit* SearchField() const { return m_searchField; }
+    // Moves the keyboard to the search field, its text selected (a key of the command table).
+    void FocusSearch();
+    // The first link the selected record shows (as the details pane would open it), and opening
+    // it: "Open URL".
+    std::string FirstLink() const;
+    void OpenFirstLink();
     const CViewGeometry& Geometry() const { return m_geometry; }
     bool ShowingDetails() const { return m_showDetails; }
     int PaneWidth() const { return m_paneWidth; }
@@ -206,6 +218,8 @@ public:
     void MarkDatabaseChanged() override { m_session->MarkChanged(); }
 
 Q_SIGNALS:
+    // The rows listed and the records there are, whenever either may have changed.
+    void countsChanged(int listed, int total);
     // The user did something that counts as activity for the automatic lock: the view's first
     // showing, a mouse movement over it.
     void activity();
@@ -244,6 +258,9 @@ private:
     CSelectionMemo RememberSelection() const;
     void RestoreSelection(const CSelectionMemo& memo);
     void SelectionChanged();
+    void TellCounts();
+    // Empties the search field and lists without it, forgetting the selection it kept (the lock).
+    void ForgetSearch();
     void UpdateCommandTexts();
     void RunCommand(uint32_t id);
     void HandleNotice(const CChangeNotice& notice);
@@ -285,6 +302,12 @@ private:
     QLabel* m_categoryLabel;
     CFilterCombo* m_categoryCombo;
     QPushButton* m_maskButton;
+    QLineEdit* m_searchField;
+    // The selection when the search began, for when its text is cleared, and whether the user
+    // chose other records since.
+    CSelectionMemo m_beforeSearch;
+    bool m_selectedWhileSearching = false;
+    bool m_searching = false;
     QPushButton* m_newButton;
     QPushButton* m_editButton;
     QPushButton* m_deleteButton;

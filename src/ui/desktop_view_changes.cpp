@@ -16,8 +16,8 @@
 #include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
-#include "ui/lock_controller.h"
 #include "ui/filter_combo.h"
+#include "ui/lock_controller.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
 #include "ui/ui_text.h"
@@ -151,7 +151,8 @@ void CTessarinDesktopView::ShowArrived(int kind, CBaseItem& item) {
     if (kind == kKindRecord)
         InsertRecordRow(static_cast<CRecord&>(item), false);
     else if (!item.m_deleted)
-        (kind == kKindType ? m_typeCombo : m_categoryCombo)->InsertItem(item, m_context.Collation());
+        (kind == kKindType ? m_typeCombo : m_categoryCombo)
+            ->InsertItem(item, m_context.Collation());
 }
 
 void CTessarinDesktopView::ShowChanged(int kind, CBaseItem& item) {
@@ -227,6 +228,7 @@ void CTessarinDesktopView::SessionChanged(const CSessionChanges& changes) {
     ShowInDetails(GetSelectedRecord());
     if (m_commands)
         m_commands->UpdateEnabled();
+    TellCounts();
     if (changes.fromOutside)
         ForgetDeparted();
 }
@@ -234,6 +236,14 @@ void CTessarinDesktopView::SessionChanged(const CSessionChanges& changes) {
 void CTessarinDesktopView::RemoveRows(const std::vector<const CBaseItem*>& records) {
     if (records.empty())
         return;
+    if (!m_beforeSearch.selected.empty() || m_beforeSearch.current) {
+        // Gone records are not given back their selection when the search is cleared.
+        const std::unordered_set<const CBaseItem*> gone(records.begin(), records.end());
+        std::erase_if(m_beforeSearch.selected,
+                      [&gone](const CRecord* record) { return gone.count(record) != 0; });
+        if (gone.count(m_beforeSearch.current))
+            m_beforeSearch.current = nullptr;
+    }
     if (m_pane->Record() &&
         std::find(records.begin(), records.end(), m_pane->Record()) != records.end())
         ShowInDetails(nullptr);
@@ -254,6 +264,8 @@ void CTessarinDesktopView::SetLockController(CLockController* lock) {
         return;
     connect(lock, &CLockController::locked, this, [this] {
         m_deferredNotices.clear();
+        // What was searched for is not left on show either.
+        ForgetSearch();
         ClearRows();
     });
     connect(lock, &CLockController::unlocked, this, [this] {
@@ -274,6 +286,7 @@ bool CTessarinDesktopView::IsLocked() const {
 
 void CTessarinDesktopView::SessionReloaded() {
     // Every record of the rows and the pane is gone, or read anew.
+    m_beforeSearch = {};
     ClearRows();
 }
 

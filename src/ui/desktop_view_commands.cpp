@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "listing/detail_links.h"
 #include "platform/qt_text.h"
 #include "render/list_font.h"
 #include "resources/command_table_data.h"
@@ -62,6 +63,9 @@ void CTessarinDesktopView::AttachCommands(CCommandTable& commands) {
     commands.SetEnableRule(cmd::kDeleteItem, any);
     commands.SetEnableRule(cmd::kCut, any);
     commands.SetEnableRule(cmd::kCopy, any);
+    commands.SetHandler(cmd::kSearch, [this] { FocusSearch(); });
+    commands.SetHandler(cmd::kOpenUrl, [this] { OpenFirstLink(); });
+    commands.SetEnableRule(cmd::kOpenUrl, [this] { return !FirstLink().empty(); });
     commands.SetHandler(cmd::kShowColumns, [this] { ShowColumnsCommand(); });
     commands.SetHandler(cmd::kShowDetails, [this] { ToggleDetails(); });
     commands.SetHandler(cmd::kUnmask, [this] { ToggleMask(); });
@@ -109,9 +113,8 @@ QMenu* CTessarinDesktopView::BuildContextMenu(QWidget* parent) {
     } popups[] = {
         {cmd::kSetTypeUnfiled, Database().m_types, single ? single->GetTypeKey() : AnyKey,
          str::kEditTypesEntry, cmd::kEditTypes, true},
-        {cmd::kSetCategoryUnfiled, Database().m_categories,
-         single ? single->m_categoryKey : AnyKey, str::kEditCategoriesEntry, cmd::kEditCategories,
-         false},
+        {cmd::kSetCategoryUnfiled, Database().m_categories, single ? single->m_categoryKey : AnyKey,
+         str::kEditCategoriesEntry, cmd::kEditCategories, false},
     };
     for (const auto& p : popups) {
         QMenu* popup = PopupOf(menu, p.unfiled);
@@ -151,7 +154,51 @@ QMenu* CTessarinDesktopView::BuildContextMenu(QWidget* parent) {
             edit, &QAction::triggered, this, [this, command] { RunCommand(command); },
             Qt::QueuedConnection);
     }
+    // "Copy <label>" for each field of the one selected record that holds a value.
+    if (single) {
+        bool first = true;
+        for (int field = 0; field < kFieldCount; ++field) {
+            if (single->GetValue(field).empty())
+                continue;
+            if (first)
+                menu->addSeparator();
+            first = false;
+            // The record's own label, else its type's, else the field's usual name.
+            std::string label(single->GetCustomLabel(field));
+            if (label.empty())
+                label = Database().m_types.LabelOf(single->GetTypeKey(), field);
+            if (!label.empty() && label.back() == ':')
+                label.pop_back();
+            // An '&' of the label is shown, not taken as the item's mnemonic.
+            for (size_t at = label.find('&'); at != std::string::npos; at = label.find('&', at + 2))
+                label.insert(at, 1, '&');
+            QAction* copy =
+                menu->addAction(UiText(m_context.Strings(), str::kCopyLabelItem, {label}));
+            const uint32_t id = cmd::kCopyField1 + static_cast<uint32_t>(field);
+            connect(
+                copy, &QAction::triggered, this, [this, id] { RunCommand(id); },
+                Qt::QueuedConnection);
+        }
+    }
     return menu;
+}
+
+std::string CTessarinDesktopView::FirstLink() const {
+    const CRecord* record = GetSelectedRecord();
+    if (!record)
+        return {};
+    // As the pane shows it: a masked value is no link while it is masked.
+    for (int field = 0; field < kFieldCount; ++field)
+        if (const std::string_view shown = record->DisplayValue(field, m_style.masking);
+            IsLink(shown))
+            return LinkTarget(shown);
+    return {};
+}
+
+void CTessarinDesktopView::OpenFirstLink() {
+    const std::string target = FirstLink();
+    if (!target.empty() && m_pane->m_openLink)
+        m_pane->m_openLink(Cp1252ToQString(target));
 }
 
 void CTessarinDesktopView::SetTypeOfSelection(std::optional<size_t> typeIndex) {

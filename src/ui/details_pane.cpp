@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
@@ -233,7 +234,8 @@ CDetailsLayout LayoutDetails(const CDatabaseObj& database, const CRecord* record
 }
 
 CCopyButton::CCopyButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab and pressed with Space, like any button.
+    setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::ArrowCursor);
 }
 
@@ -244,6 +246,10 @@ QSize CCopyButton::sizeHint() const {
 void CCopyButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     DrawCopyButton(painter, rect(), isDown());
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 CDetailsPane::CDetailsPane(const CDatabaseObj& database, const CViewStyle& style,
@@ -270,6 +276,8 @@ CDetailsPane::CDetailsPane(const CDatabaseObj& database, const CViewStyle& style
         m_buttons.push_back(button);
     }
     m_openLink = [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); };
+    // The pane is a stop of Tab: its links are then reached with the arrow keys.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void CDetailsPane::ShowRecord(const CRecord* record) {
@@ -280,6 +288,10 @@ void CDetailsPane::ShowRecord(const CRecord* record) {
 
 void CDetailsPane::Relayout() {
     m_layout = LayoutDetails(m_database, m_record, m_style, m_strings, size());
+    if (m_focusLink >= static_cast<int>(m_layout.links.size()))
+        m_focusLink = m_layout.links.empty() ? -1 : 0;
+    if (hasFocus() && m_focusLink < 0 && !m_layout.links.empty())
+        m_focusLink = 0;
     for (CCopyButton* button : m_buttons)
         button->hide();
     for (const CCopySpot& spot : m_layout.buttons) {
@@ -330,6 +342,48 @@ void CDetailsPane::paintEvent(QPaintEvent*) {
         painter.setPen(piece.link ? LinkColorOn(background) : (title ? bandText : bodyText));
         painter.drawText(piece.box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          piece.text);
+    }
+    if (hasFocus() && m_focusLink >= 0) {
+        painter.setPen(QPen(palette.color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(
+            m_layout.links[static_cast<size_t>(m_focusLink)].rect.adjusted(-1, -1, 0, 0));
+    }
+}
+
+void CDetailsPane::focusInEvent(QFocusEvent* event) {
+    if (m_focusLink < 0 && !m_layout.links.empty())
+        m_focusLink = 0;
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void CDetailsPane::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void CDetailsPane::keyPressEvent(QKeyEvent* event) {
+    const int links = static_cast<int>(m_layout.links.size());
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (m_focusLink >= 0 && m_focusLink < links && m_openLink)
+                m_openLink(m_layout.links[static_cast<size_t>(m_focusLink)].target);
+            return;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            if (links > 0)
+                m_focusLink = (m_focusLink + 1) % links;
+            update();
+            return;
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            if (links > 0)
+                m_focusLink = (m_focusLink + links - 1) % links;
+            update();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
     }
 }
 

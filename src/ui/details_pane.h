@@ -84,6 +84,8 @@ public:
     // category, fields 2-6, note; hidden ones included.
     const std::vector<CCopyButton*>& CopyButtons() const { return m_buttons; }
     bool Dragging() const { return m_dragging; }
+    // The link the keyboard is on (Enter opens it; the arrow keys move it), -1 when none.
+    int FocusedLink() const { return m_focusLink; }
 
     // Opens a link's target; the desktop's handler unless a test says otherwise. A target that
     // cannot be opened is ignored.
@@ -102,6 +104,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void Relayout();
@@ -114,6 +119,7 @@ private:
     CDetailsLayout m_layout;
     std::vector<CCopyButton*> m_buttons;
     bool m_dragging = false;
+    int m_focusLink = -1;
 };
 
 }  // namespace tessarin

@@ -52,6 +52,12 @@ void CRecordTableModel::RefillFiltered(std::string_view text, bool caseSensitive
     endResetModel();
 }
 
+void CRecordTableModel::SetSearch(std::string_view text) {
+    beginResetModel();
+    m_list.SetSearch(text);
+    endResetModel();
+}
+
 void CRecordTableModel::SortByColumn(int column) {
     beginResetModel();
     m_list.SortByColumn(column);
@@ -78,7 +84,7 @@ std::optional<int> CRecordTableModel::InsertRecordRow(CRecord& record) {
 bool CRecordTableModel::RemoveRecordRow(const CRecord& record) {
     const std::optional<int> row = RowOf(record);
     if (!row)
-        return false;
+        return m_list.RemoveRecordRow(record);  // forgotten where the search hides it
     beginRemoveRows(QModelIndex(), *row, *row);
     m_list.RemoveRecordRow(record);
     endRemoveRows();
@@ -86,6 +92,7 @@ bool CRecordTableModel::RemoveRecordRow(const CRecord& record) {
 }
 
 void CRecordTableModel::RemoveRecordRows(const std::function<bool(const CRecord&)>& gone) {
+    m_list.ForgetHidden(gone);
     // The runs of rows that go, from the bottom up.
     std::vector<std::pair<int, int>> runs;
     const auto& rows = m_list.Rows();

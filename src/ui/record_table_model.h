@@ -49,6 +49,8 @@ public:
     // Changes of the rows; each tells the views.
     void Refill();
     void RefillFiltered(std::string_view text, bool caseSensitive, bool wholeWord);
+    // The search field's text (CRecordListModel::SetSearch).
+    void SetSearch(std::string_view text);
     void SortByColumn(int column);
     void Clear();
     std::optional<int> InsertRecordRow(CRecord& record);

@@ -30,6 +30,12 @@ CViewGeometry ViewGeometry(QSize client, int paneWidth, bool showDetails, int co
     g.categoryLabel = Edges(categoryLeft, 8, categoryRight, 24);
     g.categoryCombo = Edges(categoryRight + 4, 4, categoryRight + 144, 4 + comboHeight);
     g.maskButton = Edges(w - 83, 3, w - 3, 25);
+    // The search field takes the room the strip has left, when it is enough to type in.
+    constexpr int kSearchMinWidth = 100;
+    const int searchLeft = categoryRight + 156;
+    const int searchRight = w - 91;
+    if (searchRight - searchLeft >= kSearchMinWidth)
+        g.searchField = Edges(searchLeft, 4, searchRight, 4 + comboHeight);
     g.list = Edges(5, 30, showDetails ? w - paneWidth : w - 5, h - 30);
     g.pane = showDetails ? Edges(w - paneWidth, 29, w, h - 29) : QRect();
     const int top = h - 25;

@@ -15,6 +15,7 @@ struct CViewGeometry {
     QRect categoryLabel;
     QRect categoryCombo;
     QRect maskButton;
+    QRect searchField;  // between the category chooser and the Mask button; empty when too narrow
     QRect list;
     QRect pane;  // the details pane, its splitter grip included
     QRect newButton;

@@ -1,5 +1,7 @@
 """End-to-end tests of Find: the dialog read through its names, the list narrowed to the records
 holding the text, case and whole-word matching, and Find All bringing every record back."""
+import collections
+import json
 import sys
 
 import pyatspi
@@ -43,6 +45,33 @@ class FindSuite(CaseSuite):
         self.find(program, "Northwind", whole_word=True)
         wait_for("the whole word found", lambda: "Northwind Mail" in program.rows())
         program.menu(["Item", "Find All"])
+        wait_for("every record again", lambda: len(program.rows()) == 12)
+
+    def expected_by_search(self, text):
+        """What the search field must list: the records `ls --find` gives, and those whose type or
+        category is named with the text."""
+        found = self.cli("ls", "--json", "--find", text)
+        assert found.returncode == 0, found.stderr
+        names = [row["fields"][0] for row in json.loads(found.stdout)]
+        everything = self.cli("ls", "--json")
+        assert everything.returncode == 0, everything.stderr
+        folded = text.lower()
+        for row in json.loads(everything.stdout):
+            if row["fields"][0] not in names and (folded in row["type"].lower() or
+                                                  folded in row["category"].lower()):
+                names.append(row["fields"][0])
+        return collections.Counter(names)
+
+    def test_the_search_field_lists_what_ls_finds_and_the_named_types_and_categories(self):
+        program = self.running
+        search = program.field(program.main(), "Search")
+        for text in ("jordan", "BANK", "person", "555-01", "9", "no such text"):
+            wanted = self.expected_by_search(text)
+            type_into(search, text)
+            wait_for("the rows for " + text,
+                     lambda: collections.Counter(program.rows()) == wanted)
+        # Emptied, the search lists every record again.
+        type_into(search, "")
         wait_for("every record again", lambda: len(program.rows()) == 12)
         program.exit()
 

@@ -2,6 +2,9 @@
 // splitter that sizes it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -191,6 +194,51 @@ TEST_F(DetailsPane, TheSplitterMovesWithinItsLimits) {
     // The pane's left edge follows the mouse: 600 + 5 - 100.
     EXPECT_EQ(View().PaneWidth(), 295);
     EXPECT_EQ(pane->geometry(), QRect(505, 29, 295, 500 - 58));
+}
+
+TEST_F(DetailsPane, TheKeyboardReachesTheLinksAndTheCopyButtonsAndOpenUrlOpensTheFirstLink) {
+    OpenView(QSize(1000, 500));
+    QApplication::setActiveWindow(m_window.get());
+    Select("www.example.com.");
+    CDetailsPane* pane = View().Pane();
+    std::vector<QString> opened;
+    pane->m_openLink = [&](const QString& target) { opened.push_back(target); };
+
+    // Tab from the list goes through the pane and its copy buttons.
+    View().List()->setFocus();
+    std::vector<QWidget*> stops;
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        stops.push_back(QApplication::focusWidget());
+    }
+    EXPECT_NE(std::find(stops.begin(), stops.end(), pane), stops.end());
+    for (CCopyButton* button : pane->CopyButtons()) {
+        if (button->isVisible()) {
+            EXPECT_NE(std::find(stops.begin(), stops.end(), button), stops.end());
+        }
+    }
+
+    // In the pane the arrows go from link to link, around, and Enter opens the one it is on.
+    pane->setFocus();
+    ASSERT_EQ(pane->FocusedLink(), 0);
+    QTest::keyClick(pane, Qt::Key_Down);
+    QTest::keyClick(pane, Qt::Key_Return);
+    QTest::keyClick(pane, Qt::Key_Up);
+    QTest::keyClick(pane, Qt::Key_Up);
+    EXPECT_EQ(pane->FocusedLink(), static_cast<int>(Layout().links.size()) - 1);
+    QTest::keyClick(pane, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], "mailto:me@example.org");
+    EXPECT_EQ(opened[1], Layout().links.back().target);
+
+    // Open URL: the first link of the selected record; none, and it is disabled.
+    m_commands->UpdateEnabled();
+    EXPECT_TRUE(m_commands->IsEnabled(cmd::kOpenUrl));
+    EXPECT_TRUE(m_commands->Run(cmd::kOpenUrl));
+    EXPECT_EQ(opened.back(), Layout().links.front().target);
+    Select("");
+    m_commands->UpdateEnabled();
+    EXPECT_FALSE(m_commands->IsEnabled(cmd::kOpenUrl));
 }
 
 }  // namespace

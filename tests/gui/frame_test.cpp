@@ -108,8 +108,10 @@ TEST_F(MainFrame, CommandsWithoutHandlerOrWhoseRuleSaysNoAreDisabled) {
     EXPECT_EQ(
         commands.Action(cmd::kDeleteItem)->shortcuts(),
         QList<QKeySequence>({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::CTRL | Qt::Key_E)}));
+    // Enter of the keypad opens a record as Return does.
     EXPECT_EQ(commands.Action(cmd::kEditItem)->shortcuts(),
-              QList<QKeySequence>({QKeySequence(Qt::Key_Return)}));
+              QList<QKeySequence>({QKeySequence(Qt::Key_Return),
+                                   QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)}));
 }
 
 TEST_F(MainFrame, MessagePaneShowsTheHighlightedCommandsPromptElseReady) {

@@ -234,6 +234,11 @@ TEST_F(RecordListView, DoubleClicksAndTheButtonsRunTheRecordCommands) {
     QCoreApplication::processEvents();
     EXPECT_EQ(ran.back(), cmd::kEditItem);
     EXPECT_EQ(ran.size(), 6u);
+    // Enter of the keypad does the same.
+    QTest::keyClick(&List(), Qt::Key_Enter, Qt::KeypadModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran.size(), 7u);
+    ran.pop_back();
     View().ClearSelection();
     QTest::keyClick(&List(), Qt::Key_Return);
     QCoreApplication::processEvents();
