@@ -18,6 +18,7 @@
 #include "app/session_lock.h"
 #include "app/shell_prompts.h"
 #include "base/error_codes.h"
+#include "base/test_switches.h"
 #include "exchange/backup.h"
 #include "platform/desktop_endpoint.h"
 #include "platform/file_lock.h"
@@ -42,6 +43,7 @@
 #include "ui/password_dialogs.h"
 #include "ui/record_commands.h"
 #include "ui/record_list_view.h"
+#include "ui/ui_text.h"
 
 namespace tessarin {
 
@@ -192,6 +194,10 @@ bool CTessarinDesktopApp::InitInstance() {
                               MessageIcon::Error);
         return false;
     }
+    if (!m_libraries.RefusedLibrary().empty())
+        m_context.ShowMessage(str::kPlatformLibraryRefused,
+                              {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
+                              MessageIcon::Exclamation);
     m_locale = CQtLocale::System();
     m_context.SetLocale(m_locale.get());
 
@@ -298,6 +304,9 @@ void CTessarinDesktopApp::BindCommands() {
         // While locked no command runs, however it is reached.
         if (m_lockController->IsLocked())
             return false;
+        // Choosing a user opens another database and asks for its password itself.
+        if (cmd::kUserCommands.Contains(id))
+            return true;
         switch (id) {
             case cmd::kExit:
             case cmd::kAbout:
@@ -402,7 +411,7 @@ int RunDesktopApp(int argc, char** argv) {
 
     CTessarinDesktopApp app(std::move(options));
     CExitAfterFirstRows exitAfterFirstRows(app);
-    if (qEnvironmentVariableIsSet("TESSARIN_EXIT_AFTER_FIRST_ROWS"))
+    if (TestSwitch("TESSARIN_EXIT_AFTER_FIRST_ROWS"))
         application.installEventFilter(&exitAfterFirstRows);
     if (!app.InitInstance()) {
         app.ExitInstance();

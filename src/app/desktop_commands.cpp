@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include "app/locking.h"
+#include "app/x11_clipboard_probe.h"
 #include "platform/qt_text.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
@@ -64,8 +65,8 @@ CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& 
     };
 
     m_health = std::make_unique<CPasswordHealthCommand>(parts.context, parts.view, &parts.frame);
-    m_clipboard =
-        std::make_unique<CClipboardCommands>(parts.context, parts.preferences, parts.view);
+    m_clipboard = std::make_unique<CClipboardCommands>(parts.context, parts.preferences, parts.view,
+                                                       nullptr, MakeClipboardProbe());
     m_clipboard->m_showStatus = [&frame](const QString& text) {
         frame.statusBar()->showMessage(text);
     };

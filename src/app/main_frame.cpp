@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -23,6 +22,7 @@
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/shell_dialogs.h"
+#include "ui/shell_open.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -66,9 +66,9 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
 
     m_commands->BuildMenuBar(menuBar());
     if (!menus.userMenu)
-        menuBar()->removeAction(m_commands->Popup("&User")->menuAction());
+        menuBar()->removeAction(m_commands->Popup(cmd::Popup::User)->menuAction());
     if (!menus.syncMenu)
-        menuBar()->removeAction(m_commands->Popup("Sync")->menuAction());
+        menuBar()->removeAction(m_commands->Popup(cmd::Popup::Sync)->menuAction());
 
     statusBar()->addWidget(m_ready, 1);
     // How many records are listed, and how many there are.
@@ -79,6 +79,7 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
                 m_counts->setText(UiText(strings, str::kRecordsListedOf,
                                          {std::to_string(listed), std::to_string(total)}));
             });
+    view->TellCounts();
     const int keyTexts[] = {str::kCapsLockPane, str::kNumLockPane, str::kScrollLockPane};
     for (int i = 0; i < 3; ++i) {
         m_keyPanes[i] = new QLabel(this);
@@ -118,16 +119,16 @@ void CMainFrame::BindFrameCommands() {
                                               {cmd::kDownloadPage, str::kDownloadPageAddress}};
     for (const auto& [id, address] : pages) {
         const QString url = UiText(m_strings, address);
-        m_commands->SetHandler(id, [url] { QDesktopServices::openUrl(QUrl(url)); });
+        m_commands->SetHandler(id, [url] { OpenInDesktop(QUrl(url)); });
     }
 }
 
 bool CMainFrame::OpenUserGuide(const std::string& programFolder, IMessageSink& messages) {
     const QString path = QString::fromStdString(programFolder) + QLatin1Char('/') +
                          UiText(m_strings, str::kUserGuideFileName);
-    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (QFileInfo::exists(path) && OpenInDesktop(QUrl::fromLocalFile(path)))
         return true;
-    messages.Show({str::kCannotOpenFile, {ToMessageText(path)}, MessageIcon::Error});
+    messages.Show({str::kCannotOpenFile, {QStringToCp1252(path)}, MessageIcon::Error});
     return false;
 }
 

@@ -21,6 +21,9 @@
 
 namespace tessarin {
 
+static_assert(cmd::kFirstUser == kFirstUserCommand && cmd::kLastUser == kLastUserCommand,
+              "the user menu's commands are the directory's");
+
 namespace {
 
 // A switch's questions and list work, through the shell's prompts and the list's hooks.
@@ -54,7 +57,10 @@ void CUserCommands::Bind(CCommandTable& commands) {
     commands.SetEnableRule(cmd::kSyncSettings, [this, &engine] {
         return m_current && engine.CanDisplaySyncSettings(m_current->record);
     });
-    if (QMenu* menu = commands.Popup("&User"))
+    commands.SetRangeHandler(cmd::kUserCommands,
+                             [this](uint32_t n) { SwitchTo(cmd::kFirstUser + n); });
+    m_commands = &commands;
+    if (QMenu* menu = commands.Popup(cmd::Popup::User))
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillUserMenu(*menu); });
 }
 
@@ -77,18 +83,10 @@ void CUserCommands::FillUserMenu(QMenu& menu) {
     // The placeholder goes with the rest: the menu is made anew every time.
     menu.clear();
     for (const CUserMenuItem& item : m_parts.directory.FillUserMenu(m_current)) {
-        QAction* action = menu.addAction(Cp1252ToQString(item.name));
+        // Past the last user command the item is there but disabled.
+        QAction* action = m_commands->AddItem(&menu, item.command, Cp1252ToQString(item.name));
         action->setCheckable(true);
         action->setChecked(item.checked);
-        if (item.command > kLastUserCommand) {
-            action->setEnabled(false);
-            continue;
-        }
-        const uint32_t command = item.command;
-        // Queued: the menu closes before the switch asks its questions.
-        connect(
-            action, &QAction::triggered, this, [this, command] { SwitchTo(command); },
-            Qt::QueuedConnection);
     }
 }
 

@@ -71,6 +71,7 @@ private:
 
     CParts m_parts;
     CPlatformUser*& m_current;
+    CCommandTable* m_commands = nullptr;
 };
 
 }  // namespace tessarin

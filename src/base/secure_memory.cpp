@@ -1,8 +1,9 @@
 #include "base/secure_memory.h"
 
 #include <cstdint>
-#include <map>
+#include <cstring>
 #include <mutex>
+#include <unordered_map>
 
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
@@ -15,9 +16,15 @@ namespace tessarin {
 void WipeMemory(void* data, size_t size) {
     if (!data || !size)
         return;
+#if defined(__GLIBC__)
+    // As fast as memset, and never dropped by the compiler: every freed record text goes through
+    // it.
+    ::explicit_bzero(data, size);
+#else
     volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
     while (size--)
         *p++ = 0;
+#endif
 }
 
 #ifdef TESSARIN_HAVE_MLOCK
@@ -49,7 +56,8 @@ private:
     }
 
     std::mutex m_mutex;
-    std::map<uintptr_t, int> m_counts;
+    // Hashed: every item's texts and packed form pass through here as a database loads.
+    std::unordered_map<uintptr_t, int> m_counts;
 };
 
 CPageLocks& PageLocks() {

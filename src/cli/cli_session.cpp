@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "base/codepage.h"
+#include "base/test_switches.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "resources/string_ids.h"
@@ -27,7 +28,7 @@ MessageAnswer CCliMessages::Show(const CMessage& message) {
 }
 
 std::chrono::milliseconds LockTimeout() {
-    if (const char* value = std::getenv("TESSARIN_TEST_LOCK_TIMEOUT_MS"); value && *value)
+    if (const char* value = TestSwitch("TESSARIN_TEST_LOCK_TIMEOUT_MS"); value && *value)
         return std::chrono::milliseconds(std::strtol(value, nullptr, 10));
     return std::chrono::milliseconds(10000);
 }
@@ -84,6 +85,9 @@ int CCliSession::StartPlatform() {
     m_context.SetPlatform(&m_libraries.Platform());
     if (result != 0)
         return Fail(str::kErrorInitializingPlatform, {HexCode(result)});
+    if (!m_libraries.RefusedLibrary().empty())
+        WriteLine(m_io.err, Strings().Format(str::kPlatformLibraryRefused,
+                                             {FromTerminal(m_libraries.RefusedLibrary())}));
     m_context.m_hardDelete = m_libraries.Manager().GetDeleteRecordMethod();
     return kExitOk;
 }

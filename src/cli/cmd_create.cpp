@@ -8,6 +8,7 @@
 #include "store/builtins.h"
 #include "store/core_context.h"
 #include "store/database_key.h"
+#include "store/file_io.h"
 
 namespace tessarin::cli {
 
@@ -52,7 +53,7 @@ public:
         SetPassword(session.Context(), database, password);
         const std::filesystem::path folder = std::filesystem::path(path).parent_path();
         if (!folder.empty())
-            std::filesystem::create_directories(folder, error);
+            CreatePrivateFolders(folder.string());  // a failure shows when the file is saved
         // Nobody else may make the file between the look and the save.
         CLockHold hold(session.Context().Lock(), session.Context().m_lockTimeout);
         if (!hold.Held())

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <filesystem>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -11,6 +13,7 @@
 #include "cli/json_writer.h"
 #include "render/custom_icons.h"
 #include "resources/string_ids.h"
+#include "store/file_io.h"
 #include "store/icon_file.h"
 
 namespace tessarin::cli {
@@ -97,7 +100,19 @@ bool ExportIcon(CCliSession& session, const CIconEntry& icon, CSize size,
         return false;
     }
     const std::string path = (folder / (id + ".png")).string();
-    if (!picture.save(QString::fromStdString(path), "PNG")) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) {
+        session.Fail(str::kCliPictureNotWritten, {FromTerminal(path)});
+        return false;
+    }
+    // Written safely: a link planted at the picture's name is replaced, never written through.
+    try {
+        WriteFileSafely(
+            path,
+            [&](IByteSink& sink) { sink.Write(png.constData(), static_cast<size_t>(png.size())); },
+            LinkAtPath::Replace);
+    } catch (const CFileError&) {
         session.Fail(str::kCliPictureNotWritten, {FromTerminal(path)});
         return false;
     }
@@ -151,7 +166,7 @@ public:
             return kExitOk;
         const std::filesystem::path exportFolder(args.Value("--export"));
         std::error_code error;
-        std::filesystem::create_directories(exportFolder, error);
+        CreatePrivateFolders(exportFolder.string());
         if (!std::filesystem::is_directory(exportFolder, error))
             return session.Fail(str::kCliFolderNotCreated, {args.Value("--export")});
         bool all = true;

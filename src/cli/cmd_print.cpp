@@ -133,7 +133,9 @@ public:
             pages = report.PageCount();
         }
         try {
-            WriteFileSafely(out, [&](IByteSink& sink) { sink.Write(pdf.constData(), pdf.size()); });
+            WriteFileSafely(
+                out, [&](IByteSink& sink) { sink.Write(pdf.constData(), pdf.size()); },
+                LinkAtPath::Replace);
         } catch (const CFileError& e) {
             return session.Fail(
                 str::kCliReportNotWritten,

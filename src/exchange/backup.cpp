@@ -106,8 +106,7 @@ bool AutoBackup(CDatabaseObj& database, bool databaseChanged, const std::string&
         return false;
     CCoreContext& context = database.Context();
     const std::string folder = AutoBackupFolder(context.Strings(), documentsFolder);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    CreatePrivateFolders(folder);  // a failure shows when the file is written
     const std::string path =
         (std::filesystem::path(folder) / AutoBackupFileName(platformText, userName)).string();
     if (!WriteExchange(database, ExportFormat::Vex, ExportScope::All, nullptr, path,

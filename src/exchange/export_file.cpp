@@ -38,7 +38,7 @@ bool WriteExchange(CDatabaseObj& database, ExportFormat format, ExportScope scop
         if (IsForOtherManager(format))
             WritePrivateFile(path, write);
         else
-            WriteFileSafely(path, write);
+            WriteFileSafely(path, write, LinkAtPath::Replace);
     } catch (const CFileError& e) {
         if (e.AtOpen() && !quiet)
             context.ShowMessage(str::kErrorCreatingExportFile, {}, MessageIcon::Exclamation);

@@ -95,11 +95,13 @@ CFileKey FindFileKey(CCoreContext& context, ExchangeFormat format, std::string_v
     for (;;) {
         std::optional<CSecret> password = prompt.AskFilePassword();
         if (!password) {
+            prompt.Done();
             found.result = CFileKey::Cancelled;
             return found;
         }
         found.owned = MakeKeySchedule(*password);
         if (CheckFilePassword(text, found.owned.get()) == 0) {
+            prompt.Done();
             found.key = found.owned.get();
             return found;
         }

@@ -24,6 +24,9 @@ public:
     virtual ~IFilePasswordPrompt() = default;
     // None when the user cancels.
     virtual std::optional<CSecret> AskFilePassword() = 0;
+    // The file's password was found, or the user gave up: a prompt that keeps what was typed (to
+    // ask again with it selected) lets go of it, so that the next file never starts with it.
+    virtual void Done() {}
 };
 
 // A file's bytes, read whole.

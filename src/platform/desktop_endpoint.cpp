@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include "platform/notice_socket.h"
 #include "platform/socket_address.h"
@@ -20,23 +19,10 @@ namespace tessarin {
 
 namespace {
 
-constexpr int kBacklog = 4096;
 // Notices and the instance check are short; a hand-over carries a path, hex-encoded.
 constexpr size_t kMaxLine = 2 * 4096 + 64;
 // How long a second copy waits for each answer of the running one.
 constexpr int kAnswerWaitMs = 5000;
-
-// A blocking connection to the socket at `path`; none when nobody takes it.
-CFileHandle ConnectTo(const std::string& path) {
-    sockaddr_un address;
-    if (!MakeSocketAddress(path, address))
-        return {};
-    CFileHandle fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd ||
-        ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return {};
-    return fd;
-}
 
 bool SendAll(int fd, const std::string& text) {
     size_t done = 0;
@@ -82,56 +68,13 @@ bool Ask(int fd, const std::string& line) {
     return answer && *answer == "1";
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
-std::string CopyDataLine(uint32_t tag, const std::string& data) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string line = std::string(kCopyDataMessageName) + " " + std::to_string(tag) + " ";
-    for (unsigned char c : data) {
-        line += kDigits[c >> 4];
-        line += kDigits[c & 15];
-    }
-    return line;
-}
-
-std::optional<std::pair<uint32_t, std::string>> ParseCopyDataLine(const std::string& line) {
-    const std::string prefix = std::string(kCopyDataMessageName) + " ";
-    if (line.compare(0, prefix.size(), prefix) != 0)
-        return std::nullopt;
-    const size_t space = line.find(' ', prefix.size());
-    if (space == std::string::npos || space == prefix.size())
-        return std::nullopt;
-    uint32_t tag = 0;
-    for (size_t i = prefix.size(); i < space; ++i) {
-        if (line[i] < '0' || line[i] > '9' || tag > 429496728)
-            return std::nullopt;
-        tag = tag * 10 + static_cast<uint32_t>(line[i] - '0');
-    }
-    const std::string hex = line.substr(space + 1);
-    if (hex.size() % 2)
-        return std::nullopt;
-    std::string data;
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        const int high = HexValue(hex[i]), low = HexValue(hex[i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        data += static_cast<char>(high << 4 | low);
-    }
-    return std::make_pair(tag, data);
-}
-
 CDesktopEndpoint::CDesktopEndpoint(std::string endpoint, QObject* parent)
-    : QObject(parent), m_path(EndpointPath(endpoint)) {}
+    : QObject(parent), m_path(EndpointPath(endpoint)) {
+    m_overdue.setInterval(1000);
+    connect(&m_overdue, &QTimer::timeout, this, [this] { CloseOverdue(); });
+}
 
 CDesktopEndpoint::~CDesktopEndpoint() {
     if (m_listener)
@@ -143,15 +86,11 @@ bool CDesktopEndpoint::Listen() {
     if (m_listener || !MakeSocketAddress(m_path, address))
         return IsListening();
     // A live holder keeps its endpoint; the socket of a dead one refuses and is replaced.
-    if (ConnectTo(m_path))
+    if (ConnectToOwnSocket(m_path, true))
         return false;
-    ::unlink(m_path.c_str());
-    CFileHandle listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!listener ||
-        ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener.Get(), kBacklog) != 0)
+    CFileHandle listener = ListenAt(address);
+    if (!listener)
         return false;
-    ::chmod(m_path.c_str(), 0600);
     m_listener = std::move(listener);
     m_acceptNotifier = std::make_unique<QSocketNotifier>(m_listener.Get(), QSocketNotifier::Read);
     connect(m_acceptNotifier.get(), &QSocketNotifier::activated, this, [this] { Accept(); });
@@ -159,16 +98,28 @@ bool CDesktopEndpoint::Listen() {
 }
 
 void CDesktopEndpoint::Accept() {
-    while (true) {
-        const int fd = ::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0)
+    while (m_connections.size() < kMaxConnections) {
+        CFileHandle socket(
+            ::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!socket)
             return;
-        CConnection& connection = m_connections[fd];
-        connection.socket = CFileHandle(fd);
+        if (!PeerIsThisUser(socket.Get()))
+            continue;  // closed at once: only the user's own processes are heard
+        const int fd = socket.Get();
+        CConnection& connection =
+            m_connections
+                .emplace(fd, CConnection{std::move(socket), nullptr, CLineBuffer(kMaxLine),
+                                         std::chrono::steady_clock::now() +
+                                             std::chrono::seconds(kConnectionSeconds)})
+                .first->second;
         connection.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(connection.notifier.get(), &QSocketNotifier::activated, this,
                 [this, fd] { Read(fd); });
+        if (!m_overdue.isActive())
+            m_overdue.start();
     }
+    // Full: further connections wait in the queue until one of these is done.
+    m_acceptNotifier->setEnabled(false);
 }
 
 void CDesktopEndpoint::Close(int fd) {
@@ -179,6 +130,20 @@ void CDesktopEndpoint::Close(int fd) {
     // The notifier may be the one whose signal is running: it goes once the loop is back.
     it->second.notifier.release()->deleteLater();
     m_connections.erase(it);
+    if (m_connections.empty())
+        m_overdue.stop();
+    if (m_acceptNotifier && !m_acceptNotifier->isEnabled())
+        m_acceptNotifier->setEnabled(true);
+}
+
+void CDesktopEndpoint::CloseOverdue() {
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<int> overdue;
+    for (const auto& [fd, connection] : m_connections)
+        if (now >= connection.closeBy)
+            overdue.push_back(fd);
+    for (int fd : overdue)
+        Close(fd);
 }
 
 void CDesktopEndpoint::Read(int fd) {
@@ -193,23 +158,18 @@ void CDesktopEndpoint::Read(int fd) {
             Close(fd);
             return;
         }
-        std::string& pending = m_connections[fd].pending;
-        pending.append(buffer, static_cast<size_t>(got));
-        size_t start = 0, end;
-        std::vector<std::string> lines;
-        while ((end = pending.find('\n', start)) != std::string::npos) {
-            lines.push_back(pending.substr(start, end - start));
-            start = end + 1;
-        }
-        pending.erase(0, start);
-        if (pending.size() > kMaxLine) {
-            Close(fd);
-            return;
-        }
-        for (const std::string& line : lines) {
+        CLineBuffer& lines = m_connections.at(fd).lines;
+        const std::vector<std::string> complete =
+            lines.Add(std::string_view(buffer, static_cast<size_t>(got)));
+        const bool overflowed = lines.Overflowed();
+        for (const std::string& line : complete) {
             if (!m_connections.count(fd))
                 return;
             HandleLine(fd, line);
+        }
+        if (overflowed) {
+            Close(fd);
+            return;
         }
     }
 }
@@ -226,7 +186,8 @@ void CDesktopEndpoint::HandleLine(int fd, const std::string& line) {
         return;
     }
     if (const auto copy = ParseCopyDataLine(line)) {
-        const bool handled = copy->first == kCommandLineTag && m_onCopyData;
+        const bool handled =
+            copy->first == kCommandLineTag && m_onCopyData && IsHandOverPath(copy->second);
         SendAll(fd, handled ? "1\n" : "0\n");
         if (handled) {
             // The user is asked once the other copy has its answer and has gone.
@@ -235,14 +196,14 @@ void CDesktopEndpoint::HandleLine(int fd, const std::string& line) {
         }
         return;
     }
-    if (const std::optional<CChangeNotice> notice = ParseNoticeLine(line + "\n")) {
+    if (const std::optional<CChangeNotice> notice = ParseNoticeLine(line)) {
         if (m_onNotice)
             m_onNotice(*notice);
     }
 }
 
 bool ActivateOtherCopy(const std::string& endpoint, const std::string& commandLine) {
-    const CFileHandle connection = ConnectTo(EndpointPath(endpoint));
+    const CFileHandle connection = ConnectToOwnSocket(EndpointPath(endpoint), true);
     if (!connection)
         return false;
     const int fd = connection.Get();

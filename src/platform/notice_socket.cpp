@@ -1,5 +1,6 @@
 #include "platform/notice_socket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,21 +18,12 @@ namespace tessarin {
 
 namespace {
 
-// More connections than this waiting to be taken are refused, and their notices dropped.
-constexpr int kBacklog = 4096;
 // A line longer than this is not a notice; a connection that sends one is closed.
 constexpr size_t kMaxLine = 256;
 
-// A connection to the endpoint made without waiting; none when nobody takes it.
+// A connection to the endpoint made without waiting; none when nobody of this user takes it.
 CFileHandle Connect(const std::string& endpoint) {
-    sockaddr_un address;
-    if (!MakeSocketAddress(EndpointPath(endpoint), address))
-        return {};
-    CFileHandle fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!fd ||
-        ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return {};
-    return fd;
+    return ConnectToOwnSocket(EndpointPath(endpoint), false);
 }
 
 // Writes as much of the text as the connection takes without waiting; how much that was.
@@ -54,24 +46,6 @@ size_t SendNow(int fd, const std::string& text) {
 std::string EndpointPath(const std::string& endpoint) {
     const std::string folder = RuntimeFolder();
     return folder.empty() ? std::string() : folder + "/" + endpoint;
-}
-
-std::string NoticeLine(const CChangeNotice& notice) {
-    const uint32_t first = (notice.kind & 0xFFFF) << 16 | (notice.action & 0xFFFF);
-    return std::string(kNoticeMessageName) + " " + std::to_string(first) + " " +
-           std::to_string(notice.recordNumber) + "\n";
-}
-
-std::optional<CChangeNotice> ParseNoticeLine(const std::string& line) {
-    char name[64] = {};
-    unsigned long first = 0, second = 0;
-    char end = 0;
-    if (std::sscanf(line.c_str(), "%63s %lu %lu%c", name, &first, &second, &end) < 3 ||
-        std::strcmp(name, kNoticeMessageName) != 0 || first > 0xFFFFFFFFul ||
-        second > 0xFFFFFFFFul || (end != 0 && end != '\n'))
-        return std::nullopt;
-    return CChangeNotice{static_cast<uint32_t>(first & 0xFFFF), static_cast<uint32_t>(first >> 16),
-                         static_cast<uint32_t>(second)};
 }
 
 bool CSocketPoster::Post(const std::string& endpoint, const CChangeNotice& notice) {
@@ -104,17 +78,9 @@ CNoticeReceiver::CNoticeReceiver(const std::string& endpoint) : m_path(EndpointP
     if (!MakeSocketAddress(m_path, address))
         return;
     // A socket file whose holder died refuses connections and is replaced; a live holder keeps it.
-    const CFileHandle probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (probe &&
-        ::connect(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+    if (ConnectToOwnSocket(m_path, true))
         return;
-    CFileHandle listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!listener)
-        return;
-    ::unlink(m_path.c_str());
-    if (::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        ::listen(listener.Get(), kBacklog) == 0)
-        m_listener = std::move(listener);
+    m_listener = ListenAt(address);
 }
 
 CNoticeReceiver::~CNoticeReceiver() {
@@ -128,30 +94,35 @@ void CNoticeReceiver::Drop(size_t index) {
 
 bool CNoticeReceiver::Gather() {
     bool any = false;
-    for (int fd;
-         (fd = ::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;)
-        m_connections.push_back({CFileHandle(fd), {}});
+    const auto now = std::chrono::steady_clock::now();
+    while (m_connections.size() < kMaxConnections) {
+        CFileHandle fd(::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!fd)
+            break;
+        if (PeerIsThisUser(fd.Get()))
+            m_connections.push_back({std::move(fd), CLineBuffer(kMaxLine),
+                                     now + std::chrono::seconds(kConnectionSeconds)});
+    }
     for (size_t i = 0; i < m_connections.size();) {
         CConnection& c = m_connections[i];
         char buffer[4096];
         const ssize_t n = ::recv(c.fd.Get(), buffer, sizeof buffer, 0);
         if (n > 0) {
             any = true;
-            c.pending.append(buffer, static_cast<size_t>(n));
-            size_t start = 0;
-            for (size_t end; (end = c.pending.find('\n', start)) != std::string::npos;
-                 start = end + 1) {
-                if (auto notice = ParseNoticeLine(c.pending.substr(start, end - start + 1)))
+            for (const std::string& line :
+                 c.lines.Add(std::string_view(buffer, static_cast<size_t>(n))))
+                if (auto notice = ParseNoticeLine(line))
                     m_ready.push_back(*notice);
-            }
-            c.pending.erase(0, start);
-            if (c.pending.size() > kMaxLine) {
+            if (c.lines.Overflowed())
                 Drop(i);
-                continue;
-            }
             continue;  // read this connection again until it has nothing more
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            // A peer that keeps its connection open without finishing is not waited for.
+            if (now >= c.closeBy) {
+                Drop(i);
+                continue;
+            }
             ++i;
             continue;
         }
@@ -176,10 +147,15 @@ std::optional<CChangeNotice> CNoticeReceiver::Receive(std::chrono::milliseconds 
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return std::nullopt;
-        std::vector<pollfd> watch{{m_listener.Get(), POLLIN, 0}};
+        std::vector<pollfd> watch;
+        // While full, new connections wait in the queue until one of these is done.
+        if (m_connections.size() < kMaxConnections)
+            watch.push_back({m_listener.Get(), POLLIN, 0});
         for (const CConnection& c : m_connections)
             watch.push_back({c.fd.Get(), POLLIN, 0});
-        ::poll(watch.data(), watch.size(), static_cast<int>(left.count()));
+        // Wake up in time to close a connection whose time is up.
+        const int wait = static_cast<int>(std::min<long long>(left.count(), 1000));
+        ::poll(watch.data(), watch.size(), wait);
     }
 }
 

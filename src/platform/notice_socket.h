@@ -11,15 +11,11 @@
 #include <vector>
 
 #include "base/unique_handle.h"
-#include "store/notice_channel.h"
+#include "store/notice_lines.h"
 
 namespace tessarin {
 
 std::string EndpointPath(const std::string& endpoint);
-
-// The line of a notice, and the notice of a line (none when it is not one).
-std::string NoticeLine(const CChangeNotice& notice);
-std::optional<CChangeNotice> ParseNoticeLine(const std::string& line);
 
 // Posts without waiting: a notice for an endpoint that nobody holds, or that cannot take more just
 // now, is dropped.
@@ -29,7 +25,9 @@ public:
     size_t PostAll(const std::string& endpoint, const CNoticeList& notices) override;
 };
 
-// Holds an endpoint and receives the notices posted to it.
+// Holds an endpoint and receives the notices posted to it by processes of the same user; others
+// are refused. At most kMaxConnections connections are read at once, each for at most
+// kConnectionSeconds.
 class CNoticeReceiver {
 public:
     explicit CNoticeReceiver(const std::string& endpoint);
@@ -47,7 +45,8 @@ public:
 private:
     struct CConnection {
         CFileHandle fd;
-        std::string pending;  // an incomplete last line
+        CLineBuffer lines;
+        std::chrono::steady_clock::time_point closeBy;
     };
     // Takes what has arrived without waiting; false when nothing did.
     bool Gather();

@@ -18,4 +18,9 @@ void Cp1252ToQString(std::string_view text, QString& out) {
         chars[i] = QChar(static_cast<char16_t>(Cp1252ToCodePoint(static_cast<uint8_t>(text[i]))));
 }
 
+std::string QStringToCp1252(const QString& text) {
+    return Utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                             static_cast<size_t>(text.size())));
+}
+
 }  // namespace tessarin

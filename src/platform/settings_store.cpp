@@ -1,11 +1,18 @@
 #include "platform/settings_store.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QByteArray>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
 
 #include "base/codepage.h"
+#include "base/unique_handle.h"
+#include "store/file_io.h"
 
 namespace tessarin {
 
@@ -44,6 +51,15 @@ std::optional<uint32_t> AsNumber(const QVariant& value) {
     if (!ok || number < INT32_MIN || number > qlonglong(UINT32_MAX))
         return std::nullopt;
     return static_cast<uint32_t>(number);
+}
+
+// The folder that holds the settings file: 0700 if it is the user's own.
+void MakeFolderPrivate(const std::string& folder) {
+    const CFileHandle fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (fd && ::fstat(fd.Get(), &st) == 0 && st.st_uid == ::geteuid() &&
+        (st.st_mode & 07777) != 0700)
+        (void)::fchmod(fd.Get(), 0700);
 }
 
 }  // namespace
@@ -109,7 +125,22 @@ void CSettingsStore::SetValue(std::string_view section, std::string_view name,
                               const QVariant& value) {
     m_settings->setValue(Key(section, name), value);
     // At once, as the registry would; a failure is not reported.
+    Sync();
+}
+
+void CSettingsStore::Sync() {
+    const std::string file = QFileInfo(m_settings->fileName()).absoluteFilePath().toStdString();
+    const std::string folder = QFileInfo(m_settings->fileName()).absolutePath().toStdString();
+    // QSettings writes through a link at the file's name and makes missing folders with the
+    // umask's modes: the folders are made here first, private, and a link that is not the user's
+    // own way to a file of the user's own is removed, so that a new file takes its place.
+    CreatePrivateFolders(folder);
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && OwnLinkTarget(file) == file)
+        ::unlink(file.c_str());
     m_settings->sync();
+    MakeFolderPrivate(folder);
+    MakeFilePrivate(OwnLinkTarget(file));
 }
 
 void CSettingsStore::WriteNumber(std::string_view section, std::string_view name, uint32_t value) {

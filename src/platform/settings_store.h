@@ -5,7 +5,7 @@
 // numbers are stored as decimal text, texts as UTF-8 text, bytes values as byte arrays. What the
 // user's file lacks is read from the system-wide file of the same name under /etc/xdg, which is
 // where an administrator sets "Max Sleep Minutes", the password requirements, "NoPrint" and
-// "Promo Text".
+// "Promo Text". The file is the user's alone: 0600, in a folder of mode 0700.
 #include <QString>
 #include <memory>
 
@@ -44,6 +44,8 @@ public:
 private:
     QVariant Value(std::string_view section, std::string_view name) const;
     void SetValue(std::string_view section, std::string_view name, const QVariant& value);
+    // Writes the settings out; the file is 0600 and its folder 0700 afterwards.
+    void Sync();
 
     std::unique_ptr<QSettings> m_settings;
 };

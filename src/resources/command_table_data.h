@@ -64,6 +64,12 @@ inline constexpr uint32_t kSync = 33000;
 inline constexpr uint32_t kSearch = 34001;
 inline constexpr uint32_t kOpenUrl = 34002;
 inline constexpr uint32_t kFirstUser = 40000;  // "&User": one command per user, to 40030
+inline constexpr uint32_t kLastUser = 40030;
+// The record list's shortcut menu: one command per category and per type after "Unfiled".
+inline constexpr uint32_t kFirstCategory = 4000;
+inline constexpr uint32_t kLastCategory = 4256;
+inline constexpr uint32_t kFirstType = 5000;
+inline constexpr uint32_t kLastType = 5400;
 // The application framework's commands keep the framework's numbers.
 inline constexpr uint32_t kPrintSetup = 57606;
 inline constexpr uint32_t kPrint = 57607;
@@ -78,19 +84,61 @@ inline constexpr uint32_t kStatusBar = 59393;
 
 inline constexpr uint32_t kSeparator = 0;
 
+// The popups: those of the menu bar, their submenus, and those of the record list's shortcut
+// menu. Code finds a popup by this number, never by its text.
+enum class Popup : uint8_t {
+    None,  // no popup: an item of the shortcut menu itself, a command without a menu item
+    File,
+    Import,
+    FromManager,  // in Import: the exports of other password managers
+    Export,
+    Edit,
+    Item,
+    View,
+    User,
+    Sync,
+    Help,
+    Type,
+    Category,
+};
+
+struct CPopupInfo {
+    Popup id;
+    Popup parent;  // Popup::None: in the menu bar (or the shortcut menu)
+    std::string_view text;
+};
+
 struct CCommandInfo {
     uint32_t id;                 // kSeparator: a separator line in its menu
-    std::string_view menu;       // the popup path from the menu bar, levels split by '|'; empty:
-                                 // the command has no menu item
+    Popup menu;                  // the popup the item stands in; Popup::None: no menu item
     std::string_view text;       // the item's text; "\t" and its key as the menu shows it
     std::string_view extraKeys;  // further keys, split by ','
 };
 
+// Commands made while a menu is built, one for each entry of a list (a user, a type, a category):
+// numbers first to last stand for the entries in order.
+struct CCommandRange {
+    uint32_t first;
+    uint32_t last;
+    bool Contains(uint32_t id) const { return id >= first && id <= last; }
+};
+inline constexpr CCommandRange kUserCommands{kFirstUser, kLastUser};
+inline constexpr CCommandRange kTypeCommands{kFirstType, kLastType};
+inline constexpr CCommandRange kCategoryCommands{kFirstCategory, kLastCategory};
+// The range that holds the number, or none.
+const CCommandRange* FindRange(uint32_t id);
+
+// What a command needs of the record list's selection before it may run.
+enum class Needs : uint8_t { Nothing, OneRecord, AnyRecord };
+Needs SelectionNeeds(uint32_t id);
+
 // The key of an item's text: what follows the tab ("Ctrl+P", "Return", "Del"), or empty.
 std::string_view ItemKeyText(std::string_view text);
 
-// The menu bar's popups, in order.
-std::span<const std::string_view> MenuBarPopups();
+// The menu bar's popups in order, then their submenus.
+std::span<const CPopupInfo> MenuBarPopups();
+// The popup of that number (of the menu bar or of the shortcut menu).
+const CPopupInfo& PopupInfo(Popup id);
 // Every command and separator, in menu order; commands without an item come last.
 std::span<const CCommandInfo> CommandTable();
 // The command of that number, or none.
@@ -99,8 +147,8 @@ const CCommandInfo* FindCommand(uint32_t id);
 // The record list's shortcut menu: commands of the table with texts of their own; the "Type" and
 // "Category" popups begin with their "Unfiled" command and are filled by the list.
 struct CContextItem {
-    uint32_t id;             // kSeparator for a line; 0 with a popup name for a popup
-    std::string_view popup;  // "Type" or "Category": the item stands in that popup
+    uint32_t id;  // kSeparator for a line
+    Popup popup;  // Popup::Type or Popup::Category: the item stands in that popup
     std::string_view text;
 };
 std::span<const CContextItem> ContextMenuTable();

@@ -2,9 +2,9 @@
 
 #include <charconv>
 #include <fstream>
-#include <sstream>
 
 #include "base/codepage.h"
+#include "base/file_trust.h"
 #include "resources/string_table.h"
 
 namespace tessarin {
@@ -37,10 +37,11 @@ size_t ApplyLanguageText(std::string_view content, CStringTable& strings) {
         if (line.empty() || line.front() == '#')
             continue;
         const size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
         int id = 0;
         const auto [at, error] = std::from_chars(line.data(), line.data() + equals, id);
-        if (equals == std::string_view::npos || error != std::errc() ||
-            at != line.data() + equals || id < 0)
+        if (error != std::errc() || at != line.data() + equals || id < 0)
             continue;
         std::string text;
         if (!Utf8ToCp1252(Unescape(line.substr(equals + 1)), text))
@@ -52,12 +53,18 @@ size_t ApplyLanguageText(std::string_view content, CStringTable& strings) {
 }
 
 bool LoadLanguageFile(const std::string& path, CStringTable& strings) {
+    // Its texts are what the user reads and answers: one that someone else could have written is
+    // not taken.
+    if (!IsTrustedFile(path))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    std::string text = content.str();
+    std::string text(kMaxLanguageFileSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (static_cast<size_t>(in.gcount()) > kMaxLanguageFileSize)
+        return false;
+    text.resize(static_cast<size_t>(in.gcount()));
     // A byte-order mark some editors write.
     if (text.rfind("\xEF\xBB\xBF", 0) == 0)
         text.erase(0, 3);

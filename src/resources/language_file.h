@@ -17,7 +17,12 @@ inline constexpr const char* kLanguageFileName = "Tessarin_Language.txt";
 // Replaces the texts the file's content carries; how many it replaced.
 size_t ApplyLanguageText(std::string_view content, CStringTable& strings);
 
-// Reads the file at `path` and applies it; false when there is no such file.
+// Far more than a translation of every text takes.
+inline constexpr size_t kMaxLanguageFileSize = 4 << 20;
+
+// Reads the file at `path` and applies it; false when there is no such file, when it is larger
+// than kMaxLanguageFileSize, or when someone other than the user or the system administrator could
+// have written it or its folder (IsTrustedFile).
 bool LoadLanguageFile(const std::string& path, CStringTable& strings);
 
 }  // namespace tessarin

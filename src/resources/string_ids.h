@@ -11,7 +11,9 @@
 //   23000-23999  the record, type and category dialogs, the password generator dialog
 //   24000-24999  find, the clipboard and the printed report
 //   25000-25999  the file commands, users and sync
-//   26000-26999  imports from and exports for other password managers
+//   26000-26099  imports from and exports for other password managers
+//   26100-26199  what keeps files, local channels and loaded libraries the user's own
+//   26200-26299  the search field and the status bar's counts
 //   28000-28999  system errors in words, password health, the password field
 //   32768-34999  command prompts, numbered as their commands
 
@@ -474,6 +476,11 @@ inline constexpr int kManagerExportInClear = 26021;
 inline constexpr int kManagerOpenFilter = 26030;
 inline constexpr int kManagerSaveFilter = 26031;
 inline constexpr int kManagerExportTitle = 26032;
+
+// What keeps files, local channels and loaded libraries the user's own.
+inline constexpr int kReplaceExistingFile = 26100;
+inline constexpr int kPlatformLibraryRefused = 26101;
+inline constexpr int kReportNotWritten = 26102;
 
 // What a system error means, in words (28000-28099).
 inline constexpr int kErrorDetailLine = 28000;

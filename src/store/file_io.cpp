@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -21,6 +22,9 @@ void SyncFolder(const std::string& folder) {
     if (fd)
         (void)::fsync(fd.Get());
 }
+
+// Links followed at most, as the system would.
+constexpr int kMaxLinks = 40;
 
 }  // namespace
 
@@ -68,26 +72,54 @@ int OpenForReading(const std::string& path) {
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
-void WriteFileSafely(const std::string& path, const std::function<void(IByteSink&)>& write) {
+std::string OwnLinkTarget(const std::string& path) {
     namespace fs = std::filesystem;
-    const fs::path target(path);
+    const uid_t me = ::geteuid();
+    fs::path at(path);
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || st.st_uid != me)
+            return path;
+        if (S_ISREG(st.st_mode))
+            return at.string();
+        if (!S_ISLNK(st.st_mode))
+            return path;
+        std::error_code error;
+        const fs::path next = fs::read_symlink(at, error);
+        if (error)
+            return path;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return path;
+}
+
+void WriteFileSafely(const std::string& path, const std::function<void(IByteSink&)>& write,
+                     LinkAtPath links) {
+    namespace fs = std::filesystem;
+    const fs::path target(links == LinkAtPath::FollowOwn ? OwnLinkTarget(path) : path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     // A hidden name beside the target; built by appending, which also keeps g++ 12's -Wrestrict
     // false positive on chained string concatenation at -O3 away.
     std::string name = ".";
     name.append(target.filename().string()).append(".XXXXXX");
     std::string temp = (folder / name).string();
-    CFileHandle fd(::mkstemp(temp.data()));  // created with mode 0600
+    CFileHandle fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd)
         throw CFileError(errno, "the file could not be created", true);
+    // The user's own file keeps the permissions the user gave it; anything else (nothing, a link,
+    // someone else's file) gives way to a file only its owner may read, whatever the umask.
+    mode_t mode = 0600;
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0)
-        (void)::fchmod(fd.Get(), existing.st_mode & 07777);
+    if (::lstat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        existing.st_uid == ::geteuid())
+        mode = existing.st_mode & 0777;
 
     auto fail = [&](int code, const std::string& what) {
         ::unlink(temp.c_str());
         throw CFileError(code, what);
     };
+    if (::fchmod(fd.Get(), mode) != 0)
+        fail(errno, "the file could not be made private");
     try {
         CFileSink sink(fd.Get());
         write(sink);
@@ -102,21 +134,66 @@ void WriteFileSafely(const std::string& path, const std::function<void(IByteSink
         fail(errno, "the file could not be flushed to the disk");
     if (fd.Close() != 0)
         fail(errno, "the file could not be closed");
-    if (::rename(temp.c_str(), path.c_str()) != 0)
+    // A rename replaces a link at the target rather than writing through it.
+    if (::rename(temp.c_str(), target.c_str()) != 0)
         fail(errno, "the file could not be replaced");
     SyncFolder(folder.string());
+}
+
+int CreatePrivateFolders(const std::string& folder) {
+    namespace fs = std::filesystem;
+    fs::path at;
+    for (const fs::path& part : fs::path(folder)) {
+        at /= part;
+        if (part.empty() || part == "/" || part == "." || part == "..")
+            continue;
+        if (::mkdir(at.c_str(), 0700) == 0) {
+            // Made here: private whatever the umask (which mkdir subtracts from the mode).
+            const CFileHandle fd(
+                ::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!fd || ::fchmod(fd.Get(), 0700) != 0)
+                return errno;
+            continue;
+        }
+        if (errno != EEXIST)
+            return errno;
+        struct stat st {};
+        if (::stat(at.c_str(), &st) != 0)
+            return errno;
+        if (!S_ISDIR(st.st_mode))
+            return ENOTDIR;
+    }
+    return 0;
+}
+
+int MakeFilePrivate(const std::string& path) {
+    const CFileHandle fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+        return 0;
+    if ((st.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0)
+        return errno;
+    return 0;
 }
 
 int CopyFileNoReplace(const std::string& from, const std::string& to) {
     CFileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in)
         return errno;
-    struct stat st {};
-    if (::fstat(in.Get(), &st) != 0)
-        return errno;
-    CFileHandle out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777));
+    // O_EXCL also refuses a link at `to`, even one that leads nowhere.
+    CFileHandle out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out)
         return errno;
+    if (::fchmod(out.Get(), 0600) != 0) {
+        const int code = errno;
+        out.Close();
+        ::unlink(to.c_str());
+        return code;
+    }
     std::vector<char> buffer(64 * 1024);
     int result = 0;
     for (;;) {

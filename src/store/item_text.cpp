@@ -4,13 +4,23 @@
 #include <functional>
 #include <string_view>
 
+#include "base/secure_memory.h"
+
 namespace tessarin {
+
+namespace {
+
+char* Allocate(size_t size) {
+    return CWipingAllocator<char>().allocate(size);
+}
+
+}  // namespace
 
 CItemText::CItemText(const CItemText& other) : m_slots(other.m_slots) {
     if (other.m_block) {
         const size_t size = other.BlockSize();
-        m_block.reset(new char[size]);
-        std::memcpy(m_block.get(), other.m_block.get(), size);
+        m_block = Allocate(size);
+        std::memcpy(m_block, other.m_block, size);
     }
 }
 
@@ -22,12 +32,28 @@ CItemText& CItemText::operator=(const CItemText& other) {
     return *this;
 }
 
+CItemText& CItemText::operator=(CItemText&& other) noexcept {
+    if (this != &other) {
+        Free();
+        m_block = other.m_block;
+        m_slots = other.m_slots;
+        other.m_block = nullptr;
+    }
+    return *this;
+}
+
+void CItemText::Free() {
+    if (m_block)
+        CWipingAllocator<char>().deallocate(m_block, BlockSize());
+    m_block = nullptr;
+}
+
 uint64_t CItemText::Hash() const {
     // The block is the end offsets and the texts back to back, so equal texts make equal blocks;
     // a block whose slots are all empty is no block at all.
     if (!m_block || TotalSize() == 0)
         return 0;
-    return std::hash<std::string_view>{}(std::string_view(m_block.get(), BlockSize()));
+    return std::hash<std::string_view>{}(std::string_view(m_block, BlockSize()));
 }
 
 std::string_view CItemText::Get(size_t slot) const {
@@ -57,19 +83,20 @@ void CItemText::SetRange(size_t first, const std::string_view* texts, size_t cou
         empty = empty && views[i].empty();
     }
     if (empty) {
-        m_block.reset();
+        Free();
         return;
     }
-    std::unique_ptr<char[]> block(new char[m_slots * sizeof(uint32_t) + total]);
-    char* chars = block.get() + m_slots * sizeof(uint32_t);
+    char* block = Allocate(m_slots * sizeof(uint32_t) + total);
+    char* chars = block + m_slots * sizeof(uint32_t);
     uint32_t end = 0;
     for (size_t i = 0; i < m_slots; ++i) {
         if (!views[i].empty())
             std::memcpy(chars + end, views[i].data(), views[i].size());
         end += static_cast<uint32_t>(views[i].size());
-        std::memcpy(block.get() + i * sizeof(uint32_t), &end, sizeof end);
+        std::memcpy(block + i * sizeof(uint32_t), &end, sizeof end);
     }
-    m_block = std::move(block);
+    Free();
+    m_block = block;
 }
 
 }  // namespace tessarin

@@ -1,11 +1,12 @@
 #pragma once
 
 // The texts of one item (values, name, note, custom labels) in a single allocation: a database of a
-// hundred thousand records holds over a million texts, most of them short.
+// hundred thousand records holds over a million texts, most of them short. They are the records'
+// secrets in the clear, so the allocation is wiped before it is given back (and kept out of swap
+// where the system allows), as the packed forms are.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 namespace tessarin {
@@ -19,8 +20,11 @@ public:
         : m_slots(static_cast<uint8_t>(count < kMaxSlots ? count : kMaxSlots)) {}
     CItemText(const CItemText& other);
     CItemText& operator=(const CItemText& other);
-    CItemText(CItemText&&) noexcept = default;
-    CItemText& operator=(CItemText&&) noexcept = default;
+    CItemText(CItemText&& other) noexcept : m_block(other.m_block), m_slots(other.m_slots) {
+        other.m_block = nullptr;
+    }
+    CItemText& operator=(CItemText&& other) noexcept;
+    ~CItemText() { Free(); }
 
     std::string_view Get(size_t slot) const;
     void Set(size_t slot, std::string_view text);
@@ -33,15 +37,18 @@ public:
 private:
     uint32_t End(size_t slot) const {
         uint32_t end;
-        std::memcpy(&end, m_block.get() + slot * sizeof(uint32_t), sizeof end);
+        std::memcpy(&end, m_block + slot * sizeof(uint32_t), sizeof end);
         return end;
     }
-    const char* Chars() const { return m_block.get() + m_slots * sizeof(uint32_t); }
+    const char* Chars() const { return m_block + m_slots * sizeof(uint32_t); }
     size_t BlockSize() const { return m_block ? m_slots * sizeof(uint32_t) + TotalSize() : 0; }
+    // Wipes and gives back the block; every slot is empty afterwards.
+    void Free();
 
-    // Layout: the end offset of each slot's text (uint32), then the texts back to back.
-    // No block at all while every slot is empty.
-    std::unique_ptr<char[]> m_block;
+    // Layout: the end offset of each slot's text (uint32), then the texts back to back. The block's
+    // size follows from it, so that it need not be kept beside. No block at all while every slot
+    // is empty.
+    char* m_block = nullptr;
     uint8_t m_slots;
 };
 

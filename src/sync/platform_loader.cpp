@@ -6,6 +6,8 @@
 
 #include <dlfcn.h>
 
+#include "base/file_trust.h"
+#include "base/test_switches.h"
 #include "sync/platform_abi.h"
 
 namespace tessarin {
@@ -125,11 +127,19 @@ private:
 
 // Opens a library of the folder: null with `failed` false when it is not there, null with `failed`
 // true when it is there but cannot be loaded.
+std::string LibraryPath(const std::string& folder, const char* name) {
+    return (std::filesystem::path(folder) / name).string();
+}
+
+bool LibraryThere(const std::string& folder, const char* name) {
+    std::error_code error;
+    return !folder.empty() && std::filesystem::exists(LibraryPath(folder, name), error);
+}
+
 void* Open(const std::string& folder, const char* name, bool& failed) {
     failed = false;
-    const std::string path = (std::filesystem::path(folder) / name).string();
-    std::error_code error;
-    if (folder.empty() || !std::filesystem::exists(path, error))
+    const std::string path = LibraryPath(folder, name);
+    if (!LibraryThere(folder, name))
         return nullptr;
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     failed = handle == nullptr;
@@ -150,7 +160,7 @@ int CReleaseLibrary::operator()(void* handle) const {
 }
 
 std::string PlatformLibraryFolder(const std::string& programFolder) {
-    if (const char* folder = std::getenv(kPlatformDirVariable); folder && *folder)
+    if (const char* folder = TestSwitch(kPlatformDirVariable); folder && *folder)
         return folder;
     return programFolder;
 }
@@ -171,6 +181,16 @@ CPlatformLibraries::~CPlatformLibraries() {
 
 int CPlatformLibraries::Load(const std::string& folder, const std::string& documentsFolder) {
     Release();
+    m_refusedLibrary.clear();
+    // A library runs with all of the user's rights: one that someone else could have put there or
+    // changed is not run at all, and the user works standalone.
+    for (const char* name : {kManagerLibrary, kEngineLibrary}) {
+        if (LibraryThere(folder, name) && !IsTrustedFile(LibraryPath(folder, name))) {
+            m_refusedLibrary = LibraryPath(folder, name);
+            UseManager(std::make_unique<CStandaloneManager>(documentsFolder));
+            return 0;
+        }
+    }
     bool failed = false;
     m_managerHandle = CLibraryHandle(Open(folder, kManagerLibrary, failed));
     if (failed)

@@ -1,6 +1,5 @@
 #include "ui/choose_icon_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,7 +12,6 @@
 #include "render/record_icons.h"
 #include "resources/string_ids.h"
 #include "store/icon_file.h"
-#include "ui/dialog_parts.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -134,11 +132,10 @@ void CIconGrid::keyPressEvent(QKeyEvent* event) {
 
 CChooseIconDialog::CChooseIconDialog(const CStringTable& strings, const CIconList* customIcons,
                                      int icon, QWidget* parent)
-    : QDialog(parent),
+    : CDialogBase(strings, str::kChooseIconTitle, parent),
       m_grid(new CIconGrid(strings, customIcons, this)),
       m_scroll(new QScrollBar(Qt::Vertical, this)),
       m_opened(icon) {
-    setWindowTitle(UiText(strings, str::kChooseIconTitle));
     const size_t custom = m_grid->CustomCount();
     m_scroll->setAccessibleName(UiText(strings, str::kIconScrollName));
     m_scroll->setRange(0, IconGridMaxScroll(custom));
@@ -156,7 +153,7 @@ CChooseIconDialog::CChooseIconDialog(const CStringTable& strings, const CIconLis
     if (m_grid->Selected() && *m_grid->Selected() >= kBuiltInIconCount)
         m_scroll->setValue(IconGridScrollToShow(*m_grid->Selected(), 0));
 
-    QDialogButtonBox* box = OkCancelButtons(strings, this);
+    QDialogButtonBox* box = OkButtons();
 
     auto* row = new QHBoxLayout;
     row->addWidget(m_grid);

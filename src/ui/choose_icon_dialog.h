@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include <QDialog>
 #include <QWidget>
+#include "ui/dialog_base.h"
 
 class QScrollBar;
 
@@ -55,7 +55,7 @@ private:
     int m_firstRow = 0;
 };
 
-class CChooseIconDialog : public QDialog {
+class CChooseIconDialog : public CDialogBase {
     Q_OBJECT
 public:
     // Opens with `icon` selected.

@@ -1,5 +1,6 @@
 #include "ui/clipboard_commands.h"
 
+#include <algorithm>
 #include <string>
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include "resources/string_ids.h"
 #include "store/core_context.h"
 #include "store/preferences.h"
+#include "ui/clipboard_probe.h"
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/record_view_hooks.h"
@@ -54,12 +56,6 @@ QClipboard* Clipboard() {
     return QGuiApplication::clipboard();
 }
 
-// The clipboard's plain text; none when it cannot be read or holds no text.
-QString ClipboardText() {
-    const QMimeData* data = Clipboard()->mimeData();
-    return data && data->hasText() ? data->text() : QString();
-}
-
 bool StartsWith(const QString& text, std::string_view magic) {
     return text.startsWith(QLatin1String(magic.data(), static_cast<qsizetype>(magic.size())));
 }
@@ -68,17 +64,50 @@ bool StartsWith(const QString& text, std::string_view magic) {
 
 CClipboardCommands::CClipboardCommands(CCoreContext& context, CPreferences& preferences,
                                        CTessarinDesktopView& view,
-                                       std::unique_ptr<IClipboardTimer> timer)
+                                       std::unique_ptr<IClipboardTimer> timer,
+                                       std::unique_ptr<IClipboardProbe> probe)
     : m_context(context),
       m_preferences(preferences),
       m_view(view),
-      m_timer(timer ? std::move(timer) : std::make_unique<CQtClipboardTimer>()) {
+      m_timer(timer ? std::move(timer) : std::make_unique<CQtClipboardTimer>()),
+      m_probe(probe ? std::move(probe) : MakeLocalClipboardProbe()) {
+    connect(Clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
+        if (mode == QClipboard::Clipboard)
+            ClipboardChanged();
+    });
     connect(Clipboard(), &QClipboard::selectionChanged, this,
             &CClipboardCommands::SelectionChanged);
+    // It may hold records from before the start.
+    ClipboardChanged();
 }
 
 CClipboardCommands::~CClipboardCommands() {
+    disconnect(Clipboard(), nullptr, this, nullptr);
     ClearOnClose();
+}
+
+int CClipboardCommands::LookLength() const {
+    const size_t magic = std::max(kVex2Magic.size(), kCsvMagic.size());
+    // One more than a secret, to tell it from a longer text that begins with it.
+    return static_cast<int>(
+        std::max<qsizetype>(static_cast<qsizetype>(magic), m_secret.size() + 1));
+}
+
+void CClipboardCommands::ClipboardChanged() {
+    m_clipboardStart.clear();
+    m_probe->Look(LookLength(), [this](const QString& start) {
+        m_clipboardStart = start;
+        if (m_commands)
+            m_commands->UpdateEnabled();
+    });
+}
+
+void CClipboardCommands::PutOnClipboard(const QString& text, QMimeData* data) {
+    if (data)
+        Clipboard()->setMimeData(data);
+    else
+        Clipboard()->setText(text);
+    m_clipboardStart = text.left(LookLength());
 }
 
 void CClipboardCommands::Bind(CCommandTable& commands) {
@@ -91,12 +120,12 @@ void CClipboardCommands::Bind(CCommandTable& commands) {
     for (int field = 0; field < kFieldCount; ++field)
         bind(cmd::kCopyField1 + static_cast<uint32_t>(field), field);
     bind(cmd::kCopyNote, kNote);
-    // The view's rules for Copy and Cut (any row selected) stay.
+    // Copy and Cut need any row selected, Paste records on the clipboard.
     commands.SetHandler(cmd::kCopy, [this] { CopyRecords(); });
     commands.SetHandler(cmd::kCut, [this] { CutRecords(); });
     commands.SetHandler(cmd::kPaste, [this] { Paste(); });
     commands.SetEnableRule(cmd::kPaste, [this] { return CanPaste(); });
-    if (QMenu* edit = commands.Popup("&Edit"))
+    if (QMenu* edit = commands.Popup(cmd::Popup::Edit))
         connect(edit, &QMenu::aboutToShow, this, &CClipboardCommands::UpdateFieldTexts);
 }
 
@@ -148,15 +177,16 @@ void CClipboardCommands::CopyValue(int which) {
     if (secret)
         PutSecret(text);
     else
-        Clipboard()->setText(text);
+        PutOnClipboard(text);
 }
 
 void CClipboardCommands::PutSecret(const QString& text) {
+    // Known before the clipboard changes, so that the look at it takes the whole secret.
+    m_secret = text;
     auto* data = new QMimeData;
     data->setText(text);
     data->setData(kPasswordManagerHint, kPasswordManagerSecret);
-    Clipboard()->setMimeData(data);
-    m_secret = text;
+    PutOnClipboard(text, data);
     StartClearing();
 }
 
@@ -171,7 +201,8 @@ void CClipboardCommands::StartClearing() {
 
 void CClipboardCommands::SelectionChanged() {
     // Text selected in a field that shows a masked value goes to the X primary selection: it is
-    // taken off again like a copied secret.
+    // taken off again like a copied secret. Only a selection of our own is read: no round trip
+    // to another program.
     QClipboard* clipboard = Clipboard();
     if (!clipboard->supportsSelection() || !clipboard->ownsSelection())
         return;
@@ -191,7 +222,8 @@ void CClipboardCommands::ClearSecret() {
     const QString selected = std::exchange(m_primarySecret, QString());
     QClipboard* clipboard = Clipboard();
     bool cleared = false;
-    if (!secret.isEmpty() && ClipboardText() == secret) {
+    // The clipboard as last looked at, off the window's thread.
+    if (!secret.isEmpty() && m_clipboardStart == secret) {
         clipboard->clear();
         cleared = true;
     }
@@ -226,7 +258,7 @@ void CClipboardCommands::CutRecords() {
 }
 
 bool CClipboardCommands::CanPaste() const {
-    return StartsWith(ClipboardText(), kVex2Magic);
+    return StartsWith(m_clipboardStart, kVex2Magic);
 }
 
 void CClipboardCommands::Paste() {
@@ -252,7 +284,8 @@ void CClipboardCommands::Paste() {
 }
 
 void CClipboardCommands::ClearOnClose() {
-    if (StartsWith(ClipboardText(), kCsvMagic))
+    if (StartsWith(m_clipboardStart, kCsvMagic) ||
+        (!m_secret.isEmpty() && m_clipboardStart == m_secret))
         Clipboard()->clear();
     ClearSecretsNow();
 }

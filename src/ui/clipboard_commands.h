@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QString>
 
+#include "ui/clipboard_probe.h"
+
 class QMimeData;
 
 namespace tessarin {
@@ -40,9 +42,11 @@ inline constexpr char kPasswordManagerSecret[] = "secret";
 class CClipboardCommands : public QObject {
     Q_OBJECT
 public:
-    // `timer`: a test double; a real timer when none.
+    // `timer`: a test double; a real timer when none. `probe`: how the clipboard is looked at when
+    // it changes (MakeLocalClipboardProbe when none).
     CClipboardCommands(CCoreContext& context, CPreferences& preferences, CTessarinDesktopView& view,
-                       std::unique_ptr<IClipboardTimer> timer = {});
+                       std::unique_ptr<IClipboardTimer> timer = {},
+                       std::unique_ptr<IClipboardProbe> probe = {});
     // Empties the clipboard when it holds a CSV export or a secret of ours still waiting.
     ~CClipboardCommands() override;
 
@@ -58,7 +62,8 @@ public:
     void CopyRecords();
     void CutRecords();
     void Paste();
-    // The clipboard's text begins with the exchange text's first line.
+    // The clipboard's text begins with the exchange text's first line, as the last look at it
+    // found: the clipboard is looked at when it changes, never when the selection moves.
     bool CanPaste() const;
     // The closing's step: a CSV export on the clipboard is emptied, and a secret still waiting.
     void ClearOnClose();
@@ -77,12 +82,22 @@ private:
     void PutSecret(const QString& text);
     void StartClearing();
     void SelectionChanged();
+    // The clipboard changed hands: what it starts with is unknown until the probe answers.
+    void ClipboardChanged();
+    // Puts text of ours on the clipboard; its start is known at once.
+    void PutOnClipboard(const QString& text, QMimeData* data = nullptr);
+    // How much of the clipboard's text the rules look at: the magic lines, and the whole of a
+    // secret still waiting.
+    int LookLength() const;
 
     CCoreContext& m_context;
     CPreferences& m_preferences;
     CTessarinDesktopView& m_view;
     std::unique_ptr<IClipboardTimer> m_timer;
+    std::unique_ptr<IClipboardProbe> m_probe;
     CCommandTable* m_commands = nullptr;
+    // The start of the clipboard's text (LookLength characters at most) as last seen.
+    QString m_clipboardStart;
     // The secret we put on the clipboard, and the masked text selected into the primary selection,
     // while their clearing waits.
     QString m_secret;

@@ -1,5 +1,7 @@
 #include "ui/command_table.h"
 
+#include <optional>
+
 #include <QAction>
 #include <QApplication>
 #include <QKeySequence>
@@ -64,6 +66,7 @@ void CCommandTable::SetHandler(uint32_t id, std::function<void()> handler) {
     const auto it = m_entries.find(id);
     if (it == m_entries.end())
         return;
+    Q_ASSERT_X(!it->second.handler, "CCommandTable::SetHandler", "a command is bound once");
     it->second.handler = std::move(handler);
     it->second.action->setEnabled(IsEnabled(id));
 }
@@ -72,14 +75,52 @@ void CCommandTable::SetEnableRule(uint32_t id, std::function<bool()> rule) {
     const auto it = m_entries.find(id);
     if (it == m_entries.end())
         return;
+    Q_ASSERT_X(!it->second.rule, "CCommandTable::SetEnableRule", "a rule is bound once");
     it->second.rule = std::move(rule);
     it->second.action->setEnabled(IsEnabled(id));
 }
 
+void CCommandTable::SetRangeHandler(const cmd::CCommandRange& range,
+                                    std::function<void(uint32_t)> handler) {
+    Q_ASSERT_X(!RangeOf(range.first), "CCommandTable::SetRangeHandler", "a range is bound once");
+    m_ranges.push_back({range, std::move(handler)});
+}
+
+void CCommandTable::SetSelectionSource(std::function<Selection()> source) {
+    Q_ASSERT_X(!m_selection, "CCommandTable::SetSelectionSource", "the selection is told once");
+    m_selection = std::move(source);
+    UpdateEnabled();
+}
+
+const CCommandTable::CRangeEntry* CCommandTable::RangeOf(uint32_t id) const {
+    for (const CRangeEntry& entry : m_ranges)
+        if (entry.range.Contains(id))
+            return &entry;
+    return nullptr;
+}
+
 bool CCommandTable::IsEnabled(uint32_t id) const {
+    return IsEnabled(id, m_selection);
+}
+
+bool CCommandTable::IsEnabled(uint32_t id, const std::function<Selection()>& selection) const {
+    if (const CRangeEntry* range = RangeOf(id))
+        return static_cast<bool>(range->handler);
     const auto it = m_entries.find(id);
     if (it == m_entries.end() || !it->second.handler)
         return false;
+    switch (cmd::SelectionNeeds(id)) {
+        case cmd::Needs::Nothing:
+            break;
+        case cmd::Needs::OneRecord:
+            if (!selection || selection() != Selection::One)
+                return false;
+            break;
+        case cmd::Needs::AnyRecord:
+            if (!selection || selection() == Selection::None)
+                return false;
+            break;
+    }
     return !it->second.rule || it->second.rule();
 }
 
@@ -98,39 +139,50 @@ bool CCommandTable::Run(uint32_t id) {
         return false;
     }
     m_running.insert(id);
-    const std::function<void()> handler = m_entries[id].handler;
-    handler();
+    if (const CRangeEntry* range = RangeOf(id)) {
+        const std::function<void(uint32_t)> handler = range->handler;
+        handler(id - range->range.first);
+    } else {
+        const std::function<void()> handler = m_entries[id].handler;
+        handler();
+    }
     m_running.erase(id);
     UpdateEnabled();
     return true;
 }
 
 void CCommandTable::UpdateEnabled() {
+    // The selection is asked once for all the rules.
+    std::optional<Selection> asked;
+    const std::function<Selection()> selection = [&] {
+        if (!asked)
+            asked = m_selection ? m_selection() : Selection::None;
+        return *asked;
+    };
     for (auto& [id, entry] : m_entries)
-        entry.action->setEnabled(IsEnabled(id));
+        entry.action->setEnabled(IsEnabled(id, selection));
 }
 
-QMenu* CCommandTable::MenuFor(QMenuBar* bar, std::string_view path) {
-    if (const auto it = m_popups.find(path); it != m_popups.end())
+QMenu* CCommandTable::MenuFor(QMenuBar* bar, cmd::Popup popup) {
+    if (const auto it = m_popups.find(popup); it != m_popups.end())
         return it->second;
-    const size_t split = path.rfind('|');
-    QMenu* menu = nullptr;
-    if (split == std::string_view::npos) {
-        menu = bar->addMenu(FromData(path));
-    } else {
-        QMenu* parent = MenuFor(bar, path.substr(0, split));
-        menu = parent->addMenu(FromData(path.substr(split + 1)));
-    }
+    const cmd::CPopupInfo& info = cmd::PopupInfo(popup);
+    QMenu* menu = info.parent == cmd::Popup::None
+                      ? bar->addMenu(FromData(info.text))
+                      : MenuFor(bar, info.parent)->addMenu(FromData(info.text));
+    menu->menuAction()->setData(static_cast<int>(popup));
     connect(menu, &QMenu::aboutToShow, this, &CCommandTable::UpdateEnabled);
-    m_popups.emplace(std::string(path), menu);
+    m_popups.emplace(popup, menu);
     return menu;
 }
 
 void CCommandTable::BuildMenuBar(QMenuBar* bar) {
-    for (std::string_view popup : cmd::MenuBarPopups())
-        MenuFor(bar, popup);
+    // The menu bar's own popups in order; submenus take their place among their menu's items.
+    for (const cmd::CPopupInfo& popup : cmd::MenuBarPopups())
+        if (popup.parent == cmd::Popup::None)
+            MenuFor(bar, popup.id);
     for (const cmd::CCommandInfo& info : cmd::CommandTable()) {
-        if (info.menu.empty())
+        if (info.menu == cmd::Popup::None)
             continue;
         QMenu* menu = MenuFor(bar, info.menu);
         if (info.id == cmd::kSeparator)
@@ -140,33 +192,47 @@ void CCommandTable::BuildMenuBar(QMenuBar* bar) {
     }
 }
 
-QMenu* CCommandTable::Popup(std::string_view name) const {
-    const auto it = m_popups.find(name);
+QMenu* CCommandTable::Popup(cmd::Popup popup) const {
+    const auto it = m_popups.find(popup);
     return it == m_popups.end() ? nullptr : it->second;
+}
+
+QMenu* CCommandTable::SubmenuOf(const QMenu* menu, cmd::Popup popup) {
+    for (QAction* action : menu->actions())
+        if (action->menu() && action->data() == QVariant(static_cast<int>(popup)))
+            return action->menu();
+    return nullptr;
+}
+
+QAction* CCommandTable::AddItem(QMenu* menu, uint32_t id, const QString& text) {
+    QAction* action = menu->addAction(text);
+    action->setEnabled(IsEnabled(id));
+    // The commands of a range share the prompt of its first.
+    const cmd::CCommandRange* range = cmd::FindRange(id);
+    action->setStatusTip(UiText(m_strings, static_cast<int>(range ? range->first : id)));
+    // Queued like the menu bar's items: the menu closes first.
+    connect(
+        action, &QAction::triggered, this, [this, id] { Run(id); }, Qt::QueuedConnection);
+    return action;
 }
 
 QMenu* CCommandTable::BuildContextMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
-    std::map<std::string_view, QMenu*> popups;
+    std::map<cmd::Popup, QMenu*> popups;
     for (const cmd::CContextItem& item : cmd::ContextMenuTable()) {
         QMenu* target = menu;
-        if (!item.popup.empty()) {
+        if (item.popup != cmd::Popup::None) {
             QMenu*& popup = popups[item.popup];
-            if (!popup)
-                popup = menu->addMenu(FromData(item.popup));
+            if (!popup) {
+                popup = menu->addMenu(FromData(cmd::PopupInfo(item.popup).text));
+                popup->menuAction()->setData(static_cast<int>(item.popup));
+            }
             target = popup;
         }
-        if (item.id == cmd::kSeparator) {
+        if (item.id == cmd::kSeparator)
             target->addSeparator();
-            continue;
-        }
-        // An action of its own with the item's text, running the same command.
-        auto* action = target->addAction(FromData(item.text));
-        action->setStatusTip(UiText(m_strings, static_cast<int>(item.id)));
-        action->setEnabled(IsEnabled(item.id));
-        const uint32_t id = item.id;
-        connect(
-            action, &QAction::triggered, this, [this, id] { Run(id); }, Qt::QueuedConnection);
+        else
+            AddItem(target, item.id, FromData(item.text));
     }
     return menu;
 }

@@ -1,15 +1,20 @@
 #pragma once
 
 // The main window's commands as Qt actions, made from the command table's data: the menu bar, the
-// shortcuts, the status-bar prompts and the record list's shortcut menu. Views and dialogs bind
-// their commands here; a command without a handler is disabled.
+// shortcuts, the status-bar prompts and the record list's shortcut menu. Each command has one
+// owner, which binds its handler (and, where the command has one, its own enable rule) once; a
+// second binding is a programming error that debug builds stop at. A command without a handler is
+// disabled. Whether a command may run is decided here alone: its handler, what it needs of the
+// record list's selection (from the table's data), its owner's rule.
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
-#include <string_view>
+#include <vector>
 
 #include <QObject>
+
+#include "resources/command_table_data.h"
 
 class QAction;
 class QMenu;
@@ -23,19 +28,31 @@ class CStringTable;
 class CCommandTable : public QObject {
     Q_OBJECT
 public:
+    // How many rows of the record list are selected, as the enable rules ask it.
+    enum class Selection { None, One, Several };
+
     // The actions' shortcuts work in `window`.
     CCommandTable(const CStringTable& strings, QWidget* window);
     ~CCommandTable() override;
 
     // The action of the command, or none.
     QAction* Action(uint32_t id) const;
+    // Binds the command to its owner's handler: once.
     void SetHandler(uint32_t id, std::function<void()> handler);
-    // Whether the command may run now; without a rule a command with a handler is enabled.
+    // The owner's own rule of whether the command may run, beside what the table asks of the
+    // selection: once.
     void SetEnableRule(uint32_t id, std::function<bool()> rule);
+    // Binds every command of the range: `handler` gets the entry's position (the number less the
+    // range's first). Once per range.
+    void SetRangeHandler(const cmd::CCommandRange& range, std::function<void(uint32_t)> handler);
+    // Where the rules learn the record list's selection (the view's): once.
+    void SetSelectionSource(std::function<Selection()> source);
+
     bool IsEnabled(uint32_t id) const;
     // Runs the command when it is enabled; false when it did not run.
     bool Run(uint32_t id);
-    // Asks every rule again (done before a menu opens).
+    // Asks every rule again and enables the actions accordingly: after a command, when a menu
+    // opens, when the selection changes.
     void UpdateEnabled();
 
     // Asked with the command's number before it runs; false stops it (the program had to lock
@@ -44,10 +61,16 @@ public:
 
     // Fills the menu bar with the table's popups in order.
     void BuildMenuBar(QMenuBar* bar);
-    // The menu bar's popup of that name ("&File", "Sync"), or none.
-    QMenu* Popup(std::string_view name) const;
-    // A new shortcut menu of the record list.
+    // The menu bar's popup, or none.
+    QMenu* Popup(cmd::Popup popup) const;
+    // A new shortcut menu of the record list; its Type and Category popups hold their "Unfiled"
+    // items and are found with SubmenuOf.
     QMenu* BuildContextMenu(QWidget* parent);
+    // The popup of a menu that the table built.
+    static QMenu* SubmenuOf(const QMenu* menu, cmd::Popup popup);
+    // An item of `menu` with a text of its own (a user's, a type's name) that runs the command: a
+    // command of the table or of a range. The item of a number past its range is disabled.
+    QAction* AddItem(QMenu* menu, uint32_t id, const QString& text);
 
 private:
     struct CEntry {
@@ -55,12 +78,20 @@ private:
         std::function<void()> handler;
         std::function<bool()> rule;
     };
-    QMenu* MenuFor(QMenuBar* bar, std::string_view path);
+    struct CRangeEntry {
+        cmd::CCommandRange range;
+        std::function<void(uint32_t)> handler;
+    };
+    bool IsEnabled(uint32_t id, const std::function<Selection()>& selection) const;
+    const CRangeEntry* RangeOf(uint32_t id) const;
+    QMenu* MenuFor(QMenuBar* bar, cmd::Popup popup);
 
     const CStringTable& m_strings;
     QWidget* m_window;
     std::map<uint32_t, CEntry> m_entries;
-    std::map<std::string, QMenu*, std::less<>> m_popups;
+    std::vector<CRangeEntry> m_ranges;
+    std::function<Selection()> m_selection;
+    std::map<cmd::Popup, QMenu*> m_popups;
     // The commands whose handler is on the stack now.
     std::set<uint32_t> m_running;
 };

@@ -1,6 +1,7 @@
 #include "ui/cp1252_edits.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -55,9 +56,26 @@ std::optional<QString> RefusalOf(const CStringTable& strings, const QString& tex
     return std::nullopt;
 }
 
-std::string EditBytes(const QString& text) {
-    return Utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                             static_cast<size_t>(text.size())));
+void CChangeGuard::Stored(const QString& text) {
+    m_lastGood = text;
+    m_beforeDeletion.reset();
+}
+
+void CChangeGuard::Accepted(const QString& text) {
+    // A deletion past the keyboard may be the first half of a replacement.
+    if (text.size() < m_lastGood.size() && m_typing == 0) {
+        if (!m_beforeDeletion)
+            m_beforeDeletion = m_lastGood;
+    } else {
+        m_beforeDeletion.reset();
+    }
+    m_lastGood = text;
+}
+
+QString CChangeGuard::Refused() {
+    if (m_beforeDeletion)
+        m_lastGood = *std::exchange(m_beforeDeletion, std::nullopt);
+    return m_lastGood;
 }
 
 CCp1252Validator::CCp1252Validator(const CStringTable& strings, int maxLength, QObject* parent)
@@ -89,21 +107,36 @@ CCp1252LineEdit::CCp1252LineEdit(const CStringTable& strings, int maxLength, QWi
 }
 
 void CCp1252LineEdit::SetStoredText(const QString& text) {
-    m_lastGood = text;
+    m_guard.Stored(text);
+    m_guard.m_reverting = true;
     setText(text);
+    m_guard.m_reverting = false;
+}
+
+void CCp1252LineEdit::keyPressEvent(QKeyEvent* event) {
+    m_guard.BeginTyping();
+    QLineEdit::keyPressEvent(event);
+    m_guard.EndTyping();
+}
+
+void CCp1252LineEdit::inputMethodEvent(QInputMethodEvent* event) {
+    m_guard.BeginTyping();
+    QLineEdit::inputMethodEvent(event);
+    m_guard.EndTyping();
 }
 
 void CCp1252LineEdit::CheckChanged(const QString& text) {
-    if (m_reverting)
+    if (m_guard.m_reverting)
         return;
-    const std::optional<QString> refusal = ChangeRefusal(m_strings, text, m_limit, m_lastGood);
+    const std::optional<QString> refusal =
+        ChangeRefusal(m_strings, text, m_limit, m_guard.LastGood());
     if (!refusal) {
-        m_lastGood = text;
+        m_guard.Accepted(text);
         return;
     }
-    m_reverting = true;
-    setText(m_lastGood);
-    m_reverting = false;
+    m_guard.m_reverting = true;
+    setText(m_guard.Refused());
+    m_guard.m_reverting = false;
     ShowRefusal(this, *refusal);
     Q_EMIT refused(*refusal);
 }
@@ -115,8 +148,10 @@ CCp1252NoteEdit::CCp1252NoteEdit(const CStringTable& strings, int maxLength, QWi
 }
 
 void CCp1252NoteEdit::SetStoredText(const QString& text) {
-    m_lastGood = text;
+    m_guard.Stored(text);
+    m_guard.m_reverting = true;
     setPlainText(text);
+    m_guard.m_reverting = false;
 }
 
 void CCp1252NoteEdit::Refuse(const QString& message) {
@@ -125,17 +160,18 @@ void CCp1252NoteEdit::Refuse(const QString& message) {
 }
 
 void CCp1252NoteEdit::CheckChanged() {
-    if (m_reverting)
+    if (m_guard.m_reverting)
         return;
     const QString text = toPlainText();
-    const std::optional<QString> refusal = ChangeRefusal(m_strings, text, m_maxLength, m_lastGood);
+    const std::optional<QString> refusal =
+        ChangeRefusal(m_strings, text, m_maxLength, m_guard.LastGood());
     if (!refusal) {
-        m_lastGood = text;
+        m_guard.Accepted(text);
         return;
     }
-    m_reverting = true;
-    setPlainText(m_lastGood);
-    m_reverting = false;
+    m_guard.m_reverting = true;
+    setPlainText(m_guard.Refused());
+    m_guard.m_reverting = false;
     Refuse(*refusal);
 }
 
@@ -163,7 +199,9 @@ void CCp1252NoteEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    m_guard.BeginTyping();
     QPlainTextEdit::keyPressEvent(event);
+    m_guard.EndTyping();
 }
 
 void CCp1252NoteEdit::insertFromMimeData(const QMimeData* source) {
@@ -176,7 +214,9 @@ void CCp1252NoteEdit::inputMethodEvent(QInputMethodEvent* event) {
     if (!event->commitString().isEmpty() && !Accepts(event->commitString())) {
         event->setCommitString(QString());
     }
+    m_guard.BeginTyping();
     QPlainTextEdit::inputMethodEvent(event);
+    m_guard.EndTyping();
 }
 
 QLabel* NoticeLine(const CStringTable& strings, QWidget* dialog) {

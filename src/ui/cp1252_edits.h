@@ -4,6 +4,11 @@
 // as the item can, refusing a character or a paste whole at the moment it is typed, with a message
 // that says why (shown beside the edit and handed to the dialog's notice line). Nothing is ever
 // stored as a replacement character, and nothing is cut short silently. Undo and redo are Qt's own.
+//
+// A change that comes past the keyboard (the accessibility interface, a program setting the text)
+// is checked after the fact and taken back whole. Such a path may replace text by deleting it first
+// and inserting after: a refused insertion then brings back the text as it was before that
+// deletion, not the emptied edit.
 #include <optional>
 #include <string>
 
@@ -20,8 +25,27 @@ class CStringTable;
 // message, or none when the text may stand.
 std::optional<QString> RefusalOf(const CStringTable& strings, const QString& text, int maxLength);
 
-// Windows-1252 bytes of an edit's text; the edits never hold a character that has none.
-std::string EditBytes(const QString& text);
+// What an edit keeps to take a refused change back: the text last accepted and, after a deletion
+// that did not come from the keyboard, the text before it.
+class CChangeGuard {
+public:
+    void Stored(const QString& text);
+    // A change the keyboard (or an input method) makes: a deletion it makes is the user's own.
+    void BeginTyping() { ++m_typing; }
+    void EndTyping() { --m_typing; }
+    // The change to `text` stands.
+    void Accepted(const QString& text);
+    // The text a refused change goes back to.
+    QString Refused();
+    const QString& LastGood() const { return m_lastGood; }
+    // While an edit puts the text back its own change is not checked.
+    bool m_reverting = false;
+
+private:
+    QString m_lastGood;
+    std::optional<QString> m_beforeDeletion;
+    int m_typing = 0;
+};
 
 class CCp1252Validator : public QValidator {
     Q_OBJECT
@@ -49,6 +73,10 @@ public:
 Q_SIGNALS:
     void refused(const QString& message);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
 private:
     // Text set past the validator (through the accessibility interface, say) is checked here and
     // refused whole as well.
@@ -56,8 +84,7 @@ private:
 
     const CStringTable& m_strings;
     int m_limit;
-    QString m_lastGood;
-    bool m_reverting = false;
+    CChangeGuard m_guard;
 };
 
 // The note: several lines, at most `maxLength` characters.
@@ -84,8 +111,7 @@ private:
 
     const CStringTable& m_strings;
     int m_maxLength;
-    QString m_lastGood;
-    bool m_reverting = false;
+    CChangeGuard m_guard;
 };
 
 // A dialog's notice line: it shows the last refusal of any of the dialog's edits, so that it can

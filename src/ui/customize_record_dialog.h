@@ -2,24 +2,15 @@
 
 // "Customize Record": a record's own six field labels and its masked fields, with "Reset" to go
 // back to its type's.
-#include <array>
 #include <cstdint>
-#include <string>
+#include <optional>
 
-#include <QDialog>
-
-#include "store/items.h"
-
-class QCheckBox;
+#include "ui/dialog_base.h"
+#include "ui/label_mask_grid.h"
 
 namespace tessarin {
 
-class CCp1252LineEdit;
-class CStringTable;
-
-using CLabelTexts = std::array<std::string, kFieldCount>;
-
-class CCustomizeRecordDialog : public QDialog {
+class CCustomizeRecordDialog : public CDialogBase {
     Q_OBJECT
 public:
     // `labels` and `mask`: the record's; `typeLabels` and `typeMask`: its type's, for "Reset".
@@ -28,8 +19,8 @@ public:
                            QWidget* parent = nullptr);
 
     // The edits' texts and the check boxes' bits, as OK leaves them.
-    CLabelTexts Labels() const;
-    uint16_t Mask() const;
+    CLabelTexts Labels() const { return m_grid->Labels(); }
+    uint16_t Mask() const { return m_grid->Mask(); }
     // Puts the type's labels and mask back into the controls.
     void Reset();
 
@@ -38,8 +29,7 @@ private:
 
     CLabelTexts m_typeLabels;
     uint16_t m_typeMask;
-    std::array<CCp1252LineEdit*, kFieldCount> m_labels{};
-    std::array<QCheckBox*, kFieldCount> m_masks{};
+    std::optional<CLabelMaskGrid> m_grid;
 };
 
 }  // namespace tessarin

@@ -122,7 +122,7 @@ void CTessarinDesktopView::BuildStrips() {
          {std::pair{m_typesLabel, m_typeCombo}, std::pair{m_categoryLabel, m_categoryCombo}}) {
         combo->setFont(uiFont);
         text->setBuddy(combo);
-        combo->setAccessibleName(PlainLabel(text->text()));
+        combo->setAccessibleName(AccessibleNameOf(text->text()));
     }
     m_typeCombo->SetDropDownHeight(kTypeDropDownHeight);
     m_categoryCombo->SetDropDownHeight(kCategoryDropDownHeight);

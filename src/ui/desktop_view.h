@@ -176,6 +176,8 @@ public:
     CFilterCombo* CategoryCombo() const { return m_categoryCombo; }
     QPushButton* MaskButton() const { return m_maskButton; }
     QLineEdit* SearchField() const { return m_searchField; }
+    // Says countsChanged with the counts as they are now.
+    void TellCounts();
     // Moves the keyboard to the search field, its text selected (a key of the command table).
     void FocusSearch();
     // The first link the selected record shows (as the details pane would open it), and opening
@@ -258,7 +260,6 @@ private:
     CSelectionMemo RememberSelection() const;
     void RestoreSelection(const CSelectionMemo& memo);
     void SelectionChanged();
-    void TellCounts();
     // Empties the search field and lists without it, forgetting the selection it kept (the lock).
     void ForgetSearch();
     void UpdateCommandTexts();

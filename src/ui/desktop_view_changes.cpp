@@ -8,6 +8,7 @@
 #include <QInputDialog>
 
 #include "listing/filter_entries.h"
+#include "platform/qt_text.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/core_context.h"
@@ -82,8 +83,11 @@ void CTessarinDesktopView::ImportWithConfirmation(const std::string& path) {
         m_handedOver.push_back(path);
         return;
     }
-    if (m_context.ShowMessage(str::kImportFileConfirm, {FileNameForMessage(path)},
-                              MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+    // The whole path, since the name alone may hide where the file comes from; No unless the user
+    // says otherwise, since another program may have asked.
+    if (m_context.ShowMessage(str::kImportFileConfirm,
+                              {QStringToCp1252(QString::fromStdString(path))}, MessageIcon::Question,
+                              MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
     ImportFile(path);
 }

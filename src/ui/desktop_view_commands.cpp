@@ -36,33 +36,18 @@ CBaseItem* NthLiveItem(const CItemList& list, size_t n) {
     return nullptr;
 }
 
-// The popup of the shortcut menu that the table puts the command's item in.
-QMenu* PopupOf(QMenu* menu, uint32_t firstCommand) {
-    for (const cmd::CContextItem& item : cmd::ContextMenuTable()) {
-        if (item.id != firstCommand)
-            continue;
-        const QString title = Cp1252ToQString(item.popup);
-        for (QAction* action : menu->actions())
-            if (action->menu() && action->text() == title)
-                return action->menu();
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 void CTessarinDesktopView::AttachCommands(CCommandTable& commands) {
     m_commands = &commands;
-    const auto one = [this] { return GetSelectedRecord() != nullptr; };
-    const auto any = [this] { return m_list->selectionModel()->hasSelection(); };
-    // The record commands themselves are the record dialogs' and the clipboard's; whether they
-    // may run depends on the list's selection.
-    commands.SetEnableRule(cmd::kEditItem, one);
-    commands.SetEnableRule(cmd::kDuplicateItem, one);
-    commands.SetEnableRule(cmd::kCustomizeFields, one);
-    commands.SetEnableRule(cmd::kDeleteItem, any);
-    commands.SetEnableRule(cmd::kCut, any);
-    commands.SetEnableRule(cmd::kCopy, any);
+    // The record commands themselves are the record dialogs' and the clipboard's; what they need
+    // of the list's selection is the table's, asked here.
+    commands.SetSelectionSource([this] {
+        if (!m_list->selectionModel()->hasSelection())
+            return CCommandTable::Selection::None;
+        return GetSelectedRecord() ? CCommandTable::Selection::One
+                                   : CCommandTable::Selection::Several;
+    });
     commands.SetHandler(cmd::kSearch, [this] { FocusSearch(); });
     commands.SetHandler(cmd::kOpenUrl, [this] { OpenFirstLink(); });
     commands.SetEnableRule(cmd::kOpenUrl, [this] { return !FirstLink().empty(); });
@@ -73,6 +58,9 @@ void CTessarinDesktopView::AttachCommands(CCommandTable& commands) {
     commands.SetHandler(cmd::kSetFont, [this] { SetFontCommand(); });
     commands.SetHandler(cmd::kSetTypeUnfiled, [this] { SetTypeOfSelection(std::nullopt); });
     commands.SetHandler(cmd::kSetCategoryUnfiled, [this] { SetCategoryOfSelection(std::nullopt); });
+    commands.SetRangeHandler(cmd::kTypeCommands, [this](uint32_t n) { SetTypeOfSelection(n); });
+    commands.SetRangeHandler(cmd::kCategoryCommands,
+                             [this](uint32_t n) { SetCategoryOfSelection(n); });
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = BuildContextMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -100,59 +88,42 @@ void CTessarinDesktopView::UpdateCommandTexts() {
 // --- The shortcut menu ---
 
 QMenu* CTessarinDesktopView::BuildContextMenu(QWidget* parent) {
-    QMenu* menu = m_commands ? m_commands->BuildContextMenu(parent) : new QMenu(parent);
+    if (!m_commands)
+        return new QMenu(parent);
+    QMenu* menu = m_commands->BuildContextMenu(parent);
     // Check marks show the keys of the one selected record; with none or several, nothing.
     const CRecord* single = GetSelectedRecord();
     const struct {
-        uint32_t unfiled;
+        cmd::Popup popup;
         const CItemList& list;
         ItemKey checked;
         int editText;
         uint32_t editCommand;
-        bool types;
+        uint32_t firstCommand;
     } popups[] = {
-        {cmd::kSetTypeUnfiled, Database().m_types, single ? single->GetTypeKey() : AnyKey,
-         str::kEditTypesEntry, cmd::kEditTypes, true},
-        {cmd::kSetCategoryUnfiled, Database().m_categories, single ? single->m_categoryKey : AnyKey,
-         str::kEditCategoriesEntry, cmd::kEditCategories, false},
+        {cmd::Popup::Type, Database().m_types, single ? single->GetTypeKey() : AnyKey,
+         str::kEditTypesEntry, cmd::kEditTypes, cmd::kFirstType},
+        {cmd::Popup::Category, Database().m_categories, single ? single->m_categoryKey : AnyKey,
+         str::kEditCategoriesEntry, cmd::kEditCategories, cmd::kFirstCategory},
     };
     for (const auto& p : popups) {
-        QMenu* popup = PopupOf(menu, p.unfiled);
+        QMenu* popup = CCommandTable::SubmenuOf(menu, p.popup);
         if (!popup)
             continue;
         if (QAction* unfiled = popup->actions().value(0)) {
             unfiled->setCheckable(true);
             unfiled->setChecked(p.checked.IsZero());
         }
-        size_t n = 0;
+        uint32_t n = 0;
         for (const auto& item : p.list.Items()) {
             if (item->m_deleted)
                 continue;
-            QAction* action = popup->addAction(Cp1252ToQString(item->GetName()));
+            QAction* action =
+                m_commands->AddItem(popup, p.firstCommand + n++, Cp1252ToQString(item->GetName()));
             action->setCheckable(true);
             action->setChecked(item->m_key == p.checked);
-            const bool types = p.types;
-            // Queued like the table's commands: the menu closes first.
-            connect(
-                action, &QAction::triggered, this,
-                [this, n, types] {
-                    const uint32_t id = (types ? 5000u : 4000u) + static_cast<uint32_t>(n);
-                    if (m_commands && m_commands->m_beforeRun && !m_commands->m_beforeRun(id))
-                        return;
-                    if (types)
-                        SetTypeOfSelection(n);
-                    else
-                        SetCategoryOfSelection(n);
-                },
-                Qt::QueuedConnection);
-            ++n;
         }
-        QAction* edit = popup->addAction(UiText(m_context.Strings(), p.editText));
-        edit->setEnabled(m_commands && m_commands->IsEnabled(p.editCommand));
-        const uint32_t command = p.editCommand;
-        connect(
-            edit, &QAction::triggered, this, [this, command] { RunCommand(command); },
-            Qt::QueuedConnection);
+        m_commands->AddItem(popup, p.editCommand, UiText(m_context.Strings(), p.editText));
     }
     // "Copy <label>" for each field of the one selected record that holds a value.
     if (single) {

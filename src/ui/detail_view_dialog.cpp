@@ -1,8 +1,6 @@
 #include "ui/detail_view_dialog.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,7 +17,7 @@
 #include "ui/clipboard_commands.h"
 #include "ui/cp1252_edits.h"
 #include "ui/customize_record_dialog.h"
-#include "ui/dialog_parts.h"
+#include "ui/filter_combo.h"
 #include "ui/generate_password_dialog.h"
 #include "ui/type_dialogs.h"
 #include "ui/ui_text.h"
@@ -51,26 +49,25 @@ QString NoteForEdit(std::string_view note) {
 
 std::string NoteFromEdit(QString text) {
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return EditBytes(text);
+    return QStringToCp1252(text);
 }
 
 }  // namespace
 
 CDetailViewDialog::CDetailViewDialog(const CRecordServices& services, Mode mode,
                                      const CRecord* record, QWidget* parent)
-    : QDialog(parent),
+    : CDialogBase(services.context.Strings(), str::kDetailViewTitle, parent),
       m_services(services),
       m_database(services.view.Database()),
       m_record(nullptr),
-      m_types(new QComboBox(this)),
-      m_categories(new QComboBox(this)),
+      m_types(new CFilterCombo(this, CFilterCombo::Use::Record)),
+      m_categories(new CFilterCombo(this, CFilterCombo::Use::Record)),
       m_note(
           new CCp1252NoteEdit(services.context.Strings(), static_cast<int>(kMaxNoteLength), this)),
       m_picture(new CIconPicture(services.context.Strings(), services.view.CustomIcons(), this)),
       m_showMasked(new QCheckBox(UiText(services.context.Strings(), str::kShowMaskedFields), this)),
-      m_delete(TextButton(services.context.Strings(), str::kDeleteButton, this)) {
+      m_delete(TextButton(str::kDeleteButton)) {
     const CStringTable& strings = services.context.Strings();
-    setWindowTitle(UiText(strings, str::kDetailViewTitle));
 
     switch (mode) {
         case Mode::New: {
@@ -97,18 +94,16 @@ CDetailViewDialog::CDetailViewDialog(const CRecordServices& services, Mode mode,
 
     // Type and category.
     auto* top = new QGridLayout;
-    m_types->setAccessibleName(AccessibleNameOf(UiText(strings, str::kTypeLabel)));
-    m_categories->setAccessibleName(AccessibleNameOf(UiText(strings, str::kCategoryLabel)));
-    top->addWidget(BuddyLabel(UiText(strings, str::kTypeLabel), m_types, this), 0, 0);
+    top->addWidget(Label(str::kTypeLabel, m_types), 0, 0);
     top->addWidget(m_types, 0, 1);
-    top->addWidget(BuddyLabel(UiText(strings, str::kCategoryLabel), m_categories, this), 1, 0);
+    top->addWidget(Label(str::kCategoryLabel, m_categories), 1, 0);
     top->addWidget(m_categories, 1, 1);
-    auto* icon = TextButton(strings, str::kIconButton, this);
+    auto* icon = TextButton(str::kIconButton);
     top->addWidget(m_picture, 0, 2, 2, 1, Qt::AlignCenter);
     top->addWidget(icon, 0, 3);
     top->setColumnStretch(1, 1);
-    FillCombo(kKindType);
-    FillCombo(kKindCategory);
+    m_types->Fill(m_database.m_types, services.context.Collation());
+    m_categories->Fill(m_database.m_categories, services.context.Collation());
     connect(m_types, &QComboBox::activated, this, &CDetailViewDialog::TypeChosen);
     connect(m_categories, &QComboBox::activated, this, &CDetailViewDialog::CategoryChosen);
 
@@ -134,15 +129,15 @@ CDetailViewDialog::CDetailViewDialog(const CRecordServices& services, Mode mode,
     });
 
     // The buttons.
-    auto* custom = TextButton(strings, str::kCustomButton, this);
-    auto* password = TextButton(strings, str::kPasswordButton, this);
-    auto* duplicate = TextButton(strings, str::kDuplicateButton, this);
+    auto* custom = TextButton(str::kCustomButton);
+    auto* password = TextButton(str::kPasswordButton);
+    auto* duplicate = TextButton(str::kDuplicateButton);
     connect(custom, &QPushButton::clicked, this, &CDetailViewDialog::Customize);
     connect(password, &QPushButton::clicked, this, &CDetailViewDialog::GeneratePassword);
     connect(icon, &QPushButton::clicked, this, &CDetailViewDialog::ChooseIcon);
     connect(duplicate, &QPushButton::clicked, this, &CDetailViewDialog::Duplicate);
     connect(m_delete, &QPushButton::clicked, this, &CDetailViewDialog::Delete);
-    QDialogButtonBox* box = OkCancelButtons(strings, this);
+    QDialogButtonBox* box = OkButtons();
     auto* side = new QHBoxLayout;
     for (QPushButton* button : {custom, password, duplicate, m_delete})
         side->addWidget(button);
@@ -153,7 +148,7 @@ CDetailViewDialog::CDetailViewDialog(const CRecordServices& services, Mode mode,
     layout->addLayout(top);
     layout->addLayout(fields);
     layout->addLayout(side);
-    layout->addWidget(BuddyLabel(UiText(strings, str::kNoteLabel), m_note, this));
+    layout->addWidget(Label(str::kNoteLabel, m_note));
     layout->addWidget(m_note, 1);
     layout->addWidget(NoticeLine(strings, this));
     layout->addWidget(box);
@@ -175,48 +170,13 @@ QWidget* CDetailViewDialog::MaskMarker(int index) const {
     return m_markers[index];
 }
 
-void CDetailViewDialog::FillCombo(int kind) {
-    std::vector<CFilterEntry>& entries = kind == kKindType ? m_typeEntries : m_categoryEntries;
-    QComboBox* combo = kind == kKindType ? m_types : m_categories;
-    entries = FilterEntries(m_database.ListOf(kind), m_services.context.Collation());
-    // The list's "All" entry has no place here.
-    entries.erase(entries.begin());
-    const QSignalBlocker blocker(combo);
-    combo->clear();
-    for (const CFilterEntry& entry : entries)
-        combo->addItem(Cp1252ToQString(entry.text));
-}
-
-ItemKey CDetailViewDialog::KeyAt(int kind, int index) const {
-    const std::vector<CFilterEntry>& entries =
-        kind == kKindType ? m_typeEntries : m_categoryEntries;
-    if (index < 0 || static_cast<size_t>(index) >= entries.size())
-        return ZeroKey;
-    return entries[static_cast<size_t>(index)].key;
-}
-
-void CDetailViewDialog::SelectKey(int kind, const ItemKey& key) {
-    const std::vector<CFilterEntry>& entries =
-        kind == kKindType ? m_typeEntries : m_categoryEntries;
-    QComboBox* combo = kind == kKindType ? m_types : m_categories;
-    // "Unfiled", two before the end, for the zero key and for a key no entry has.
-    int index = static_cast<int>(entries.size()) - 2;
-    for (size_t i = 0; i + 2 < entries.size(); ++i)
-        if (key != ZeroKey && entries[i].key == key) {
-            index = static_cast<int>(i);
-            break;
-        }
-    const QSignalBlocker blocker(combo);
-    combo->setCurrentIndex(index);
-}
-
 void CDetailViewDialog::ReadControls() {
     for (int i = 0; i < kFieldCount; ++i)
-        m_state.values[i] = EditBytes(m_fields[i]->text());
+        m_state.values[i] = QStringToCp1252(m_fields[i]->text());
     // A note that was not touched keeps its bytes, line ends included.
     if (m_note->toPlainText() != NoteForEdit(m_state.note))
         m_state.note = NoteFromEdit(m_note->toPlainText());
-    const ItemKey category = KeyAt(kKindCategory, m_categories->currentIndex());
+    const ItemKey category = m_categories->SelectedKey();
     if (category != EditListKey)
         m_state.categoryKey = category;
 }
@@ -241,8 +201,8 @@ void CDetailViewDialog::ShowState() {
 void CDetailViewDialog::EndSelChange() {
     if (m_closed)
         return;
-    SelectKey(kKindType, m_state.typeKey);
-    SelectKey(kKindCategory, m_state.categoryKey);
+    m_types->SelectKey(m_state.typeKey);
+    m_categories->SelectKey(m_state.categoryKey);
     for (int i = 0; i < kFieldCount; ++i)
         if (m_fields[i]->text() != Cp1252ToQString(m_state.values[i]))
             m_fields[i]->SetStoredText(Cp1252ToQString(m_state.values[i]));
@@ -261,16 +221,17 @@ void CDetailViewDialog::EditList(int kind) {
         return;
     if (kind == kKindType)
         m_services.view.TypesEdited();
-    FillCombo(kind);
+    CFilterCombo* combo = kind == kKindType ? m_types : m_categories;
+    combo->Fill(m_database.ListOf(kind), m_services.context.Collation());
     // A type or category deleted meanwhile no longer files the record.
     ItemKey& key = kind == kKindType ? m_state.typeKey : m_state.categoryKey;
-    SelectKey(kind, key);
-    key = KeyAt(kind, (kind == kKindType ? m_types : m_categories)->currentIndex());
+    combo->SelectKey(key);
+    key = combo->SelectedKey();
     QMetaObject::invokeMethod(this, &CDetailViewDialog::EndSelChange, Qt::QueuedConnection);
 }
 
 void CDetailViewDialog::TypeChosen(int index) {
-    const ItemKey key = KeyAt(kKindType, index);
+    const ItemKey key = m_types->KeyAt(index);
     if (key == EditListKey) {
         EditList(kKindType);
         return;
@@ -282,7 +243,7 @@ void CDetailViewDialog::TypeChosen(int index) {
 }
 
 void CDetailViewDialog::CategoryChosen(int index) {
-    const ItemKey key = KeyAt(kKindCategory, index);
+    const ItemKey key = m_categories->KeyAt(index);
     if (key == EditListKey)
         EditList(kKindCategory);
     else

@@ -7,15 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include <QDialog>
-
-#include "listing/filter_entries.h"
 #include "store/record_edits.h"
+#include "ui/dialog_base.h"
+#include "ui/filter_combo.h"
 #include "ui/lock_controller.h"
 #include "ui/record_view_hooks.h"
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -26,7 +24,7 @@ class CCp1252NoteEdit;
 class CIconPicture;
 class CMaskMarker;
 
-class CDetailViewDialog : public QDialog, public CStoresAtLock {
+class CDetailViewDialog : public CDialogBase, public CStoresAtLock {
     Q_OBJECT
 public:
     enum class Mode { New, Edit, Duplicate };
@@ -43,8 +41,8 @@ public:
     const CRecord& Record() const { return *m_record; }
     const CRecordEdits& State() const { return m_state; }
 
-    QComboBox* TypeCombo() const { return m_types; }
-    QComboBox* CategoryCombo() const { return m_categories; }
+    CFilterCombo* TypeCombo() const { return m_types; }
+    CFilterCombo* CategoryCombo() const { return m_categories; }
     CCp1252LineEdit* FieldEdit(int index) const { return m_fields[index]; }
     QLabel* FieldLabel(int index) const { return m_labels[index]; }
     CCp1252NoteEdit* NoteEdit() const { return m_note; }
@@ -81,9 +79,6 @@ private:
     void ShowState();
     // What the dialog posts itself after an editor: every control from the state.
     void EndSelChange();
-    void FillCombo(int kind);
-    void SelectKey(int kind, const ItemKey& key);
-    ItemKey KeyAt(int kind, int index) const;
     // Opens "Edit Types" or "Edit Categories" from a combo.
     void EditList(int kind);
 
@@ -92,13 +87,11 @@ private:
     std::unique_ptr<CRecord> m_fresh;
     CRecord* m_record;
     CRecordEdits m_state;
-    std::vector<CFilterEntry> m_typeEntries;
-    std::vector<CFilterEntry> m_categoryEntries;
     int m_lastField = 0;
     bool m_closed = false;
 
-    QComboBox* m_types;
-    QComboBox* m_categories;
+    CFilterCombo* m_types;
+    CFilterCombo* m_categories;
     std::array<QLabel*, kFieldCount> m_labels{};
     std::array<CCp1252LineEdit*, kFieldCount> m_fields{};
     std::array<CMaskMarker*, kFieldCount> m_markers{};

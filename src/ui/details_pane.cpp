@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,6 +18,7 @@
 #include "resources/string_ids.h"
 #include "store/database.h"
 #include "store/icon_file.h"
+#include "ui/shell_open.h"
 #include "ui/ui_text.h"
 #include "ui/view_geometry.h"
 
@@ -275,7 +275,7 @@ CDetailsPane::CDetailsPane(const CDatabaseObj& database, const CViewStyle& style
                 [this, command] { Q_EMIT copyRequested(command); });
         m_buttons.push_back(button);
     }
-    m_openLink = [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); };
+    m_openLink = [](const QString& target) { OpenInDesktop(QUrl(target)); };
     // The pane is a stop of Tab: its links are then reached with the arrow keys.
     setFocusPolicy(Qt::StrongFocus);
 }

@@ -84,7 +84,9 @@ public:
         }
         return m_dialog->Password();
     }
-    // The next import starts with an empty field.
+    // The file's password was found, or the import was given up: the next file starts with an
+    // empty field.
+    void Done() override { Forget(); }
     void Forget() { m_dialog.reset(); }
 
 private:
@@ -149,17 +151,26 @@ private:
                                     int& chosenIndex) {
         const QStringList filters = FileDialogFilters(UiText(m_strings, filter));
         QString chosen = filters.value(0);
-        QString path = QFileDialog::getSaveFileName(m_parent, UiText(m_strings, title),
-                                                    QString::fromStdString(startFolder),
-                                                    filters.join(QStringLiteral(";;")), &chosen);
-        if (path.isEmpty())
-            return std::nullopt;
-        chosenIndex = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
-        // A name typed without its extension gets the one of the chosen filter.
-        const QString extension = chosen.section(QStringLiteral("*."), 1, 1).section(')', 0, 0);
-        if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty() && extension != "*")
-            path += '.' + extension.section(' ', 0, 0);
-        return path.toStdString();
+        QString start = QString::fromStdString(startFolder);
+        for (;;) {
+            const QString typed =
+                QFileDialog::getSaveFileName(m_parent, UiText(m_strings, title), start,
+                                             filters.join(QStringLiteral(";;")), &chosen);
+            if (typed.isEmpty())
+                return std::nullopt;
+            chosenIndex = std::max<int>(0, static_cast<int>(filters.indexOf(chosen)));
+            // A name typed without its extension gets the one of the chosen filter.
+            const QString path = SavePathWithExtension(typed, chosen);
+            // The dialog asked about the name as typed; the name with its extension is asked
+            // about here, and No goes back to the dialog.
+            if (path == typed || !FileOrLinkExists(path) ||
+                m_messages.Show({str::kReplaceExistingFile,
+                                 {FileNameForMessage(path.toStdString())},
+                                 MessageIcon::Exclamation,
+                                 MessageButtons::YesNoDefaultNo}) == MessageAnswer::Yes)
+                return path.toStdString();
+            start = path;
+        }
     }
 
     const CStringTable& m_strings;
@@ -408,18 +419,21 @@ bool CFileCommands::WriteFile(ExportFormat format, ExportScope scope, const std:
     int error = 0;
     m_runner.Run(UiText(m_context.Strings(), str::kProgressWriting, {FileNameForMessage(path)}),
                  false, [&](const std::atomic<bool>&, std::atomic<int>& permille) {
-                     // What leaves for another manager is written for its owner's eyes only.
-                     const auto writeFile =
-                         IsForOtherManager(format) ? WritePrivateFile : WriteFileSafely;
                      try {
-                         writeFile(path, [&](IByteSink& sink) {
+                         const auto write = [&](IByteSink& sink) {
                              // In pieces, so that the dialog can tell how far it got.
                              constexpr size_t kPiece = 1 << 20;
                              for (size_t at = 0; at < text.size(); at += kPiece) {
                                  sink.Write(text.data() + at, std::min(kPiece, text.size() - at));
                                  permille = Permille(at, text.size());
                              }
-                         });
+                         };
+                         // What leaves for another manager is for its owner's eyes only,
+                         // whatever the file it replaces allowed.
+                         if (IsForOtherManager(format))
+                             WritePrivateFile(path, write);
+                         else
+                             WriteFileSafely(path, write, LinkAtPath::Replace);
                          written = true;
                      } catch (const CFileError& e) {
                          atOpen = e.AtOpen();
@@ -497,7 +511,7 @@ void CFileCommands::RestoreCommand() {
     const CImportOutcome outcome = ImportPath(*path, ExchangeFormat::Vex2, true);
     if (outcome.result == CImportOutcome::Imported && !outcome.keptAt.empty())
         m_context.ShowMessage(str::kRestoreKeptAt,
-                              {ToMessageText(QString::fromStdString(outcome.keptAt))},
+                              {QStringToCp1252(QString::fromStdString(outcome.keptAt))},
                               MessageIcon::Information);
 }
 

@@ -1,6 +1,6 @@
 #include "ui/file_dialogs.h"
 
-#include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +11,6 @@
 #include "base/messages.h"
 #include "resources/string_ids.h"
 #include "security/password_rules.h"
-#include "ui/dialog_parts.h"
 #include "ui/password_field.h"
 #include "ui/ui_text.h"
 
@@ -25,18 +24,15 @@ inline constexpr int kMaxFilePasswordLength = 32;
 QLineEdit* LabelledField(const CStringTable& strings, const QString& label, QVBoxLayout* layout,
                          QWidget* parent) {
     auto* field = new CPasswordField(strings, kMaxFilePasswordLength, parent);
-    field->Edit()->setAccessibleName(PlainLabel(label));
-    auto* text = new QLabel(label, parent);
-    text->setBuddy(field->Edit());
-    layout->addWidget(text);
+    layout->addWidget(BuddyLabel(label, field->Edit(), parent));
     layout->addWidget(field);
     return field->Edit();
 }
 
 }  // namespace
 
-CExportDialog::CExportDialog(const CStringTable& strings, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(UiText(strings, str::kExportTitle));
+CExportDialog::CExportDialog(const CStringTable& strings, QWidget* parent)
+    : CDialogBase(strings, str::kExportTitle, parent) {
     auto* layout = new QVBoxLayout(this);
     auto* text = new QLabel(UiText(strings, str::kExportChooseScope), this);
     layout->addWidget(text);
@@ -55,7 +51,7 @@ CExportDialog::CExportDialog(const CStringTable& strings, QWidget* parent) : QDi
     }
     layout->addWidget(group);
     m_buttons[0]->setChecked(true);
-    layout->addWidget(OkCancelButtons(strings, this));
+    layout->addWidget(OkButtons());
 }
 
 ExportScope CExportDialog::Scope() const {
@@ -71,8 +67,7 @@ void CExportDialog::SetScope(ExportScope scope) {
 
 CFilePasswordDialog::CFilePasswordDialog(const CStringTable& strings, IMessageSink& messages,
                                          Kind kind, QWidget* parent)
-    : QDialog(parent), m_messages(messages), m_kind(kind) {
-    setWindowTitle(UiText(strings, str::kGetPasswordTitle));
+    : CDialogBase(strings, str::kGetPasswordTitle, parent), m_messages(messages), m_kind(kind) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
         UiText(strings, kind == Kind::Import ? str::kImportPasswordText : str::kExportPasswordText),
@@ -81,7 +76,7 @@ CFilePasswordDialog::CFilePasswordDialog(const CStringTable& strings, IMessageSi
     if (kind == Kind::Export)
         m_confirm = LabelledField(strings, UiText(strings, str::kFileConfirmLabel), layout, this);
     layout->addWidget(new QLabel(UiText(strings, str::kPasswordCaseSensitive), this));
-    layout->addWidget(OkCancelButtons(strings, this));
+    layout->addWidget(OkButtons());
     m_field->setFocus();
 }
 
@@ -113,6 +108,19 @@ void CFilePasswordDialog::accept() {
     if (m_kind == Kind::Export)
         m_field->clear();
     QDialog::accept();
+}
+
+QString SavePathWithExtension(const QString& path, const QString& chosenFilter) {
+    const QString extension =
+        chosenFilter.section(QStringLiteral("*."), 1, 1).section(')', 0, 0).section(' ', 0, 0);
+    if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty() && extension != "*")
+        return path + '.' + extension;
+    return path;
+}
+
+bool FileOrLinkExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 QStringList FileDialogFilters(const QString& tableFilter) {

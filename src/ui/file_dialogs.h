@@ -5,22 +5,21 @@
 // file work.
 #include <optional>
 
-#include <QDialog>
 #include <QStringList>
 
 #include "base/secure_memory.h"
 #include "exchange/exchange_writer.h"
+#include "ui/dialog_base.h"
 
 class QLineEdit;
 class QRadioButton;
 
 namespace tessarin {
 
-class CStringTable;
 class IMessageSink;
 
 // "Export": all records (preselected), the records in the current view, the selected ones.
-class CExportDialog : public QDialog {
+class CExportDialog : public CDialogBase {
     Q_OBJECT
 public:
     explicit CExportDialog(const CStringTable& strings, QWidget* parent = nullptr);
@@ -35,7 +34,7 @@ private:
 // asks again (the text selected) when it does not open the file. For an export: the password and
 // its confirmation; OK stays after message 137 (they differ) or 155 (a password too weak); an empty
 // password leaves the file unprotected.
-class CFilePasswordDialog : public QDialog {
+class CFilePasswordDialog : public CDialogBase {
     Q_OBJECT
 public:
     enum class Kind { Import, Export };
@@ -54,6 +53,13 @@ private:
     QLineEdit* m_confirm = nullptr;
     CSecret m_password;
 };
+
+// The path a save dialog gave, with the extension of the chosen filter ("CSV Files (*.csv)") added
+// when the name was typed without one.
+QString SavePathWithExtension(const QString& path, const QString& chosenFilter);
+
+// Whether something is at `path`, a link that leads nowhere included.
+bool FileOrLinkExists(const QString& path);
 
 // A file dialog filter of the string table ("CSV Files (*.csv)|*.csv|...||") as Qt's filters; "*.*"
 // means every file, as on the other platform.

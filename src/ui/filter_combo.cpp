@@ -13,27 +13,32 @@ void CFilterCombo::Fill(const CItemList& list, const ICollation& collation) {
     const QSignalBlocker blocker(this);
     m_entries = FilterEntries(list, collation);
     clear();
-    for (const CFilterEntry& entry : m_entries)
-        addItem(Cp1252ToQString(entry.text));
+    for (size_t i = m_first; i < m_entries.size(); ++i)
+        addItem(Cp1252ToQString(m_entries[i].text));
     setCurrentIndex(0);
 }
 
 void CFilterCombo::SelectKey(const ItemKey& key) {
-    if (const std::optional<size_t> index = FilterEntryIndex(m_entries, key)) {
+    std::optional<size_t> index = FilterEntryIndex(m_entries, key);
+    if (index && *index < m_first)
+        index.reset();
+    if (!index && m_first > 0 && m_entries.size() >= 2)
+        index = m_entries.size() - 2;  // "Unfiled"
+    if (index) {
         const QSignalBlocker blocker(this);
-        setCurrentIndex(static_cast<int>(*index));
+        setCurrentIndex(static_cast<int>(*index - m_first));
     }
 }
 
 ItemKey CFilterCombo::KeyAt(int index) const {
-    return FilterEntryKey(m_entries, static_cast<size_t>(std::max(index, 0)));
+    return FilterEntryKey(m_entries, static_cast<size_t>(std::max(index, 0)) + m_first);
 }
 
 std::optional<int> CFilterCombo::IndexOfItem(const ItemKey& key) const {
     // Items stand between the first entry and the last two.
     for (size_t i = 1; i + 2 < m_entries.size(); ++i)
         if (m_entries[i].key == key)
-            return static_cast<int>(i);
+            return static_cast<int>(i - m_first);
     return std::nullopt;
 }
 
@@ -41,7 +46,7 @@ void CFilterCombo::InsertItem(const CBaseItem& item, const ICollation& collation
     const QSignalBlocker blocker(this);
     const size_t at =
         InsertFilterEntry(m_entries, {std::string(item.GetName()), item.m_key}, collation);
-    insertItem(static_cast<int>(at), Cp1252ToQString(item.GetName()));
+    insertItem(static_cast<int>(at - m_first), Cp1252ToQString(item.GetName()));
 }
 
 bool CFilterCombo::RemoveItem(const ItemKey& key) {
@@ -50,7 +55,7 @@ bool CFilterCombo::RemoveItem(const ItemKey& key) {
         return false;
     const bool selected = *index == currentIndex();
     const QSignalBlocker blocker(this);
-    m_entries.erase(m_entries.begin() + *index);
+    m_entries.erase(m_entries.begin() + *index + static_cast<int>(m_first));
     removeItem(*index);
     if (selected)
         setCurrentIndex(0);

@@ -1,7 +1,8 @@
 #pragma once
 
-// A type or category chooser above the record list: its entries are the core's filter entries
-// ("All Types", the items by name, "Unfiled", "Edit Types..."), each standing for a filter key.
+// A type or category chooser: its entries are the core's filter entries ("All Types", the items by
+// name, "Unfiled", "Edit Types..."), each standing for a key. Above the record list it chooses the
+// list's filter; in the record dialog, without "All Types", a record's type or category.
 #include <optional>
 #include <vector>
 
@@ -16,11 +17,14 @@ class ICollation;
 class CFilterCombo : public QComboBox {
     Q_OBJECT
 public:
-    explicit CFilterCombo(QWidget* parent) : QComboBox(parent) {}
+    enum class Use { Filter, Record };
+    explicit CFilterCombo(QWidget* parent, Use use = Use::Filter)
+        : QComboBox(parent), m_first(use == Use::Record ? 1 : 0) {}
 
-    // The entries for the live items of the list; entry 0 is selected.
+    // The entries for the live items of the list; the first shown is selected.
     void Fill(const CItemList& list, const ICollation& collation);
-    // Selects the entry that stands for the key; when none does the selection stays.
+    // Selects the entry that stands for the key. When none does, a filter's selection stays and a
+    // record's chooser selects "Unfiled" (a record filed under an item since deleted is unfiled).
     void SelectKey(const ItemKey& key);
     ItemKey KeyAt(int index) const;
     ItemKey SelectedKey() const { return KeyAt(currentIndex()); }
@@ -38,6 +42,8 @@ public:
     void SetDropDownHeight(int pixels);
 
 private:
+    // The entries shown begin at this one: a record's chooser has no "All" entry.
+    size_t m_first;
     std::vector<CFilterEntry> m_entries;
 };
 

@@ -1,25 +1,23 @@
 #include "ui/find_dialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
 
 #include "resources/string_ids.h"
-#include "ui/dialog_parts.h"
+#include "ui/cp1252_edits.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
 
 CFindDialog::CFindDialog(const CStringTable& strings, const QString& text, bool caseSensitive,
                          bool wholeWord, QWidget* parent)
-    : QDialog(parent) {
-    setWindowTitle(UiText(strings, str::kFindTitle));
+    : CDialogBase(strings, str::kFindTitle, parent) {
     auto* grid = new QGridLayout(this);
-    m_text = new QLineEdit(text, this);
+    m_text = new CCp1252LineEdit(strings, 0, this);
+    m_text->SetStoredText(text);
     m_text->selectAll();
-    grid->addWidget(BuddyLabel(UiText(strings, str::kFindLabel), m_text, this), 0, 0);
+    grid->addWidget(Label(str::kFindLabel, m_text), 0, 0);
     grid->addWidget(m_text, 0, 1);
     m_caseSensitive = new QCheckBox(UiText(strings, str::kFindCaseSensitive), this);
     m_caseSensitive->setChecked(caseSensitive);
@@ -32,7 +30,8 @@ CFindDialog::CFindDialog(const CStringTable& strings, const QString& text, bool 
     auto* note = new QLabel(UiText(strings, str::kFindNote), this);
     note->setAccessibleName(note->text());
     grid->addWidget(note, 3, 0, 1, 2);
-    grid->addWidget(OkCancelButtons(strings, this), 4, 0, 1, 2);
+    grid->addWidget(NoticeLine(strings, this), 4, 0, 1, 2);
+    grid->addWidget(OkButtons(), 5, 0, 1, 2);
     m_text->setFocus();
 }
 

@@ -3,16 +3,21 @@
 #include <algorithm>
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPageSetupDialog>
+#include <QPaintEngine>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTemporaryDir>
 
+#include "platform/qt_text.h"
 #include "render/report_printer.h"
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
+#include "store/file_io.h"
 #include "store/preferences.h"
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
@@ -60,7 +65,7 @@ void CFindPrintCommands::Find() {
     m_lastText = dialog.TextEdit()->text();
     if (m_lastText.isEmpty())
         return;
-    m_view.RefillFiltered(ToMessageText(m_lastText), caseSensitive, wholeWord);
+    m_view.RefillFiltered(QStringToCp1252(m_lastText), caseSensitive, wholeWord);
 }
 
 void CFindPrintCommands::FindAll() {
@@ -85,11 +90,51 @@ bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastP
     // The list is empty while locked; even so nothing of the database may reach paper.
     if (m_view.IsLocked())
         return true;
-    const CReportPrinter report(m_view.ListModel(), m_view.ColumnLayout(), m_view.ListFont(),
-                                m_context.Strings(), m_userName ? m_userName() : std::string(),
-                                printer, std::move(rows));
-    printer.setDocName(report.Header());
-    return report.Print(printer, firstPage, lastPage);
+    // Printing to a PDF file: Qt would create the file with the umask's mode and write through a
+    // link planted at its name. It writes into a private folder instead, and the file goes to its
+    // place as an export does. (The preview draws on a picture engine, and is left alone.)
+    const QString target = printer.outputFileName();
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !target.isEmpty() &&
+                        printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
+    QTemporaryDir privateFolder;  // mode 0700, removed with what it holds
+    if (toFile) {
+        if (!privateFolder.isValid())
+            return ReportNotWritten(target);
+        printer.setOutputFileName(privateFolder.filePath(QStringLiteral("report.pdf")));
+    }
+    bool drawn;
+    {
+        const CReportPrinter report(m_view.ListModel(), m_view.ColumnLayout(), m_view.ListFont(),
+                                    m_context.Strings(), m_userName ? m_userName() : std::string(),
+                                    printer, std::move(rows));
+        printer.setDocName(report.Header());
+        drawn = report.Print(printer, firstPage, lastPage);
+    }
+    if (!toFile)
+        return drawn;
+    printer.setOutputFileName(target);
+    if (!drawn)
+        return false;
+    QFile pdf(privateFolder.filePath(QStringLiteral("report.pdf")));
+    if (!pdf.open(QIODevice::ReadOnly))
+        return ReportNotWritten(target);
+    const QByteArray bytes = pdf.readAll();
+    try {
+        WriteFileSafely(
+            target.toStdString(),
+            [&](IByteSink& sink) {
+                sink.Write(bytes.constData(), static_cast<size_t>(bytes.size()));
+            },
+            LinkAtPath::Replace);
+    } catch (const CFileError&) {
+        return ReportNotWritten(target);
+    }
+    return true;
+}
+
+bool CFindPrintCommands::ReportNotWritten(const QString& path) {
+    m_context.ShowMessage(str::kReportNotWritten, {QStringToCp1252(path)}, MessageIcon::Exclamation);
+    return true;  // said here: the caller has nothing to add
 }
 
 void CFindPrintCommands::Print() {

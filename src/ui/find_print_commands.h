@@ -37,7 +37,9 @@ public:
     bool PrintingAllowed() const;
 
     // Draws the report of the list as shown on `printer` (nothing while locked); `rows`: only these
-    // rows of the list (the selection). False when the printer could not be painted on.
+    // rows of the list (the selection). False when the printer could not be painted on. A PDF file
+    // printed to is the user's alone (0600) and never written through a link at its name; when it
+    // cannot be written, the user is told here.
     bool PrintReport(QPrinter& printer, int firstPage = 1, int lastPage = 0,
                      std::optional<std::vector<size_t>> rows = std::nullopt);
     // The selected rows of the list, top to bottom.
@@ -54,6 +56,8 @@ public:
     std::function<bool(QPrinter&)> m_runPageSetup;
 
 private:
+    bool ReportNotWritten(const QString& path);
+
     CCoreContext& m_context;
     CPreferences& m_preferences;
     CTessarinDesktopView& m_view;

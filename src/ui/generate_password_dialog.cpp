@@ -1,7 +1,6 @@
 #include "ui/generate_password_dialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,7 +15,6 @@
 #include "store/core_context.h"
 #include "store/preferences.h"
 #include "ui/cp1252_edits.h"
-#include "ui/dialog_parts.h"
 #include "ui/strength_meter.h"
 #include "ui/ui_text.h"
 
@@ -34,7 +32,7 @@ constexpr std::array<int, 5> kSetTexts = {str::kSetLowerCheck, str::kSetCapitals
 
 CGeneratePasswordDialog::CGeneratePasswordDialog(CCoreContext& context, CPreferences& preferences,
                                                  const QString& fieldText, QWidget* parent)
-    : QDialog(parent),
+    : CDialogBase(context.Strings(), str::kGeneratePasswordTitle, parent),
       m_context(context),
       m_preferences(preferences),
       m_password(new CCp1252LineEdit(context.Strings(), 0, this)),
@@ -42,7 +40,6 @@ CGeneratePasswordDialog::CGeneratePasswordDialog(CCoreContext& context, CPrefere
       m_pronounceable(nullptr),
       m_meter(new CStrengthMeter(context.Strings(), this)) {
     const CStringTable& strings = context.Strings();
-    setWindowTitle(UiText(strings, str::kGeneratePasswordTitle));
     const uint32_t flags = preferences.ReadNumber(Pref::PasswordGeneratorFlags);
 
     m_length->setRange(kMinDialogLength, kMaxDialogLength);
@@ -58,21 +55,20 @@ CGeneratePasswordDialog::CGeneratePasswordDialog(CCoreContext& context, CPrefere
         sets->addWidget(m_sets[i], static_cast<int>(i / 3), static_cast<int>(i % 3));
     }
 
-    auto* generate = TextButton(strings, str::kGenerateButton, this);
+    auto* generate = TextButton(str::kGenerateButton);
     connect(generate, &QPushButton::clicked, this, &CGeneratePasswordDialog::Generate);
-    QDialogButtonBox* box = OkCancelButtons(strings, this);
+    QDialogButtonBox* box = OkButtons();
     box->addButton(generate, QDialogButtonBox::ActionRole);
 
     // What the user types in the field is measured by its classes.
     connect(m_password, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_meter->SetBits(TypedEntropy(EditBytes(text))); });
+            [this](const QString& text) { m_meter->SetBits(TypedEntropy(QStringToCp1252(text))); });
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(BuddyLabel(UiText(strings, str::kGeneratedPasswordLabel), m_password, this),
-                      0, 0);
+    layout->addWidget(Label(str::kGeneratedPasswordLabel, m_password), 0, 0);
     layout->addWidget(m_password, 0, 1, 1, 2);
     layout->addWidget(m_meter, 1, 1, 1, 2);
-    layout->addWidget(BuddyLabel(UiText(strings, str::kLengthLabel), m_length, this), 2, 0);
+    layout->addWidget(Label(str::kLengthLabel, m_length), 2, 0);
     layout->addWidget(m_length, 2, 1);
     layout->addWidget(m_pronounceable, 2, 2);
     layout->addWidget(group, 3, 0, 1, 3);
@@ -95,7 +91,7 @@ uint16_t CGeneratePasswordDialog::Bits() const {
 
 std::optional<int> CGeneratePasswordDialog::CheckedLength() {
     // The spin box's own text: what was typed, also when it is out of range.
-    const std::string text = EditBytes(m_length->text());
+    const std::string text = QStringToCp1252(m_length->text());
     const std::optional<int> length = ParseIntInRange(text, kMinDialogLength, kMaxDialogLength);
     if (!length) {
         m_context.ShowMessage(str::kParseIntRange,

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 class QCheckBox;
 class QSpinBox;
@@ -18,7 +18,7 @@ class CCp1252LineEdit;
 class CPreferences;
 class CStrengthMeter;
 
-class CGeneratePasswordDialog : public QDialog {
+class CGeneratePasswordDialog : public CDialogBase {
     Q_OBJECT
 public:
     // `fieldText`: the field's text now, whose length the length field starts from.

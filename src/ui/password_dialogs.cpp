@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,26 +26,8 @@ namespace {
 
 inline constexpr int kMaxPasswordLength = 32;
 
-// A label with its field: the label names the field for the keyboard and for screen readers.
-QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    buddy->setAccessibleName(PlainLabel(text));
-    return label;
-}
-
 CPasswordField* PasswordField(const CStringTable& strings, QWidget* parent) {
     return new CPasswordField(strings, kMaxPasswordLength, parent);
-}
-
-QDialogButtonBox* Buttons(const CStringTable& strings, QDialog* dialog, int rejectText) {
-    auto* box = new QDialogButtonBox(dialog);
-    QPushButton* ok = box->addButton(UiText(strings, str::kOkButton), QDialogButtonBox::AcceptRole);
-    ok->setDefault(true);
-    box->addButton(UiText(strings, rejectText), QDialogButtonBox::RejectRole);
-    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return box;
 }
 
 // Asks for the field's text as Windows-1252; none after a message when it cannot be.
@@ -65,27 +46,23 @@ std::optional<CSecret> Typed(QLineEdit* field, IMessageSink& messages) {
 CPasswordDialog::CPasswordDialog(const CStringTable& strings, IMessageSink& messages, bool forUser,
                                  const QStringList& users, int selected, bool usersEnabled,
                                  CheckFunction check, QWidget* parent)
-    : QDialog(parent),
-      m_strings(strings),
+    : CDialogBase(strings, str::kEnterPasswordTitle, parent),
       m_messages(messages),
-      m_check(std::move(check)),
-      m_users(new QComboBox(this)) {
+      m_check(std::move(check)) {
     CPasswordField* field = PasswordField(strings, this);
     m_field = field->Edit();
-    setWindowTitle(UiText(strings, str::kEnterPasswordTitle));
+    m_users = new QComboBox(this);
     m_users->addItems(users);
     m_users->setCurrentIndex(selected);
     m_users->setEnabled(usersEnabled);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(
-        Label(UiText(strings, forUser ? str::kEnterPasswordForUser : str::kEnterPassword), m_field,
-              this),
-        0, 0, 1, 2);
+    layout->addWidget(Label(forUser ? str::kEnterPasswordForUser : str::kEnterPassword, m_field), 0,
+                      0, 1, 2);
     layout->addWidget(field, 1, 0, 1, 2);
     layout->addWidget(new QLabel(UiText(strings, str::kPasswordCaseSensitive), this), 2, 0, 1, 2);
-    layout->addWidget(Label(UiText(strings, str::kUserLabel), m_users, this), 3, 0);
+    layout->addWidget(Label(str::kUserLabel, m_users), 3, 0);
     layout->addWidget(m_users, 3, 1);
-    layout->addWidget(Buttons(strings, this, str::kQuitButton), 4, 0, 1, 2);
+    layout->addWidget(OkButtons(str::kQuitButton), 4, 0, 1, 2);
     m_field->setFocus();
 }
 
@@ -112,8 +89,8 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
                                        const CPreferences& preferences, Kind kind,
                                        std::function<bool(const CSecret&)> oldIsRight,
                                        QWidget* parent)
-    : QDialog(parent),
-      m_strings(strings),
+    : CDialogBase(strings, kind == Kind::Welcome ? str::kWelcomeTitle : str::kSetPasswordTitle,
+                  parent),
       m_messages(messages),
       m_preferences(preferences),
       m_kind(kind),
@@ -125,7 +102,6 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
     m_new = fresh->Edit();
     m_confirm = confirm->Edit();
     const bool welcome = kind == Kind::Welcome;
-    setWindowTitle(UiText(strings, welcome ? str::kWelcomeTitle : str::kSetPasswordTitle));
     auto* layout = new QGridLayout(this);
     int row = 0;
     if (welcome) {
@@ -142,23 +118,19 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
     // Each label stands at its field's top line, above the Caps Lock warning's place.
     if (old) {
         m_old = old->Edit();
-        layout->addWidget(Label(UiText(strings, str::kOldPasswordLabel), m_old, this), row, 0,
-                          Qt::AlignTop);
+        layout->addWidget(Label(str::kOldPasswordLabel, m_old), row, 0, Qt::AlignTop);
         layout->addWidget(old, row++, 1);
     }
-    layout->addWidget(Label(UiText(strings, str::kNewPasswordLabel), m_new, this), row, 0,
-                      Qt::AlignTop);
+    layout->addWidget(Label(str::kNewPasswordLabel, m_new), row, 0, Qt::AlignTop);
     layout->addWidget(fresh, row++, 1);
     // How hard the new password is to guess, as it is typed.
     auto* meter = new CStrengthMeter(strings, this);
     connect(m_new, &QLineEdit::textChanged, meter,
-            [meter](const QString& text) { meter->SetBits(TypedEntropy(EditBytes(text))); });
+            [meter](const QString& text) { meter->SetBits(TypedEntropy(QStringToCp1252(text))); });
     layout->addWidget(meter, row++, 1);
-    layout->addWidget(Label(UiText(strings, str::kConfirmPasswordLabel), m_confirm, this), row, 0,
-                      Qt::AlignTop);
+    layout->addWidget(Label(str::kConfirmPasswordLabel, m_confirm), row, 0, Qt::AlignTop);
     layout->addWidget(confirm, row++, 1);
-    layout->addWidget(Buttons(strings, this, welcome ? str::kQuitButton : str::kCancelButton), row,
-                      0, 1, 2);
+    layout->addWidget(OkButtons(welcome ? str::kQuitButton : str::kCancelButton), row, 0, 1, 2);
     (m_old ? m_old : m_new)->setFocus();
 }
 
@@ -181,7 +153,7 @@ void CSetPasswordDialog::accept() {
     }
     if (!verdict.Accepted()) {
         m_messages.Show({str::kPlainText,
-                         {VerdictText(verdict, m_strings, m_preferences)},
+                         {VerdictText(verdict, Strings(), m_preferences)},
                          MessageIcon::Exclamation});
         return;
     }
@@ -191,13 +163,12 @@ void CSetPasswordDialog::accept() {
 
 CAutoLockDialog::CAutoLockDialog(const CStringTable& strings, IMessageSink& messages,
                                  CPreferences& preferences, QWidget* parent)
-    : QDialog(parent),
+    : CDialogBase(strings, str::kAutoLockTitle, parent),
       m_messages(messages),
       m_preferences(preferences),
       m_check(new QCheckBox(UiText(strings, str::kAutoLockCheck), this)),
       m_minutes(new QLineEdit(this)),
       m_max(preferences.ReadNumber(Pref::MaxSleepMinutes)) {
-    setWindowTitle(UiText(strings, str::kAutoLockTitle));
     m_check->setChecked(preferences.EffectiveAutoLock());
     // Below an hour the administrator's maximum forces the lock on.
     m_check->setEnabled(m_max >= 60);
@@ -214,7 +185,7 @@ CAutoLockDialog::CAutoLockDialog(const CStringTable& strings, IMessageSink& mess
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_check);
     layout->addLayout(row);
-    layout->addWidget(Buttons(strings, this, str::kCancelButton));
+    layout->addWidget(OkButtons());
 }
 
 void CAutoLockDialog::accept() {

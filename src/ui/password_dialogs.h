@@ -6,11 +6,11 @@
 #include <functional>
 #include <optional>
 
-#include <QDialog>
 #include <QStringList>
 
 #include "base/secure_memory.h"
 #include "security/password_rules.h"
+#include "ui/dialog_base.h"
 
 class QCheckBox;
 class QComboBox;
@@ -19,13 +19,12 @@ class QLineEdit;
 namespace tessarin {
 
 class CPreferences;
-class CStringTable;
 class IMessageSink;
 
 // "Enter Password": the password field, the users (disabled for an unlock), "OK" and "Quit". OK
 // asks `check` with the chosen user and the typed password; a wrong one gives message 139 and the
 // dialog stays with the field selected.
-class CPasswordDialog : public QDialog {
+class CPasswordDialog : public CDialogBase {
     Q_OBJECT
 public:
     using CheckFunction = std::function<bool(int user, const CSecret& password)>;
@@ -40,7 +39,6 @@ public:
     void accept() override;
 
 private:
-    const CStringTable& m_strings;
     IMessageSink& m_messages;
     CheckFunction m_check;
     QLineEdit* m_field;
@@ -50,7 +48,7 @@ private:
 
 // "Set Password" (with or without the old password) and "Welcome to Tessarin". OK runs the checks
 // in their order; after a message the dialog stays as typed.
-class CSetPasswordDialog : public QDialog {
+class CSetPasswordDialog : public CDialogBase {
     Q_OBJECT
 public:
     enum class Kind { Change, First, Welcome };
@@ -64,7 +62,6 @@ public:
     void accept() override;
 
 private:
-    const CStringTable& m_strings;
     IMessageSink& m_messages;
     const CPreferences& m_preferences;
     Kind m_kind;
@@ -77,7 +74,7 @@ private:
 
 // "Auto-Lock": the effective setting, the minutes from 1 to "Max Sleep Minutes"; the check box
 // cannot be cleared while that maximum is below 60. OK writes both values.
-class CAutoLockDialog : public QDialog {
+class CAutoLockDialog : public CDialogBase {
     Q_OBJECT
 public:
     CAutoLockDialog(const CStringTable& strings, IMessageSink& messages, CPreferences& preferences,

@@ -75,7 +75,7 @@ void CPasswordField::SetShown(bool shown) {
     const QString text =
         UiText(m_strings, shown ? str::kHidePasswordButton : str::kShowPasswordButton);
     m_toggle->setText(text);
-    m_toggle->setAccessibleName(PlainLabel(text));
+    m_toggle->setAccessibleName(AccessibleNameOf(text));
     if (m_toggle->isChecked() != shown) {
         const QSignalBlocker quiet(m_toggle);
         m_toggle->setChecked(shown);

@@ -94,7 +94,7 @@ void CPasswordHealthDialog::Refresh() {
                              QStringLiteral(": ") +
                              Cp1252ToQString(list.CellText(finding.row, kFirstFieldColumn));
         auto* item = new QTreeWidgetItem({name,
-                                          PlainLabel(Cp1252ToQString(HealthFieldLabel(
+                                          AccessibleNameOf(Cp1252ToQString(HealthFieldLabel(
                                               strings, m_database, record, finding.field))),
                                           Cp1252ToQString(HealthReasonText(strings, finding))});
         item->setData(0, kRecordRole, record.m_recordNumber);

@@ -1,8 +1,6 @@
 #include "ui/record_commands.h"
 
 #include <QApplication>
-#include <QItemSelectionModel>
-#include "ui/record_list_view.h"
 
 #include "resources/command_table_data.h"
 #include "resources/string_ids.h"
@@ -55,16 +53,7 @@ CRecordCommands::CRecordCommands(CCoreContext& context, CPreferences& preference
     commands.SetHandler(cmd::kCustomizeFields, [this] { CustomizeFields(); });
     commands.SetHandler(cmd::kEditTypes, [this] { EditTypes(); });
     commands.SetHandler(cmd::kEditCategories, [this] { EditCategories(); });
-    const auto single = [this] { return SelectedRecord() != nullptr; };
-    commands.SetEnableRule(cmd::kEditItem, single);
-    commands.SetEnableRule(cmd::kDuplicateItem, single);
-    commands.SetEnableRule(cmd::kCustomizeFields, single);
-    commands.SetEnableRule(cmd::kDeleteItem,
-                           [this] { return !m_hooks->SelectedRecords().empty(); });
-    // The rules follow the selection of the rows, also when no menu opens in between (a screen
-    // reader reads the items' states).
-    connect(view.List()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [&commands] { commands.UpdateEnabled(); });
+    // What Edit, Duplicate, Customize and Delete need of the selection is the table's.
 }
 
 CRecordCommands::~CRecordCommands() = default;

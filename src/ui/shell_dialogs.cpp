@@ -1,15 +1,15 @@
 #include "ui/shell_dialogs.h"
 
-#include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/qt_text.h"
 #include "render/pictures.h"
 #include "resources/string_ids.h"
+#include "ui/shell_open.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -29,11 +29,10 @@ QLabel* Picture(const QString& name, QSize size, QWidget* parent) {
 
 CAboutDialog::CAboutDialog(const CStringTable& strings, const QString& version,
                            const QString& promoText, QWidget* parent)
-    : QDialog(parent) {
-    setWindowTitle(UiText(strings, str::kAboutTitle));
+    : CDialogBase(strings, str::kAboutTitle, parent) {
     auto* texts = new QVBoxLayout;
     texts->addWidget(
-        new QLabel(UiText(strings, str::kAboutVersion, {ToMessageText(version)}), this));
+        new QLabel(UiText(strings, str::kAboutVersion, {QStringToCp1252(version)}), this));
     texts->addWidget(new QLabel(UiText(strings, str::kAboutNotice), this));
     auto* promo = new QLabel(promoText, this);
     promo->setWordWrap(true);
@@ -42,38 +41,30 @@ CAboutDialog::CAboutDialog(const CStringTable& strings, const QString& version,
     auto* top = new QHBoxLayout;
     top->addWidget(Picture(QStringLiteral("tessarin"), QSize(48, 48), this), 0, Qt::AlignTop);
     top->addLayout(texts);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(UiText(strings, str::kOkButton), QDialogButtonBox::AcceptRole)
-        ->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(buttons);
+    layout->addWidget(OkButtons(0));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 CGettingStartedPage::CGettingStartedPage(const CStringTable& strings, int page, QWidget* parent)
-    : QDialog(parent) {
-    setWindowTitle(UiText(strings, str::kGettingStartedTitle, {std::to_string(page)}));
+    : CDialogBase(strings, UiText(strings, str::kGettingStartedTitle, {std::to_string(page)}),
+                  parent) {
     auto* words = new QLabel(UiText(strings, str::kGettingStartedPage1 + page - 1), this);
     words->setWordWrap(true);
     QLabel* picture =
         Picture(QStringLiteral("getting-started-%1").arg(page), QSize(480, 300), this);
     picture->setAccessibleName(words->text());
-    auto* buttons = new QDialogButtonBox(this);
+    QDialogButtonBox* buttons = ButtonRow();
     if (page < kPageCount) {
-        buttons->addButton(UiText(strings, str::kNextButton), QDialogButtonBox::AcceptRole)
-            ->setDefault(true);
+        AddButton(buttons, str::kNextButton, QDialogButtonBox::AcceptRole, true);
     } else {
-        QPushButton* download = buttons->addButton(UiText(strings, str::kDownloadTrialButton),
-                                                   QDialogButtonBox::ActionRole);
+        QPushButton* download =
+            AddButton(buttons, str::kDownloadTrialButton, QDialogButtonBox::ActionRole);
         const QString address = UiText(strings, str::kDownloadPageAddress);
-        connect(download, &QPushButton::clicked, this,
-                [address] { QDesktopServices::openUrl(QUrl(address)); });
-        buttons->addButton(UiText(strings, str::kOkButton), QDialogButtonBox::AcceptRole)
-            ->setDefault(true);
+        connect(download, &QPushButton::clicked, this, [address] { OpenInDesktop(QUrl(address)); });
+        AddButton(buttons, str::kOkButton, QDialogButtonBox::AcceptRole, true);
     }
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(picture, 0, Qt::AlignHCenter);
     layout->addWidget(words);
@@ -91,24 +82,20 @@ void ShowGettingStarted(const CStringTable& strings, QWidget* parent) {
 
 CMissingFolderDialog::CMissingFolderDialog(const CStringTable& strings, const QString& folder,
                                            QWidget* parent)
-    : QDialog(parent) {
-    setWindowTitle(UiText(strings, str::kProgramName));
+    : CDialogBase(strings, str::kProgramName, parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(UiText(strings, str::kDatabaseNotFoundAt), this));
     auto* where = new QLabel(folder, this);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(where);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* retry =
-        buttons->addButton(UiText(strings, str::kRetryButton), QDialogButtonBox::ActionRole);
-    QPushButton* change =
-        buttons->addButton(UiText(strings, str::kChangeButton), QDialogButtonBox::ActionRole);
-    QPushButton* cancel =
-        buttons->addButton(UiText(strings, str::kCancelButton), QDialogButtonBox::RejectRole);
-    retry->setDefault(true);
+    // "Cancel" rejects: its answer is Cancel.
+    static_assert(static_cast<int>(Cancel) == static_cast<int>(QDialog::Rejected));
+    QDialogButtonBox* buttons = ButtonRow();
+    QPushButton* retry = AddButton(buttons, str::kRetryButton, QDialogButtonBox::ActionRole, true);
+    QPushButton* change = AddButton(buttons, str::kChangeButton, QDialogButtonBox::ActionRole);
+    AddButton(buttons, str::kCancelButton, QDialogButtonBox::RejectRole);
     connect(retry, &QPushButton::clicked, this, [this] { done(Retry); });
     connect(change, &QPushButton::clicked, this, [this] { done(Change); });
-    connect(cancel, &QPushButton::clicked, this, [this] { done(Cancel); });
     layout->addWidget(buttons);
 }
 

@@ -2,15 +2,14 @@
 
 // The shell's smaller dialogs: the About box, the "Getting Started" pages, and the question asked
 // when a user's database folder is missing.
-#include <QDialog>
 #include <QString>
+
+#include "ui/dialog_base.h"
 
 namespace tessarin {
 
-class CStringTable;
-
 // "About Tessarin Password Manager": icon, version, the maker's notice, the promotional line.
-class CAboutDialog : public QDialog {
+class CAboutDialog : public CDialogBase {
     Q_OBJECT
 public:
     CAboutDialog(const CStringTable& strings, const QString& version, const QString& promoText,
@@ -19,7 +18,7 @@ public:
 
 // Page `page` (1 to 4) of "Getting Started": a picture and its words; "Next" on pages 1 to 3,
 // "OK" and "Download Handheld Trial" on page 4.
-class CGettingStartedPage : public QDialog {
+class CGettingStartedPage : public CDialogBase {
     Q_OBJECT
 public:
     CGettingStartedPage(const CStringTable& strings, int page, QWidget* parent = nullptr);
@@ -29,7 +28,7 @@ public:
 void ShowGettingStarted(const CStringTable& strings, QWidget* parent);
 
 // Dialog 217: "Retry", "Change..." or "Cancel" for a missing database folder.
-class CMissingFolderDialog : public QDialog {
+class CMissingFolderDialog : public CDialogBase {
     Q_OBJECT
 public:
     enum Result { Cancel = 0, Retry = 1, Change = 3 };

@@ -1,8 +1,6 @@
 #include "ui/show_columns_dialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/qt_text.h"
@@ -14,8 +12,7 @@ namespace tessarin {
 CShowColumnsDialog::CShowColumnsDialog(
     const CStringTable& strings, const CColumnLayout& layout,
     const std::array<std::optional<std::string>, kFieldCount>& fieldTitles, QWidget* parent)
-    : QDialog(parent), m_layout(layout) {
-    setWindowTitle(UiText(strings, str::kShowColumnsTitle));
+    : CDialogBase(strings, str::kShowColumnsTitle, parent), m_layout(layout) {
     auto* column = new QVBoxLayout(this);
     for (int c = kTypeColumn; c <= kNoteColumn; ++c) {
         QString title;
@@ -34,13 +31,7 @@ CShowColumnsDialog::CShowColumnsDialog(
         column->addWidget(box);
         m_boxes[static_cast<size_t>(c)] = box;
     }
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(UiText(strings, str::kOkButton), QDialogButtonBox::AcceptRole)
-        ->setDefault(true);
-    buttons->addButton(UiText(strings, str::kCancelButton), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    column->addWidget(buttons);
+    column->addWidget(OkButtons());
 }
 
 CColumnLayout CShowColumnsDialog::Layout() const {

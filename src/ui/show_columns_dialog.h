@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include "listing/list_columns.h"
 
@@ -16,7 +16,7 @@ namespace tessarin {
 
 class CStringTable;
 
-class CShowColumnsDialog : public QDialog {
+class CShowColumnsDialog : public CDialogBase {
     Q_OBJECT
 public:
     // `fieldTitles[i]`: the title of field i+1's box, when it is not "Show Column i+1".

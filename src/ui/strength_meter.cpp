@@ -9,7 +9,6 @@
 
 #include "resources/string_ids.h"
 #include "security/password_strength.h"
-#include "ui/dialog_parts.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {

@@ -1,7 +1,5 @@
 #include "ui/type_dialogs.h"
 
-#include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +13,6 @@
 #include "store/record_edits.h"
 #include "ui/choose_icon_dialog.h"
 #include "ui/cp1252_edits.h"
-#include "ui/dialog_parts.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -42,24 +39,22 @@ CBaseItem* ItemOf(const QListWidgetItem* entry) {
 
 CDefineCategoryDialog::CDefineCategoryDialog(CCoreContext& context, const CDatabaseObj& database,
                                              const std::string& name, QWidget* parent)
-    : QDialog(parent),
+    : CDialogBase(context.Strings(), str::kDefineCategoryTitle, parent),
       m_context(context),
       m_database(database),
       m_name(new CCp1252LineEdit(context.Strings(), static_cast<int>(kMaxNameLength), this)) {
-    const CStringTable& strings = context.Strings();
-    setWindowTitle(UiText(strings, str::kDefineCategoryTitle));
     m_name->SetStoredText(Cp1252ToQString(name));
     auto* layout = new QGridLayout(this);
-    layout->addWidget(BuddyLabel(UiText(strings, str::kNameLabel), m_name, this), 0, 0);
+    layout->addWidget(Label(str::kNameLabel, m_name), 0, 0);
     layout->addWidget(m_name, 0, 1);
-    layout->addWidget(NoticeLine(strings, this), 1, 0, 1, 2);
-    layout->addWidget(OkCancelButtons(strings, this), 2, 0, 1, 2);
+    layout->addWidget(NoticeLine(Strings(), this), 1, 0, 1, 2);
+    layout->addWidget(OkButtons(), 2, 0, 1, 2);
     m_name->setMinimumWidth(m_name->fontMetrics().horizontalAdvance(QString(20, 'n')));
     m_name->selectAll();
 }
 
 std::string CDefineCategoryDialog::Name() const {
-    return EditBytes(m_name->text());
+    return QStringToCp1252(m_name->text());
 }
 
 void CDefineCategoryDialog::accept() {
@@ -70,7 +65,7 @@ void CDefineCategoryDialog::accept() {
 
 CDefineTypeDialog::CDefineTypeDialog(const CRecordServices& services, CTypeItem& type, bool isNew,
                                      QWidget* parent)
-    : QDialog(parent),
+    : CDialogBase(services.context.Strings(), str::kDefineTypeTitle, parent),
       m_services(services),
       m_type(type),
       m_isNew(isNew),
@@ -79,25 +74,15 @@ CDefineTypeDialog::CDefineTypeDialog(const CRecordServices& services, CTypeItem&
           new CCp1252LineEdit(services.context.Strings(), static_cast<int>(kMaxNameLength), this)),
       m_picture(new CIconPicture(services.context.Strings(), services.view.CustomIcons(), this)) {
     const CStringTable& strings = services.context.Strings();
-    setWindowTitle(UiText(strings, str::kDefineTypeTitle));
     auto* layout = new QGridLayout(this);
     m_name->SetStoredText(Cp1252ToQString(type.GetName()));
-    layout->addWidget(BuddyLabel(UiText(strings, str::kNameLabel), m_name, this), 0, 0);
+    layout->addWidget(Label(str::kNameLabel, m_name), 0, 0);
     layout->addWidget(m_name, 0, 1, 1, 2);
-    for (int i = 0; i < kFieldCount; ++i) {
-        m_labels[i] = new CCp1252LineEdit(strings, static_cast<int>(kMaxNameLength), this);
-        m_labels[i]->SetStoredText(Cp1252ToQString(type.GetLabel(i)));
-        const QString name = UiText(strings, str::kFieldLabelN, {std::to_string(i + 1)});
-        layout->addWidget(BuddyLabel(name, m_labels[i], this), i + 1, 0);
-        layout->addWidget(m_labels[i], i + 1, 1);
-        m_masks[i] = new QCheckBox(UiText(strings, str::kMaskCheck), this);
-        m_masks[i]->setAccessibleName(
-            UiText(strings, str::kMaskCheckName, {ToMessageText(AccessibleNameOf(name))}));
-        m_masks[i]->setChecked(type.m_maskBits >> i & 1);
-        layout->addWidget(m_masks[i], i + 1, 2);
-    }
+    m_grid.emplace(strings, this, layout, 1);
+    const CTypeEdits stored = EditsOf(type);
+    m_grid->Show(stored.labels, stored.mask);
     m_picture->SetIcon(m_icon);
-    auto* icon = TextButton(strings, str::kIconButton, this);
+    auto* icon = TextButton(str::kIconButton);
     connect(icon, &QPushButton::clicked, this, &CDefineTypeDialog::ChooseIcon);
     auto* iconRow = new QHBoxLayout;
     iconRow->addWidget(icon);
@@ -105,7 +90,7 @@ CDefineTypeDialog::CDefineTypeDialog(const CRecordServices& services, CTypeItem&
     iconRow->addStretch();
     layout->addLayout(iconRow, kFieldCount + 1, 1, 1, 2);
     layout->addWidget(NoticeLine(strings, this), kFieldCount + 2, 0, 1, 3);
-    layout->addWidget(OkCancelButtons(strings, this), kFieldCount + 3, 0, 1, 3);
+    layout->addWidget(OkButtons(), kFieldCount + 3, 0, 1, 3);
     m_name->setFocus();
 }
 
@@ -120,12 +105,9 @@ void CDefineTypeDialog::ChooseIcon() {
 
 CTypeEdits CDefineTypeDialog::Edits() const {
     CTypeEdits edits;
-    edits.name = EditBytes(m_name->text());
-    for (int i = 0; i < kFieldCount; ++i) {
-        edits.labels[i] = EditBytes(m_labels[i]->text());
-        if (m_masks[i]->isChecked())
-            edits.mask |= static_cast<uint16_t>(1u << i);
-    }
+    edits.name = QStringToCp1252(m_name->text());
+    edits.labels = m_grid->Labels();
+    edits.mask = m_grid->Mask();
     edits.icon = m_icon;
     return edits;
 }
@@ -153,22 +135,22 @@ void CDefineTypeDialog::accept() {
 }
 
 CEditTypesDialog::CEditTypesDialog(const CRecordServices& services, int kind, QWidget* parent)
-    : QDialog(parent),
+    : CDialogBase(services.context.Strings(),
+                  kind == kKindType ? str::kEditTypesTitle : str::kEditCategoriesTitle, parent),
       m_services(services),
       m_kind(kind),
       m_list(new QListWidget(this)),
-      m_edit(TextButton(services.context.Strings(), str::kEditButton, this)),
-      m_delete(TextButton(services.context.Strings(), str::kDeleteButton, this)) {
+      m_edit(TextButton(str::kEditButton)),
+      m_delete(TextButton(str::kDeleteButton)) {
     const CStringTable& strings = services.context.Strings();
     const bool types = kind == kKindType;
-    setWindowTitle(UiText(strings, types ? str::kEditTypesTitle : str::kEditCategoriesTitle));
     m_list->setAccessibleName(
         UiText(strings, types ? str::kTypesListName : str::kCategoriesListName));
     for (const auto& item : services.view.Database().ListOf(kind).Items())
         if (!item->m_deleted && item->m_key != ZeroKey)
             AddEntry(*item);
-    auto* add = TextButton(strings, str::kNewButton, this);
-    auto* done = TextButton(strings, str::kDoneButton, this);
+    auto* add = TextButton(str::kNewButton);
+    auto* done = TextButton(str::kDoneButton);
     done->setDefault(true);
     connect(add, &QPushButton::clicked, this, &CEditTypesDialog::NewItem);
     connect(m_edit, &QPushButton::clicked, this, &CEditTypesDialog::EditItem);

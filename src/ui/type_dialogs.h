@@ -2,14 +2,13 @@
 
 // The type and category editors: the list of types or categories ("Edit Types", "Edit
 // Categories"), "Define Type" and "Define Category".
-#include <array>
-
-#include <QDialog>
+#include <optional>
 
 #include "store/type_edits.h"
+#include "ui/dialog_base.h"
+#include "ui/label_mask_grid.h"
 #include "ui/record_view_hooks.h"
 
-class QCheckBox;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -20,7 +19,7 @@ class CCp1252LineEdit;
 class CIconPicture;
 
 // "Define Category": one name. OK refuses an empty name and "Unfiled".
-class CDefineCategoryDialog : public QDialog {
+class CDefineCategoryDialog : public CDialogBase {
     Q_OBJECT
 public:
     CDefineCategoryDialog(CCoreContext& context, const CDatabaseObj& database,
@@ -36,7 +35,7 @@ private:
 
 // "Define Type": name, six labels, six mask boxes and the icon of a type. For a type already in
 // the list, OK brings the change to its records and saves; a new type is only filled in.
-class CDefineTypeDialog : public QDialog {
+class CDefineTypeDialog : public CDialogBase {
     Q_OBJECT
 public:
     CDefineTypeDialog(const CRecordServices& services, CTypeItem& type, bool isNew,
@@ -55,14 +54,13 @@ private:
     uint16_t m_icon;
     CTypeChange m_change;
     CCp1252LineEdit* m_name;
-    std::array<CCp1252LineEdit*, kFieldCount> m_labels{};
-    std::array<QCheckBox*, kFieldCount> m_masks{};
+    std::optional<CLabelMaskGrid> m_grid;
     CIconPicture* m_picture;
 };
 
 // "Edit Types" and "Edit Categories": the live items by name, with "New...", "Edit...",
 // "Delete..." and "Done".
-class CEditTypesDialog : public QDialog {
+class CEditTypesDialog : public CDialogBase {
     Q_OBJECT
 public:
     // `kind`: kKindType or kKindCategory.

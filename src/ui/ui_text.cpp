@@ -13,13 +13,8 @@ QString UiText(const CStringTable& strings, int id, std::initializer_list<std::s
     return Cp1252ToQString(strings.Format(id, args));
 }
 
-std::string ToMessageText(const QString& text) {
-    return Utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                             static_cast<size_t>(text.size())));
-}
-
 std::string FileNameForMessage(const std::string& path) {
-    return ToMessageText(QFileInfo(QString::fromStdString(path)).fileName());
+    return QStringToCp1252(QFileInfo(QString::fromStdString(path)).fileName());
 }
 
 std::optional<CSecret> SecretFromField(const QString& text) {
@@ -33,11 +28,22 @@ std::optional<CSecret> SecretFromField(const QString& text) {
     return secret;
 }
 
-QString PlainLabel(QString label) {
-    label.remove(QLatin1Char('&'));
-    if (label.endsWith(QLatin1Char(':')))
-        label.chop(1);
-    return label;
+QString AccessibleNameOf(const QString& label) {
+    QString name;
+    name.reserve(label.size());
+    for (qsizetype i = 0; i < label.size(); ++i) {
+        if (label[i] == QLatin1Char('&')) {
+            // The mnemonic's mark goes; a doubled one is a shown "&".
+            if (i + 1 < label.size() && label[i + 1] == QLatin1Char('&'))
+                name += label[++i];
+            continue;
+        }
+        name += label[i];
+    }
+    name = name.trimmed();
+    while (name.endsWith(QLatin1Char(':')))
+        name = name.chopped(1).trimmed();
+    return name;
 }
 
 }  // namespace tessarin

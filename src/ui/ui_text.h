@@ -17,13 +17,13 @@ namespace tessarin {
 QString UiText(const CStringTable& strings, int id,
                std::initializer_list<std::string_view> args = {});
 
-// A text for a message's argument, in Windows-1252 (a character it cannot hold becomes '?').
-std::string ToMessageText(const QString& text);
 // The name of a file (not its folder) for a message, from a file-system path.
 std::string FileNameForMessage(const std::string& path);
 
-// A label's text as a screen reader names the control it labels: no "&", no final ":".
-QString PlainLabel(QString label);
+// The one rule for accessible names: a label's text as a screen reader names the control it
+// labels, which is what the label shows without its mnemonic "&" ("&&" shows one "&") and
+// without the final ":" and spaces.
+QString AccessibleNameOf(const QString& label);
 
 // What was typed in a password field, as the database's Windows-1252 bytes; none when it holds a
 // character Windows-1252 cannot hold.

@@ -6,6 +6,7 @@
 
 #include "cli/cli_session.h"
 #include "store/database_lifecycle.h"
+#include "support/file_modes.h"
 #include "support/palm_files.h"
 #include "support/temp_dir.h"
 
@@ -111,6 +112,27 @@ TEST_F(CliIcons, ExportsTheBitmapChosenForTheSize) {
     QImage small(QString::fromStdString((out / "300.png").string()));
     ASSERT_EQ(small.size(), QSize(1, 1));
     EXPECT_EQ(small.pixel(0, 0), 0xFF000000u);
+}
+
+TEST_F(CliIcons, PicturesArePrivateAndNeverWrittenThroughALinkAtTheirName) {
+    test::WriteFileBytes(iconFile, kIconFile);
+    const std::filesystem::path out = dir / "new/out";
+    test::CTempDir elsewhere;
+    const test::CUmask open(0);
+    std::filesystem::create_directories(out);
+    const test::CPlantedLink planted(out / "300.png", elsewhere);
+    std::filesystem::remove_all(dir / "new");
+    // Once with the folders made by the command, once into them with a link at the name.
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(Run({"--export", out.string()}).code, 1);  // icon 7 cannot be decoded
+        EXPECT_EQ(test::ModeAt(dir / "new"), 0700);
+        EXPECT_EQ(test::ModeAt(out), 0700);
+        EXPECT_EQ(test::ModeAt(out / "300.png"), 0600);
+        std::filesystem::remove(out / "300.png");
+        std::filesystem::create_symlink(planted.Victim(), out / "300.png");
+    }
+    ASSERT_EQ(Run({"--export", out.string()}).code, 1);
+    planted.ExpectReplacedByPrivateFile();
 }
 
 TEST_F(CliIcons, MissingDamagedFilesAndBadSizes) {

@@ -64,5 +64,27 @@ TEST_F(CliWithPlatform, ThePlatformsUsersEachHaveTheirDatabase) {
     EXPECT_FALSE(std::filesystem::exists(dir / "gone"));
 }
 
+TEST_F(CliWithPlatform, LibrariesOthersCouldChangeAreRefusedAndTheStandaloneUserServes) {
+    Configure("platform_kind=0\nplatform_name=Palm\nuser=Ann|ann|0|Palm|1\n");
+    const std::filesystem::path shared = dir / "shared";
+    std::filesystem::create_directory(shared);
+    for (const char* name : {"libMGPlatformMgr.so", "libPlatformSync.so"})
+        std::filesystem::copy_file(std::string(TESSARIN_FAKE_PLATFORM_DIR) + "/full/" + name,
+                                   shared / name);
+    std::filesystem::permissions(shared, std::filesystem::perms(0777),
+                                 std::filesystem::perm_options::replace);
+    ::setenv("TESSARIN_PLATFORM_DIR", shared.c_str(), 1);
+    CRun users = Run({"users"});
+    EXPECT_EQ(users.code, 0);
+    EXPECT_EQ(users.err, "The sync platform library " + (shared / "libMGPlatformMgr.so").string() +
+                             " was not loaded: it, or the folder it is in, can be changed by "
+                             "someone other than you and the system administrator. Tessarin "
+                             "works with the standalone user instead.\n");
+    EXPECT_EQ(users.out.rfind("User\tFolder name", 0), 0u);
+    EXPECT_NE(users.out.find("* <Standalone>"), std::string::npos) << users.out;
+    std::filesystem::permissions(shared, std::filesystem::perms(0700),
+                                 std::filesystem::perm_options::replace);
+}
+
 }  // namespace
 }  // namespace tessarin::cli

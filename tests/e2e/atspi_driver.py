@@ -261,18 +261,23 @@ def command_table(source):
     """The menu bar's popups and items in order, from the command table's data."""
     text = open(os.path.join(source, "src/resources/command_table_data.cpp"), encoding="utf-8").read()
     popups = re.search(r"kPopups\[\] = \{(.*?)\};", text, re.S).group(1)
-    menus = {p: [] for p in re.findall(r'"([^"]+)"', popups)}
+    names, parents = {}, {}
+    for popup, parent, name in re.findall(r'\{P::(\w+), P::(\w+), "([^"]+)"\}', popups):
+        names[popup], parents[popup] = name, parent
+    menus = {names[p]: [] for p in names if parents[p] == "None"}
     order = list(menus)
-    for menu, item in re.findall(r'\{k\w+(?: \+ \d)?, "([^"]*)", "((?:[^"\\]|\\.)*)", "[^"]*"\}', text):
-        if not menu or not item:
+    for popup, item in re.findall(r'\{k\w+(?: \+ \d)?, P::(\w+), "((?:[^"\\]|\\.)*)", "[^"]*"\}', text):
+        if popup == "None" or not item:
             continue
-        top = menu.split("|")[0]
-        if "|" in menu:
-            sub = menu.split("|")[1]
-            if sub not in menus[top]:
-                menus[top].append(sub)
+        if parents[popup] != "None":
+            # A submenu shows in its top popup as an item of its own; deeper ones inside it.
+            while parents[parents[popup]] != "None":
+                popup = parents[popup]
+            top = menus[names[parents[popup]]]
+            if names[popup] not in top:
+                top.append(names[popup])
         else:
-            menus[top].append(item.replace("\\t", "\t"))
+            menus[names[popup]].append(item.replace("\\t", "\t"))
     return order, menus
 
 

@@ -68,7 +68,16 @@ class FilesSuite(CaseSuite):
             raise AssertionError("%s; shown: %s" % (error, shown)) from None
 
     def answer(self, program, pattern, button):
-        program.press(program.button(self.message(program, pattern), button))
+        box = self.message(program, pattern)
+        program.press(program.button(box, button))
+        # The press is taken in the program's own time: the next command is chosen once the
+        # message has gone, as a person would.
+        def gone():
+            try:
+                return not showing(box)
+            except Exception:  # the box's object is gone from the bus with it
+                return True
+        wait_for("the message %s gone" % pattern, gone)
 
     def choose_file(self, program, title, path, button):
         """Types the path into the file dialog's name field and presses its button."""
@@ -226,7 +235,8 @@ class FilesSuite(CaseSuite):
         # Nothing is asked or imported behind the password dialog.
         type_into(program.field(dialog, "Please enter the password."), PASSWORD)
         program.press(program.button(dialog, "OK"))
-        self.answer(program, re.escape("Do you want to import the file yaps.txt?"), "Yes")
+        self.answer(program, re.escape("Do you want to import the file %s?" % self.fixture("yaps.txt")),
+                    "Yes")
         wait_for("the handed-over rows", lambda: len(program.rows()) > shown)
         program.exit()
 

@@ -70,6 +70,10 @@ class FindSuite(CaseSuite):
             type_into(search, text)
             wait_for("the rows for " + text,
                      lambda: collections.Counter(program.rows()) == wanted)
+            # The status bar says how many are listed of how many there are.
+            counts = "%d of 12 records" % sum(wanted.values())
+            wait_for("the status bar's " + counts,
+                     lambda: find(program.main(), "label", counts))
         # Emptied, the search lists every record again.
         type_into(search, "")
         wait_for("every record again", lambda: len(program.rows()) == 12)

@@ -96,7 +96,10 @@ class ShellSuite(CaseSuite):
             f.write(data)
         second = self.start(other, expect_window=False)
         second.wait(0)
-        program.answer("Do you want to import the file more records.vex?", "Yes")
+        # The question names the whole path, and No is what Enter would answer.
+        box = program.message("Do you want to import the file %s?" % other)
+        assert find(box, "push button", "No").getState().contains(pyatspi.STATE_IS_DEFAULT)
+        program.press(program.button(box, "Yes"))
         wait_for("the imported records", lambda: len(program.rows()) == 24)
 
     def test_session_lock_locks_the_program(self):

@@ -47,9 +47,12 @@ done
 display=$(head -n1 "$work/display")
 [ -n "$display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$display"
-# The server must still be there and taking connections before anything starts on it.
+# The server must still be there and taking connections before anything starts on it (a socket
+# left behind by an earlier server of the same number is there but takes none).
 for _ in $(seq 1 100); do
-    [ -S "/tmp/.X11-unix/X$display" ] && break
+    /usr/bin/python3 -c 'import socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.connect(sys.argv[1])' "/tmp/.X11-unix/X$display" 2>/dev/null && break
     sleep 0.1
 done
 kill -0 "${pids[0]}" 2>/dev/null || { echo "Xvfb ended"; cat "$work/xvfb.log"; exit 1; }

@@ -13,6 +13,7 @@
 #include "store/builtins.h"
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
+#include "support/file_modes.h"
 #include "support/fixtures.h"
 #include "support/scripted_file_password.h"
 #include "support/temp_dir.h"
@@ -320,7 +321,15 @@ TEST_F(ImportFiles, AutomaticBackupOnlyOfAChangedDatabaseWithRecords) {
     EXPECT_FALSE(std::filesystem::exists(file));
 
     SetPassword(context, db, CSecret("db password"));
-    ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>", 5));
+    {
+        // Every folder it makes, and the file, private whatever the umask.
+        const test::CUmask open(0);
+        ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>", 5));
+    }
+    for (const char* made :
+         {"", "/Marrowgate", "/Marrowgate/Tessarin", "/Marrowgate/Tessarin/Backup"})
+        EXPECT_EQ(test::ModeAt(documents + made), 0700) << made;
+    EXPECT_EQ(test::ModeAt(file), 0600);
     const auto bytes = test::ReadFileBytes(file);
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(CheckFilePassword(text, context.DatabaseKey()), 0);

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTest>
 
 #include "gui/view_fixture.h"
 #include "resources/command_table_data.h"
@@ -16,7 +17,9 @@
 #include "store/change_notice.h"
 #include "store/database_lock.h"
 #include "ui/clipboard_commands.h"
+#include "ui/clipboard_probe.h"
 #include "ui/details_pane.h"
+#include "ui/record_list_view.h"
 
 namespace tessarin {
 namespace {
@@ -58,6 +61,49 @@ QClipboard* Board() {
     return QGuiApplication::clipboard();
 }
 
+// Clipboard content that counts the times it is read: every question about its formats or its
+// data is a round trip to the clipboard's owner on X11.
+class CCountingMimeData : public QMimeData {
+public:
+    explicit CCountingMimeData(int& reads) : m_reads(reads) {}
+    bool hasFormat(const QString& mimeType) const override {
+        ++m_reads;
+        return QMimeData::hasFormat(mimeType);
+    }
+    QStringList formats() const override {
+        ++m_reads;
+        return QMimeData::formats();
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override {
+        ++m_reads;
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    int& m_reads;
+};
+
+// A probe that answers when the test says, as the X11 one answers from its thread.
+struct CProbeState {
+    int looks = 0;
+    int count = 0;
+    std::function<void(const QString&)> answer;
+};
+class CDeferredProbe : public IClipboardProbe {
+public:
+    explicit CDeferredProbe(CProbeState& state) : m_state(state) {}
+    void Look(int count, std::function<void(const QString&)> answer) override {
+        ++m_state.looks;
+        m_state.count = count;
+        m_state.answer = std::move(answer);
+    }
+
+private:
+    CProbeState& m_state;
+};
+
 class Clipboard : public test::ViewFixture {
 protected:
     void SetUp() override {
@@ -88,13 +134,14 @@ protected:
         Board()->clear();
     }
     // The view with the menu bar and the clipboard commands bound.
-    void Open() {
+    void Open(std::unique_ptr<IClipboardProbe> probe = {}) {
         m_context.SetLock(&m_lock);
         OpenView();
         m_bar = new QMenuBar(m_window.get());
         m_commands->BuildMenuBar(m_bar);
         m_clipboard = std::make_unique<CClipboardCommands>(m_context, m_preferences, View(),
-                                                           std::make_unique<CFakeTimer>(m_timer));
+                                                           std::make_unique<CFakeTimer>(m_timer),
+                                                           std::move(probe));
         m_clipboard->Bind(*m_commands);
         m_clipboard->m_showStatus = [this](const QString& text) { m_status << text; };
     }
@@ -111,7 +158,7 @@ protected:
         View().SelectRecords(records);
         m_commands->UpdateEnabled();
     }
-    void OpenEditMenu() { Q_EMIT m_commands->Popup("&Edit")->aboutToShow(); }
+    void OpenEditMenu() { Q_EMIT m_commands->Popup(cmd::Popup::Edit)->aboutToShow(); }
     QString MenuText(uint32_t id) { return m_commands->Action(id)->text(); }
     QStringList FirstValues() {
         QStringList values;
@@ -345,6 +392,57 @@ TEST_F(Clipboard, PasteTakesOnlyExchangeTextThatTheDatabaseCanHold) {
     ASSERT_TRUE(m_commands->Run(cmd::kPaste));
     EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kClipboardNotCp1252});
     EXPECT_EQ(View().RowCount(), 4);
+}
+
+TEST_F(Clipboard, MovingTheSelectionNeverReadsTheClipboardOnlyPasteDoes) {
+    Open();
+    Select({"mail"});
+    ASSERT_TRUE(m_commands->Run(cmd::kCopy));
+    int reads = 0;
+    auto* data = new CCountingMimeData(reads);
+    data->setText(Board()->text());
+    Board()->setMimeData(data);
+    // Looked at once, when the clipboard changed hands.
+    EXPECT_GT(reads, 0);
+    reads = 0;
+    View().List()->setFocus();
+    View().SelectRecords({Record("forum")});
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(View().List(), i < 5 ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(View().List(), Qt::Key_Down, Qt::ShiftModifier);
+    }
+    OpenEditMenu();
+    EXPECT_TRUE(m_commands->Action(cmd::kPaste)->isEnabled());
+    EXPECT_EQ(reads, 0);
+    ASSERT_TRUE(m_commands->Run(cmd::kPaste));
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(View().RowCount(), 5);
+}
+
+TEST_F(Clipboard, PasteFollowsTheAnswerOfTheLookTakenWhenTheClipboardChanged) {
+    CProbeState probe;
+    Open(std::make_unique<CDeferredProbe>(probe));
+    ASSERT_EQ(probe.looks, 1);
+    EXPECT_FALSE(m_commands->IsEnabled(cmd::kPaste));  // unknown until the answer
+    probe.answer("Tessarin vEX File -v2.0\r\n");
+    EXPECT_TRUE(m_commands->Action(cmd::kPaste)->isEnabled());
+
+    // A change clears what was known; a hung owner's missing answer leaves Paste off.
+    Board()->setText("anything");
+    EXPECT_EQ(probe.looks, 2);
+    EXPECT_FALSE(m_commands->IsEnabled(cmd::kPaste));
+    Select({"mail"});
+    Select({"forum", "loose"});
+    EXPECT_EQ(probe.looks, 2);
+    probe.answer("");
+    EXPECT_FALSE(m_commands->IsEnabled(cmd::kPaste));
+
+    // A value of ours is known at once; a secret waiting is looked at whole, to clear it.
+    Select({"mail"});
+    ASSERT_TRUE(m_commands->Run(cmd::kCopyField1 + 2));
+    EXPECT_GT(probe.count, static_cast<int>(QString("s3cret").size()));
+    m_timer.fire();
+    EXPECT_EQ(Board()->text(), "");
 }
 
 TEST_F(Clipboard, ClosingEmptiesACsvExportAndAWaitingSecretOnly) {

@@ -1,5 +1,6 @@
 // "Detail View": its three modes, the save steps checked against the file, the type and category
 // combos, the buttons and the lock.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -300,6 +301,21 @@ TEST_F(DetailViewTest, ARecordTooLargeToEncipherIsRefusedWithAMessageAndStaysAsI
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(mail->GetValue(5), "");
     EXPECT_EQ(hooks.saves, 0);
+}
+
+TEST_F(DetailViewTest, ANoteReplacedPastItsLimitThroughTheAccessibilityInterfaceKeepsTheOldNote) {
+    CDetailViewDialog dialog(Services(), Mode::Edit, mail);
+    dialog.show();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(dialog.NoteEdit());
+    ASSERT_NE(accessible, nullptr);
+    QAccessibleEditableTextInterface* text = accessible->editableTextInterface();
+    ASSERT_NE(text, nullptr);
+    const int length = static_cast<int>(dialog.NoteEdit()->toPlainText().size());
+    text->replaceText(0, length, QString(static_cast<int>(kMaxNoteLength) + 1, 'n'));
+    EXPECT_EQ(dialog.NoteEdit()->toPlainText(), "line 1\nline 2");
+    dialog.accept();
+    EXPECT_EQ(mail->GetNote(), "line 1\r\nline 2");
+    EXPECT_EQ(Reloaded()->RecordAt(0)->GetNote(), "line 1\r\nline 2");
 }
 
 TEST_F(DetailViewTest, ShowMaskedFieldsShowsTheRealValues) {

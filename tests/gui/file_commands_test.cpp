@@ -24,6 +24,7 @@
 #include "store/builtins.h"
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
+#include "support/file_modes.h"
 
 namespace tessarin {
 namespace {
@@ -221,6 +222,32 @@ TEST_F(FileCommands, ExportsWriteTheScopePrivatelyAndSaySo) {
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
+TEST_F(FileCommands, ExportsAndBackupsArePrivateAndReplaceALinkPlantedAtTheirName) {
+    m_files.files = {Fixture("records.vex")};
+    Run(*m_app, cmd::kImportVex);
+    const test::CUmask open(0);
+    test::CTempDir elsewhere;
+    for (const uint32_t command : {cmd::kExportVex, cmd::kExportCsv, cmd::kBackup}) {
+        const fs::path fresh = m_home.Path() / ("fresh-" + std::to_string(command));
+        const fs::path linked = m_home.Path() / ("linked-" + std::to_string(command));
+        const test::CPlantedLink planted(linked, elsewhere, std::to_string(command));
+        m_files.files = {fresh.string(), linked.string()};
+        m_files.scope = ExportScope::All;
+        m_files.exportPassword = "";
+        ASSERT_TRUE(Run(*m_app, command));
+        ASSERT_TRUE(Run(*m_app, command));
+        EXPECT_EQ(test::ModeAt(fresh), 0600) << command;
+        planted.ExpectReplacedByPrivateFile();
+    }
+    // The automatic backup at the end replaces a link at its name too.
+    const fs::path folder = AutoBackupFolder(m_app->Context().Strings(), Documents());
+    fs::create_directories(folder);
+    const test::CPlantedLink automatic(folder / AutoBackupFileName("", "<Standalone>"), elsewhere,
+                                       "automatic");
+    m_app->ExitInstance();
+    automatic.ExpectReplacedByPrivateFile();
+}
+
 TEST_F(FileCommands, BackupAndRestoreAndADamagedBackupLosesNothing) {
     m_files.files = {Fixture("records.vex")};
     Run(*m_app, cmd::kImportVex);
@@ -389,7 +416,7 @@ TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
 // menu as the user would, and the records leaving through File > Export.
 TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOne) {
     const QMenu* submenu =
-        m_app->Frame()->Commands().Popup("&File|&Import|&From Another Password Manager");
+        m_app->Frame()->Commands().Popup(cmd::Popup::FromManager);
     ASSERT_TRUE(submenu);
     auto choose = [&](const QMenu* menu, const QString& text) {
         for (QAction* action : menu->actions())
@@ -453,7 +480,7 @@ TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOn
     EXPECT_EQ(View().RowCount(), 4);
 
     // Leaving: the save dialog's filter chooses Bitwarden (first) or KeePassXC.
-    const QMenu* exports = m_app->Frame()->Commands().Popup("&File|&Export...");
+    const QMenu* exports = m_app->Frame()->Commands().Popup(cmd::Popup::Export);
     for (const int filter : {0, 1}) {
         m_messages.shown.clear();
         m_files.asked.clear();

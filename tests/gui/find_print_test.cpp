@@ -5,20 +5,25 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "gui/typing.h"
 #include "gui/view_fixture.h"
 #include "resources/command_table_data.h"
+#include "resources/string_ids.h"
+#include "support/file_modes.h"
 #include "ui/find_dialog.h"
 #include "ui/find_print_commands.h"
 
 namespace tessarin {
 namespace {
 
+namespace fs = std::filesystem;
 using test::AddRecord;
 using test::AddType;
 
@@ -95,6 +100,34 @@ TEST_F(FindPrint, FindNarrowsTheListWithTheDialogsOptions) {
     EXPECT_FALSE(m_shownCase);
     EXPECT_FALSE(m_shownWhole);
     EXPECT_EQ(Listed(), QStringList{"mail"});
+}
+
+TEST_F(FindPrint, ACharacterWindows1252CannotHoldIsRefusedAsTypedNotSearchedAsAQuestionMark) {
+    // A record the lossy conversion would have found for "q\u2192z".
+    AddRecord(View().Database(), nullptr, nullptr, {"q?z"});
+    View().RefillList();
+    QString typed;
+    QString notice;
+    m_find->m_runFindDialog = [&](CFindDialog& dialog) {
+        dialog.TextEdit()->clear();
+        test::TypeText(dialog.TextEdit(), QString::fromUtf8("q\u2192z"));
+        typed = dialog.TextEdit()->text();
+        // Set past the keyboard (as the accessibility interface does), refused whole.
+        dialog.TextEdit()->setText(QString::fromUtf8("\u2192"));
+        EXPECT_EQ(dialog.TextEdit()->text(), typed);
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->accessibleName() == QStringLiteral("Input notice"))
+                notice = label->text();
+        return true;
+    };
+    ASSERT_TRUE(m_commands->Run(cmd::kFind));
+    EXPECT_EQ(typed, "qz");
+    // The record dialogs' message.
+    EXPECT_TRUE(
+        notice.startsWith(QString::fromUtf8("\u201C\u2192\u201D (U+2192) cannot be stored")))
+        << notice.toStdString();
+    EXPECT_EQ(m_find->LastFindText(), "qz");
+    EXPECT_EQ(Listed(), QStringList());
 }
 
 TEST_F(FindPrint, EmptyTextOrCancelLeaveTheListAndFindAllUndoesTheNarrowing) {
@@ -242,6 +275,36 @@ TEST_F(FindPrint, PrintSelectionPrintsOnlyTheSelectedRowsInListOrder) {
     EXPECT_TRUE(none->contains("Print Report for Ann"));
     for (const char* value : {"bank", "forum", "mail"})
         EXPECT_FALSE(none->contains(value)) << value;
+}
+
+TEST_F(FindPrint, APrintedPdfIsPrivateAndReplacesALinkPlantedAtItsName) {
+    const test::CUmask open(0);
+    test::CTempDir elsewhere;
+    const fs::path fresh = m_dir.Path() / "fresh.pdf";
+    const fs::path linked = m_dir.Path() / "linked.pdf";
+    const test::CPlantedLink planted(linked, elsewhere);
+    for (const fs::path& path : {fresh, linked}) {
+        m_find->m_runPrintDialog = [&](QPrinter& printer, int) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(path.string()));
+            return true;
+        };
+        ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+        // The printer still names the user's file for the next print.
+        EXPECT_EQ(m_find->Printer().outputFileName().toStdString(), path.string());
+    }
+    EXPECT_EQ(test::ModeAt(fresh), 0600);
+    EXPECT_EQ(test::ReadFileBytes(fresh).size() > 4, true);
+    planted.ExpectReplacedByPrivateFile();
+
+    // A folder that cannot take it: said once, and nothing else is made.
+    m_find->m_runPrintDialog = [&](QPrinter& printer, int) {
+        printer.setOutputFileName(QString::fromStdString((m_dir.Path() / "none/x.pdf").string()));
+        return true;
+    };
+    m_messages.shown.clear();
+    ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+    EXPECT_EQ(m_messages.Ids(), std::vector<int>{str::kReportNotWritten});
 }
 
 }  // namespace

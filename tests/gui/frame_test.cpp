@@ -59,23 +59,23 @@ TEST_F(MainFrame, MenuBarFollowsTheCommandTableAndThePlatform) {
         EXPECT_EQ(popups, c.popups);
     }
     auto frame = Make();
-    const QMenu* file = frame->Commands().Popup("&File");
+    const QMenu* file = frame->Commands().Popup(cmd::Popup::File);
     EXPECT_EQ(Titles(file),
               QStringList({"&Set Password...", "-", "Edit &Types...", "Edit &Categories...",
                            "Change Database Location...", "-", "&Print...\tCtrl+P",
                            "Print Pre&view", "P&rint Setup...", "-", "&Import", "&Export...", "-",
                            "Backup...", "Restore...", "-", "&Auto-Lock...", "-", "E&xit"}));
-    EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Import")),
+    EXPECT_EQ(Titles(frame->Commands().Popup(cmd::Popup::Import)),
               QStringList({"&Tessarin vEX...", "&CSV...", "Cr&yptinfo TXT...", "&eWallet TXT...",
                            "&MobileSafe TXT...", "&TopSecret CSV...", "&Yaps TXT...",
                            "&From Another Password Manager"}));
-    EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Import|&From Another Password Manager")),
+    EXPECT_EQ(Titles(frame->Commands().Popup(cmd::Popup::FromManager)),
               QStringList({"&KeePassXC CSV...", "&Bitwarden CSV or JSON...",
                            "&Chrome, Chromium, Edge or Brave CSV...", "&Firefox CSV...",
                            "&1Password CSV...", "&LastPass CSV...", "&Proton Pass CSV..."}));
-    EXPECT_EQ(Titles(frame->Commands().Popup("&File|&Export...")),
+    EXPECT_EQ(Titles(frame->Commands().Popup(cmd::Popup::Export)),
               QStringList({"Tessarin vEX...", "CSV...", "For Another Password Manager..."}));
-    EXPECT_EQ(Titles(frame->Commands().Popup("&Help")),
+    EXPECT_EQ(Titles(frame->Commands().Popup(cmd::Popup::Help)),
               QStringList({"&About Tessarin Password Manager...", "&User Guide..."}));
 }
 
@@ -112,6 +112,45 @@ TEST_F(MainFrame, CommandsWithoutHandlerOrWhoseRuleSaysNoAreDisabled) {
     EXPECT_EQ(commands.Action(cmd::kEditItem)->shortcuts(),
               QList<QKeySequence>({QKeySequence(Qt::Key_Return),
                                    QKeySequence(Qt::KeypadModifier | Qt::Key_Enter)}));
+}
+
+TEST_F(MainFrame, EachCommandAndRangeIsBoundOnceAndRangesRunWithTheEntrysPosition) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto frame = Make();
+    CCommandTable& commands = frame->Commands();
+    // The frame owns Exit; a second owner is a programming error that debug builds stop at.
+    EXPECT_DEBUG_DEATH(commands.SetHandler(cmd::kExit, [] {}), "bound once");
+    commands.SetEnableRule(cmd::kPrint, [] { return true; });
+    EXPECT_DEBUG_DEATH(commands.SetEnableRule(cmd::kPrint, [] { return false; }), "bound once");
+
+    // The view owns the type and category entries of its shortcut menu.
+    EXPECT_DEBUG_DEATH(commands.SetRangeHandler(cmd::kCategoryCommands, [](uint32_t) {}),
+                       "bound once");
+
+    std::vector<uint32_t> ran;
+    std::vector<uint32_t> asked;
+    commands.m_beforeRun = [&](uint32_t id) {
+        asked.push_back(id);
+        return id != cmd::kFirstUser + 1;
+    };
+    EXPECT_FALSE(commands.IsEnabled(cmd::kFirstUser + 3));
+    commands.SetRangeHandler(cmd::kUserCommands, [&](uint32_t n) { ran.push_back(n); });
+    EXPECT_TRUE(commands.Run(cmd::kFirstUser + 3));
+    EXPECT_FALSE(commands.Run(cmd::kFirstUser + 1));  // stopped before it ran
+    EXPECT_FALSE(commands.Run(cmd::kLastUser + 1));   // past the range: no command
+    EXPECT_EQ(ran, std::vector<uint32_t>{3});
+    EXPECT_EQ(asked, (std::vector<uint32_t>{cmd::kFirstUser + 3, cmd::kFirstUser + 1}));
+
+    // A menu's item of a range runs through the table, after the menu has closed.
+    QMenu menu;
+    QAction* inRange = commands.AddItem(&menu, cmd::kFirstUser + 7, QStringLiteral("Ann"));
+    QAction* past = commands.AddItem(&menu, cmd::kLastUser + 1, QStringLiteral("Late"));
+    EXPECT_TRUE(inRange->isEnabled());
+    EXPECT_FALSE(past->isEnabled());
+    inRange->trigger();
+    EXPECT_EQ(ran.size(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, (std::vector<uint32_t>{3, 7}));
 }
 
 TEST_F(MainFrame, MessagePaneShowsTheHighlightedCommandsPromptElseReady) {
@@ -181,6 +220,9 @@ TEST_F(MainFrame, ContextMenuHoldsItsItemsAndTheTypeAndCategoryPopups) {
     EXPECT_EQ(titles, QStringList({"&Edit Item...", "Type", "Category", "Customize &Fields...",
                                    "Cut", "Copy", "Paste", "Duplicate..."}));
     EXPECT_EQ(menu->actions()[2]->menu()->actions()[0]->text(), QStringLiteral("Unfiled"));
+    // The list finds its popups by their number, not by their text.
+    EXPECT_EQ(CCommandTable::SubmenuOf(menu, cmd::Popup::Type), menu->actions()[2]->menu());
+    EXPECT_EQ(CCommandTable::SubmenuOf(menu, cmd::Popup::Category), menu->actions()[3]->menu());
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ protected:
         EXPECT_TRUE(Save(database).Ok());
         numbers = {mail->m_recordNumber, second->m_recordNumber, third->m_recordNumber};
         EXPECT_TRUE(view->OpenDatabase(folder.Path().string()));
+        // As in the program: the view tells the table its selection.
+        view->AttachCommands(table);
         commands = new CRecordCommands(context, preferences, *view, table, &window,
                                        {[this] { ++restarts; }});
         lock.SetMainWindow(&window);

@@ -1,15 +1,21 @@
 // "Choose Icon", "Generate Password", "Customize Record" and the edits that refuse what the
 // database cannot hold.
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 
+#include <functional>
+
 #include "gui/record_fixture.h"
+#include "gui/typing.h"
+#include "platform/qt_text.h"
 #include "resources/string_ids.h"
 #include "security/password_generator.h"
 #include "store/icon_file.h"
@@ -17,8 +23,10 @@
 #include "ui/choose_icon_dialog.h"
 #include "ui/cp1252_edits.h"
 #include "ui/customize_record_dialog.h"
+#include "ui/dialog_base.h"
 #include "ui/generate_password_dialog.h"
 #include "ui/strength_meter.h"
+#include "ui/ui_text.h"
 
 namespace tessarin {
 namespace {
@@ -40,16 +48,6 @@ CIconList CustomIcons(uint8_t count) {
     CIconList icons;
     EXPECT_EQ(icons.ReadIconData(file.data(), file.size()), EIconFileResult::kRead);
     return icons;
-}
-
-// Types text a key at a time, as a keyboard with those characters would.
-void TypeText(QWidget* widget, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
 }
 
 void ClickCell(CIconGrid& grid, int position) {
@@ -201,6 +199,22 @@ TEST(CustomizeRecord, ShowsLabelsWithoutTheirColonAndResetsToTheTypes) {
     EXPECT_EQ(edits[3]->text().size(), 31);
 }
 
+TEST(AccessibleNames, AControlIsNamedByWhatItsLabelShowsWithoutTheMnemonicAndTheColon) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"&Password:", "Password"}, {"Field 1:", "Field 1"},
+        {"Name: ", "Name"},                            // the colon goes also before a space
+        {"Pin::", "Pin"},           {"R&&D:", "R&D"},  // a doubled "&" shows one
+        {"&Minutes", "Minutes"},    {"Please enter the password.", "Please enter the password."},
+    };
+    for (const auto& [label, name] : cases)
+        EXPECT_EQ(AccessibleNameOf(QString::fromUtf8(label)), QString::fromUtf8(name)) << label;
+    QWidget dialog;
+    auto* field = new QLineEdit(&dialog);
+    QLabel* label = BuddyLabel(QStringLiteral("&User:"), field, &dialog);
+    EXPECT_EQ(label->buddy(), field);
+    EXPECT_EQ(field->accessibleName(), "User");
+}
+
 TEST(Cp1252Edits, ACharacterWindows1252CannotHoldIsRefusedWithAMessage) {
     CStringTable strings;
     QWidget dialog;
@@ -208,13 +222,13 @@ TEST(Cp1252Edits, ACharacterWindows1252CannotHoldIsRefusedWithAMessage) {
     auto* note = new CCp1252NoteEdit(strings, 10, &dialog);
     QLabel* notice = NoticeLine(strings, &dialog);
     dialog.show();
-    TypeText(edit, QString::fromUtf8("caf\u00e9 \u20ac"));
+    test::TypeText(edit, QString::fromUtf8("caf\u00e9 \u20ac"));
     EXPECT_EQ(edit->text(), QString::fromUtf8("caf\u00e9 \u20ac"));  // both are Windows-1252
     EXPECT_TRUE(notice->text().isEmpty());
-    TypeText(edit, QString::fromUtf8("\u0416"));
+    test::TypeText(edit, QString::fromUtf8("\u0416"));
     EXPECT_EQ(edit->text(), QString::fromUtf8("caf\u00e9 \u20ac"));
     EXPECT_TRUE(notice->text().contains("U+0416")) << notice->text().toStdString();
-    EXPECT_EQ(EditBytes(edit->text()), "caf\xE9 \x80");
+    EXPECT_EQ(QStringToCp1252(edit->text()), "caf\xE9 \x80");
     // A paste holding such a character goes whole or not at all.
     QApplication::clipboard()->setText(QString::fromUtf8("ok \u4e2d"));
     edit->paste();
@@ -246,6 +260,50 @@ TEST(Cp1252Edits, ACharacterWindows1252CannotHoldIsRefusedWithAMessage) {
     EXPECT_EQ(note->toPlainText(), "short");
     note->undo();
     EXPECT_EQ(note->toPlainText(), "abcdefghij");
+}
+
+TEST(Cp1252Edits, AChangeThroughTheAccessibilityInterfaceThatBreaksTheRulesKeepsTheText) {
+    CStringTable strings;
+    QWidget dialog;
+    auto* note = new CCp1252NoteEdit(strings, 10, &dialog);
+    auto* name = new CCp1252LineEdit(strings, 10, &dialog);
+    QLabel* notice = NoticeLine(strings, &dialog);
+    dialog.show();
+    using Path = std::function<void(QAccessibleEditableTextInterface&, int length, const QString&)>;
+    const std::pair<const char*, Path> paths[] = {
+        {"replace", [](QAccessibleEditableTextInterface& text, int length,
+                       const QString& with) { text.replaceText(0, length, with); }},
+        {"delete, then insert",
+         [](QAccessibleEditableTextInterface& text, int length, const QString& with) {
+             text.deleteText(0, length);
+             text.insertText(0, with);
+         }},
+    };
+    const QString refusedTexts[] = {QString(11, 'n'), QString::fromUtf8("ok \u0416")};
+    for (QWidget* edit : std::initializer_list<QWidget*>{note, name}) {
+        const auto textOf = [&] { return edit == note ? note->toPlainText() : name->text(); };
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(edit);
+        ASSERT_NE(accessible, nullptr);
+        QAccessibleEditableTextInterface* text = accessible->editableTextInterface();
+        ASSERT_NE(text, nullptr);
+        for (const auto& [what, path] : paths) {
+            for (const QString& with : refusedTexts) {
+                note->SetStoredText("old note");
+                name->SetStoredText("old name");
+                notice->clear();
+                path(*text, static_cast<int>(textOf().size()), with);
+                EXPECT_EQ(textOf(), edit == note ? "old note" : "old name")
+                    << what << " " << with.toStdString();
+                EXPECT_FALSE(notice->text().isEmpty()) << what;
+            }
+            // What the rules allow goes in.
+            path(*text, static_cast<int>(textOf().size()), "new");
+            EXPECT_EQ(textOf(), "new") << what;
+        }
+        // A deletion of its own stands.
+        text->deleteText(0, 1);
+        EXPECT_EQ(textOf(), "ew");
+    }
 }
 
 }  // namespace

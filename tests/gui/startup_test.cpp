@@ -169,7 +169,9 @@ TEST_F(Startup, CommandLineFileIsImportedAfterTheQuestionSwitchesAreNot) {
         ASSERT_TRUE(app->InitInstance());
         ASSERT_EQ(m_messages.shown.size(), 1u);
         EXPECT_EQ(m_messages.shown[0].id, str::kImportFileConfirm);
-        EXPECT_EQ(m_messages.shown[0].args, std::vector<std::string>{"more.vex"});
+        // The whole path, and No unless the user says Yes.
+        EXPECT_EQ(m_messages.shown[0].args, std::vector<std::string>{file.string()});
+        EXPECT_EQ(m_messages.shown[0].buttons, MessageButtons::YesNoDefaultNo);
         EXPECT_EQ(app->View()->RowCount(), 1);
     }
     {

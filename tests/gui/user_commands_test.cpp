@@ -67,7 +67,7 @@ protected:
         QCoreApplication::processEvents();  // the automatic sync at the first showing
     }
     QMenu& UserMenu() {
-        QMenu* menu = m_app->Frame()->Commands().Popup("&User");
+        QMenu* menu = m_app->Frame()->Commands().Popup(cmd::Popup::User);
         Q_EMIT menu->aboutToShow();
         return *menu;
     }

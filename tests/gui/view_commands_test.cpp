@@ -153,6 +153,30 @@ TEST_F(ViewCommands, SettingTheTypeOfTheSelectionAppliesItSavesOnceAndKeepsTheRo
     EXPECT_EQ(View().RowCount(), 0);
 }
 
+TEST_F(ViewCommands, TypeAndCategoryEntriesAreTableCommandsNumberedByTheirPosition) {
+    OpenView();
+    View().SelectRecords({Record("mail")});
+    std::vector<uint32_t> asked;
+    bool allowed = false;
+    m_commands->m_beforeRun = [&](uint32_t id) {
+        asked.push_back(id);
+        return allowed;
+    };
+    std::unique_ptr<QMenu> menu(View().BuildContextMenu(nullptr));
+    // Stopped before it runs (the program had to lock first, say): nothing changes.
+    Entry(Popup(menu.get(), "Type"), "Bank")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(View().Database().m_types.NameOf(Record("mail")->GetTypeKey()), "Login");
+    allowed = true;
+    Entry(Popup(menu.get(), "Type"), "Login")->trigger();
+    Entry(Popup(menu.get(), "Category"), "Work")->trigger();
+    Entry(Popup(menu.get(), "Type"), "Edit Types...")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(asked, (std::vector<uint32_t>{cmd::kFirstType, cmd::kFirstType + 1,
+                                            cmd::kFirstCategory + 1}));
+    EXPECT_EQ(View().Database().m_categories.NameOf(Record("mail")->m_categoryKey), "Work");
+}
+
 TEST_F(ViewCommands, ShowColumnsRetitlesTheFieldBoxesAndAsksAboutAllViews) {
     OpenView();
     QStringList titles;

@@ -1,4 +1,4 @@
-"""The Debian package as a person meets it: built by cpack from the release build, its
+"""The Debian package as a person meets it: built by cpack from the tested build, its
 dependencies read from the programs, its desktop entry and metainfo as validators and software
 centres read them; installed, the program started from its desktop entry; removed, every database
 left where it was.
@@ -157,8 +157,10 @@ class PackageSuite(CaseSuite):
     # The cases, in order.
 
     def test_the_package_holds_the_programs_and_depends_on_what_they_load(self):
-        # From the release build as it is: cpack installs what the build made, nothing is rebuilt.
-        run(["cpack", "--config", os.path.join(self.build, "CPackConfig.cmake"), "-B", self.work])
+        # From the tested build as it is: cpack installs what the build made, nothing is rebuilt.
+        # Its programs follow the tests' switches, which stops an install unless it is this test's.
+        run(["cpack", "--config", os.path.join(self.build, "CPackConfig.cmake"), "-B", self.work],
+            env=dict(os.environ, TESSARIN_PACKAGE_TEST="1"))
         debs = glob.glob(os.path.join(self.work, PACKAGE + "_*.deb"))
         assert len(debs) == 1, debs
         self.deb = debs[0]

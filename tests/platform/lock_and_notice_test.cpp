@@ -127,8 +127,12 @@ TEST(Notices, TheLineNamesTheMessageAndItsTwoParameters) {
     for (const char* bad :
          {"", "WM_Tessarin10_DatabaseNotify", "WM_Other 1 2", "WM_Tessarin10_DatabaseNotify 1",
           "WM_Tessarin10_DatabaseNotify x 2", "WM_Tessarin10_DatabaseNotify 4294967296 1",
-          "WM_Tessarin10_DatabaseNotify 1 2 trailing"})
+          "WM_Tessarin10_DatabaseNotify 1 2 trailing", "WM_Tessarin10_DatabaseNotify -1 2",
+          "WM_Tessarin10_DatabaseNotify +1 2", "WM_Tessarin10_DatabaseNotifyX 1 2",
+          "WM_Tessarin10_DatabaseNotify 99999999999999999999 2",
+          "WM_Tessarin10_DatabaseNotify 1 2\n\n"})
         EXPECT_FALSE(ParseNoticeLine(bad)) << bad;
+    EXPECT_FALSE(ParseNoticeLine(std::string("WM_Tessarin10_DatabaseNotify 1 2\0", 34)));
 }
 
 TEST(Notices, PostingReachesAHolderAndIsDroppedWithoutOne) {

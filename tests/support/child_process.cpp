@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -19,7 +20,8 @@ int g_tellFd = -1;  // the pipe a forked body writes to
 }  // namespace
 
 CChild CChild::Start(const std::vector<std::string>& argv,
-                     const std::vector<std::string>& environment, bool input) {
+                     const std::vector<std::string>& environment, bool input,
+                     std::optional<uid_t> user) {
     int pipeFds[2];
     int inputFds[2] = {-1, -1};
     if (::pipe(pipeFds) != 0 || (input && ::pipe(inputFds) != 0))
@@ -36,6 +38,9 @@ CChild CChild::Start(const std::vector<std::string>& argv,
         }
         for (const std::string& assignment : environment)
             ::putenv(const_cast<char*>(assignment.c_str()));
+        if (user && (::setgroups(0, nullptr) != 0 || ::setgid(static_cast<gid_t>(*user)) != 0 ||
+                     ::setuid(*user) != 0))
+            ::_exit(126);
         std::vector<char*> args;
         for (const std::string& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,11 @@ namespace tessarin::test {
 class CChild {
 public:
     // Runs `argv` (argv[0] a path) with `environment` added to the test's own. With `input`, its
-    // standard input is a pipe the test writes to with Say() and ends with CloseInput().
+    // standard input is a pipe the test writes to with Say() and ends with CloseInput(). With
+    // `user` (root only), it runs under that user id and the group of the same number.
     static CChild Start(const std::vector<std::string>& argv,
-                        const std::vector<std::string>& environment = {}, bool input = false);
+                        const std::vector<std::string>& environment = {}, bool input = false,
+                        std::optional<uid_t> user = std::nullopt);
     // Runs `body` in a forked copy; its result is the exit code. It writes lines with Tell().
     static CChild Fork(const std::function<int()>& body);
     // In a forked body: a line for the parent.

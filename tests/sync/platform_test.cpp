@@ -76,6 +76,47 @@ TEST_F(FakePlatform, WithoutAManagerLibraryTheStandaloneManagerAnswers) {
     EXPECT_FALSE(libraries.Engine().CanUserSyncNow(user.record));
 }
 
+TEST_F(FakePlatform, LibrariesThatOthersCouldChangeAreNotLoaded) {
+    // Copies of the full pair in folders of their own, each made unsafe in one way.
+    struct Case {
+        const char* what;
+        fs::perms folder, manager, engine;
+        bool loads;
+    } cases[] = {
+        {"safe", fs::perms(0755), fs::perms(0755), fs::perms(0755), true},
+        {"folder anyone may write", fs::perms(0777), fs::perms(0755), fs::perms(0755), false},
+        {"folder the group may write", fs::perms(0775), fs::perms(0755), fs::perms(0755), false},
+        {"manager anyone may write", fs::perms(0755), fs::perms(0757), fs::perms(0755), false},
+        {"engine the group may write", fs::perms(0755), fs::perms(0755), fs::perms(0775), false},
+    };
+    for (const Case& c : cases) {
+        const fs::path folder = dir / c.what;
+        fs::create_directory(folder);
+        for (const char* name : {kManagerLibrary, kEngineLibrary})
+            fs::copy_file(fs::path(kFakes) / "full" / name, folder / name);
+        fs::permissions(folder / kManagerLibrary, c.manager, fs::perm_options::replace);
+        fs::permissions(folder / kEngineLibrary, c.engine, fs::perm_options::replace);
+        fs::permissions(folder, c.folder, fs::perm_options::replace);
+        fs::remove(log);
+        CPlatformLibraries libraries;
+        EXPECT_EQ(libraries.Load(folder.string(), Documents()), 0) << c.what;
+        EXPECT_EQ(libraries.HasManagerLibrary(), c.loads) << c.what;
+        EXPECT_EQ(libraries.RefusedLibrary().empty(), c.loads) << c.what;
+        if (!c.loads) {
+            // Nothing of it ran; the standalone user instead.
+            EXPECT_TRUE(Calls().empty()) << c.what;
+            EXPECT_EQ(libraries.Manager().GetPlatform(), kPlatformStandalone) << c.what;
+            CUserDirectory directory;
+            directory.Build(libraries.Manager(), "", Documents());
+            ASSERT_EQ(directory.Users().size(), 1u);
+            EXPECT_EQ(
+                directory.GetUserDataFolder(*directory.Users()[0], libraries.Manager(), store),
+                Documents() + "/Marrowgate/Tessarin/_Standalone_");
+        }
+        fs::permissions(folder, fs::perms(0755), fs::perm_options::replace);
+    }
+}
+
 TEST_F(FakePlatform, LibrariesAreInitialisedAndReleasedInOrder) {
     {
         CPlatformLibraries libraries;
