@@ -1,7 +1,8 @@
 // The record view on 100,000 records, against tessarin-cli ls of the same file, each in a fresh
 // process: the time from a start to the first rows painted, a click on a column's header against
-// the core's refill in the same order, and the peak memory against the same program on an empty
-// database and against ls.
+// the core's refill in the same order, the peak memory against the same program on an empty
+// database and against ls, and Select All then Delete of every record against a header click in
+// the same process.
 //   bench_view [RECORDS] [REPETITIONS]
 // Not a Google Benchmark program: what it measures are whole processes. The view runs on Qt's
 // offscreen platform, so no display is needed.
@@ -26,9 +27,12 @@
 #include "bench_support.h"
 #include "listing/record_list_model.h"
 #include "platform/qt_locale.h"
+#include "resources/command_table_data.h"
 #include "store/preference_store.h"
 #include "store/preferences.h"
+#include "ui/command_table.h"
 #include "ui/desktop_view.h"
+#include "ui/record_commands.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
 
@@ -92,6 +96,23 @@ int OpenUntilPainted(int argc, char** argv, const char* folder) {
     return 1;
 }
 
+// Clicks a column's header as the user does, up to the rows painted.
+double ClickHeader(CRecordListView& list, int column) {
+    QHeaderView* header = list.horizontalHeader();
+    const int section = list.Model().SectionOf(column);
+    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                    header->height() / 2);
+    const Clock::time_point start = Clock::now();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(header->viewport(), &event);
+    }
+    list.viewport()->repaint();
+    return Ms(Clock::now() - start);
+}
+
 // Clicks the header of field 1 again and again, each click sorting the rows (and flipping), and
 // times each click up to the rows painted; then the core's refill in the same order. Prints
 // "click MS refill MS" for each round.
@@ -104,21 +125,9 @@ int SortClicks(int argc, char** argv, const char* folder, int rounds) {
     view.show();
     QCoreApplication::processEvents();
     CRecordListView& list = *view.List();
-    QHeaderView* header = list.horizontalHeader();
-    const int section = list.Model().SectionOf(kFirstFieldColumn);
-    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
-                    header->height() / 2);
     CRecordListModel core(view.Database(), program.context.Locale());
     for (int round = 0; round < rounds; ++round) {
-        const Clock::time_point start = Clock::now();
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                              Qt::NoModifier);
-            QCoreApplication::sendEvent(header->viewport(), &event);
-        }
-        list.viewport()->repaint();
-        const double click = Ms(Clock::now() - start);
+        const double click = ClickHeader(list, kFirstFieldColumn);
         core.SetSort(view.ListModel().Sort());
         const Clock::time_point refillStart = Clock::now();
         core.RefillList();
@@ -127,6 +136,53 @@ int SortClicks(int argc, char** argv, const char* folder, int rounds) {
             return 2;
         std::printf("click %.3f refill %.3f\n", click, refill);
     }
+    return 0;
+}
+
+// Select All, then Delete answered Yes, as the program binds them (the command table, the record
+// commands, the view telling the table its selection), each timed up to the rows painted, after a
+// header click in the same process; then a save of the same database, which the deletion's
+// includes. Prints "click MS select MS delete MS save MS rows N".
+int SelectAllAndDelete(int argc, char** argv, const char* folder) {
+    CProgram program(argc, argv);
+    struct CYes : IMessageSink {
+        MessageAnswer Show(const CMessage&) override { return MessageAnswer::Yes; }
+    } yes;
+    program.context.SetMessages(&yes);
+    QWidget window;
+    CCommandTable commands(program.context.Strings(), &window);
+    auto* view = new CTessarinDesktopView(program.context, program.preferences, &window);
+    if (!view->OpenDatabase(folder))
+        return 1;
+    view->AttachCommands(commands);
+    new CRecordCommands(program.context, program.preferences, *view, commands, &window);
+    window.resize(1000, 700);
+    view->resize(1000, 700);
+    window.show();
+    QCoreApplication::processEvents();
+    CRecordListView& list = *view->List();
+    const double click = ClickHeader(list, kFirstFieldColumn);
+
+    Clock::time_point start = Clock::now();
+    view->SelectAllRows();
+    list.viewport()->repaint();
+    const double select = Ms(Clock::now() - start);
+    const int rows = view->RowCount();
+
+    start = Clock::now();
+    if (!commands.Run(cmd::kDeleteItem))
+        return 2;
+    list.viewport()->repaint();
+    const double deleted = Ms(Clock::now() - start);
+    if (view->RowCount() != 0)
+        return 3;
+    // The deletion's save alone: the same database written again.
+    start = Clock::now();
+    if (!view->Session().SaveNow().Ok())
+        return 4;
+    const double save = Ms(Clock::now() - start);
+    std::printf("click %.3f select %.3f delete %.3f save %.3f rows %d\n", click, select, deleted,
+                save, rows);
     return 0;
 }
 
@@ -190,6 +246,8 @@ int main(int argc, char** argv) {
         return OpenUntilPainted(argc, argv, argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "--sort") == 0)
         return SortClicks(argc, argv, argv[2], std::atoi(argv[3]));
+    if (argc == 3 && std::strcmp(argv[1], "--delete") == 0)
+        return SelectAllAndDelete(argc, argv, argv[2]);
 
     // scripts/bench passes a benchmark filter to every program: it changes nothing here.
     const bool counts = argc > 1 && std::strncmp(argv[1], "--benchmark", 11) != 0;
@@ -248,6 +306,32 @@ int main(int argc, char** argv) {
             refills.push_back(refill);
         }
     }
+
+    // Each deletion in a process of its own, on a copy of the file (the deletion saves it).
+    std::vector<double> deleteClicks, selects, deletes, saves;
+    for (int i = 0; i < repetitions; ++i) {
+        const std::filesystem::path copy = work / "delete";
+        std::filesystem::create_directories(copy);
+        std::filesystem::copy_file(database, copy / "TessarinDatabase.tdb",
+                                   std::filesystem::copy_options::overwrite_existing);
+        const CRun run = Run({self, "--delete", copy.string()}, {}, true);
+        double click = 0, select = 0, deleted = 0, save = 0;
+        int rows = 0;
+        if (run.status != 0 ||
+            std::sscanf(run.output.c_str(), "click %lf select %lf delete %lf save %lf rows %d",
+                        &click, &select, &deleted, &save, &rows) != 5) {
+            std::fprintf(stderr, "the delete run failed: %d\n", run.status);
+            return 1;
+        }
+        std::printf(
+            "delete run %d: %d rows, click %.1f ms, select all %.1f ms, delete %.1f ms "
+            "(a save alone %.1f ms)\n",
+            i + 1, rows, click, select, deleted, save);
+        deleteClicks.push_back(click);
+        selects.push_back(select);
+        deletes.push_back(deleted);
+        saves.push_back(save);
+    }
     std::filesystem::remove_all(work);
 
     const double open = Median(openTimes);
@@ -269,5 +353,13 @@ int main(int argc, char** argv) {
         "peak memory: view %.1f MiB, empty view %.1f MiB, ls %.1f MiB; "
         "view - empty = %.2f x ls (at most 2)\n",
         viewPeak, emptyPeak, lsPeak, (viewPeak - emptyPeak) / lsPeak);
+    const double deleteClick = Median(deleteClicks);
+    std::printf(
+        "Select All, rows painted         %8.1f ms   a header click %9.1f ms   ratio %.2f\n"
+        "Delete of them all, rows painted %8.1f ms   a header click %9.1f ms   ratio %.2f\n"
+        "  of which the save              %8.1f ms; without it %.1f ms, ratio %.2f\n",
+        Median(selects), deleteClick, Median(selects) / deleteClick, Median(deletes), deleteClick,
+        Median(deletes) / deleteClick, Median(saves), Median(deletes) - Median(saves),
+        (Median(deletes) - Median(saves)) / deleteClick);
     return 0;
 }

@@ -11,12 +11,17 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "app/activity_filter.h"
 #include "app/color_scheme.h"
 #include "app/desktop_commands.h"
+#include "app/frame_states.h"
 #include "app/locking.h"
 #include "app/main_frame.h"
+#include "app/program_wiring.h"
 #include "app/session_lock.h"
 #include "app/shell_prompts.h"
+#include "app/start_recovery.h"
+#include "app/tray_icon.h"
 #include "base/error_codes.h"
 #include "base/test_switches.h"
 #include "exchange/backup.h"
@@ -41,9 +46,11 @@
 #include "ui/desktop_view.h"
 #include "ui/message_box.h"
 #include "ui/password_dialogs.h"
+#include "ui/preferences_dialog.h"
 #include "ui/record_commands.h"
 #include "ui/record_list_view.h"
 #include "ui/ui_text.h"
+#include "ui/view_imports.h"
 
 namespace tessarin {
 
@@ -91,6 +98,9 @@ CTessarinDesktopApp::CTessarinDesktopApp(CDesktopOptions options) : m_options(st
 CTessarinDesktopApp::~CTessarinDesktopApp() {
     m_commands.reset();
     m_sessionWatcher.reset();
+    m_tray.reset();
+    m_activity.reset();
+    m_frameStates.reset();
     m_lock.reset();
     m_lockController.reset();
     m_endpoint.reset();
@@ -195,9 +205,10 @@ bool CTessarinDesktopApp::InitInstance() {
         return false;
     }
     if (!m_libraries.RefusedLibrary().empty())
-        m_context.ShowMessage(str::kPlatformLibraryRefused,
-                              {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
-                              MessageIcon::Exclamation);
+        m_context.ShowMessage(
+            str::kPlatformLibraryRefused,
+            {QStringToCp1252(QString::fromStdString(m_libraries.RefusedLibrary()))},
+            MessageIcon::Exclamation);
     m_locale = CQtLocale::System();
     m_context.SetLocale(m_locale.get());
 
@@ -221,18 +232,17 @@ bool CTessarinDesktopApp::InitInstance() {
         return false;
     const bool maximized = m_frame->RestorePlacement(m_preferences->ReadText(Pref::Winpos),
                                                      commandLine.ShiftsWindow());
-    if (maximized)
-        m_frame->showMaximized();
-    else
-        m_frame->show();
+    m_frameStates->ShowAtStart(maximized);
+    // The idle time counts from the start, also for a window that starts out of sight.
+    m_lock->RestartAutoLockTimer();
     m_started = true;
     // The automatic sync once the list is shown.
     QTimer::singleShot(0, m_frame, [this] { m_commands->Users().AutoSync(); });
 
     if (file)
-        m_view->ImportWithConfirmation(*file);
+        m_view->Imports().ImportWithConfirmation(*file);
     if (firstRun) {
-        m_view->ImportFile(m_options.programFolder + "/" + kSampleDataFileName);
+        m_view->Imports().ImportFile(m_options.programFolder + "/" + kSampleDataFileName);
         m_view->ClearSelection();
         m_prompts->ShowGettingStarted();
     }
@@ -240,9 +250,18 @@ bool CTessarinDesktopApp::InitInstance() {
 }
 
 bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
-    m_view = new CTessarinDesktopView(m_context, *m_preferences);
-    m_view->SetSyncButtonShown(m_libraries.HasManagerLibrary());
-    if (!m_view->OpenDatabase(folder)) {
+    // A database that cannot be read is the user's to decide about: read it again, restore a
+    // backup over it, or quit. Each try has a view of its own.
+    CStartRecovery recovery(
+        m_context, *m_prompts, m_options.filePrompts,
+        {m_options.documentsFolder, m_user->record.PlatformText(), m_user->Name()});
+    const bool opened = recovery.OpenOrRecover(folder, [&] {
+        delete m_view;
+        m_view = new CTessarinDesktopView(m_context, *m_preferences);
+        m_view->SetSyncButtonShown(m_libraries.HasManagerLibrary());
+        return m_view->OpenDatabase(folder);
+    });
+    if (!opened) {
         delete m_view;
         m_view = nullptr;
         return false;
@@ -267,31 +286,35 @@ bool CTessarinDesktopApp::CreateFrame(const std::string& folder) {
     m_lock = std::make_unique<CAutoLock>(
         m_context, *m_preferences, *m_view, *m_lockController, *m_prompts,
         m_options.makeTimer ? m_options.makeTimer() : MakeQtLockTimer(), names, current);
+    // Out of sight, the window waits for the user before the password is asked; typing anywhere
+    // counts as activity.
+    m_frameStates =
+        std::make_unique<CFrameStates>(m_context.Strings(), *m_preferences, *m_frame,
+                                       *m_lockController, [this] { m_lock->OnAutoLockTimer(); });
+    m_frameStates->SetTrayAvailable(m_options.trayAvailable.value_or(CTrayIcon::Available()));
+    m_lock->m_waitForWindow = [this] { return m_frameStates->WaitUntilInSight(); };
+    m_activity = std::make_unique<CActivityFilter>([this] { m_lock->RestartAutoLockTimer(); });
+    QCoreApplication::instance()->installEventFilter(m_activity.get());
 
     m_endpoint = std::make_unique<CDesktopEndpoint>(kMainWindowEndpoint);
     m_endpoint->m_onNotice = [this](const CChangeNotice& notice) { m_view->OnNotice(notice); };
-    m_endpoint->m_onActivate = [this] {
-        if (m_frame->isMinimized())
-            m_frame->showNormal();
-        m_frame->raise();
-        m_frame->activateWindow();
-    };
+    // Also out of the tray.
+    m_endpoint->m_onActivate = [this] { m_frameStates->ShowWindow(); };
     m_endpoint->m_onCopyData = [this](uint32_t, const std::string& path) {
-        m_view->ImportWithConfirmation(path);
+        m_view->Imports().ImportWithConfirmation(path);
         return true;
     };
     m_endpoint->Listen();
 
-    QObject::connect(m_view, &CTessarinDesktopView::activity, m_frame,
-                     [this] { m_lock->RestartAutoLockTimer(); });
-    QObject::connect(
-        m_view, &CTessarinDesktopView::passwordChangedElsewhere, m_frame,
-        [this] { m_lock->SyncUnlock(); }, Qt::QueuedConnection);
-    QObject::connect(m_frame, &CMainFrame::activated, m_frame,
-                     [this] { m_lock->CheckKeyStillFits(); });
-    if (m_options.watchSession)
+    if (m_options.watchSession) {
         m_sessionWatcher =
             std::make_unique<CSessionLockWatcher>([this] { m_lock->OnAutoLockTimer(); });
+        m_sessionWatcher->m_wanted = [this](CSessionLockWatcher::Cause cause) {
+            return m_preferences->ReadNumber(cause == CSessionLockWatcher::Cause::ScreenLock
+                                                 ? Pref::LockOnScreenLock
+                                                 : Pref::LockOnSuspend) != 0;
+        };
+    }
     BindCommands();
     return true;
 }
@@ -323,19 +346,27 @@ void CTessarinDesktopApp::BindCommands() {
     m_commands = std::make_unique<CDesktopCommands>(
         CUserCommands::CParts{m_context, m_libraries, m_directory, *m_preferences, *m_store,
                               *m_prompts, *m_view, *m_frame},
-        m_user, *m_lock, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
+        m_user, m_options.documentsFolder, m_options.filePrompts, m_options.runner);
     m_commands->Bind(commands);
-    // Locked means nothing readable: no secret of ours stays on the clipboard either.
-    QObject::connect(m_lockController.get(), &CLockController::locked, m_frame,
-                     [this] { m_commands->Clipboard().ClearSecretsNow(); });
     commands.SetHandler(cmd::kSetPassword, [this] { SetPasswordCommand(); });
     commands.SetHandler(cmd::kAutoLock, [this] { AutoLockCommand(); });
     commands.SetEnableRule(cmd::kAutoLock, [this] { return m_lock->IsPasswordSet(); });
+    // Locks as the idle timer does.
+    commands.SetHandler(cmd::kLock, [this] { m_lock->OnAutoLockTimer(); });
+    commands.SetEnableRule(cmd::kLock, [this] { return m_lock->IsPasswordSet(); });
+    commands.SetHandler(cmd::kPreferences, [this] { PreferencesCommand(); });
+    if (m_frameStates->TrayAvailable()) {
+        m_tray = std::make_unique<CTrayIcon>(m_context.Strings(), commands, *m_frameStates,
+                                             *m_lockController);
+        m_tray->Show();
+    }
     commands.SetHandler(cmd::kUserGuide, [this] {
         m_frame->OpenUserGuide(m_options.programFolder, m_context.Messages());
     });
-    m_recordCommands = new CRecordCommands(m_context, *m_preferences, *m_view, commands, m_frame,
-                                           {[this] { m_lock->RestartAutoLockTimer(); }});
+    m_recordCommands = new CRecordCommands(m_context, *m_preferences, *m_view, commands, m_frame);
+    WireProgram({m_context.Strings(), *m_frame, *m_view, *m_lockController, *m_lock, *m_commands,
+                 *m_recordCommands, m_directory,
+                 m_libraries.Manager().GetPlatform() == kPlatformStandalone});
 }
 
 void CTessarinDesktopApp::SetPasswordCommand() {
@@ -346,9 +377,8 @@ void CTessarinDesktopApp::SetPasswordCommand() {
         hasPassword ? CSetPasswordDialog::Kind::Change : CSetPasswordDialog::Kind::First,
         [path](const CSecret& old) { return CheckPassword(path, old); }, m_frame);
     if (dialog.exec() == QDialog::Accepted) {
-        const CStoreResult changed = ChangePassword(m_view->Database(), dialog.NewPassword());
+        const CStoreResult changed = m_view->Session().ChangePassword(dialog.NewPassword());
         if (changed.Ok()) {
-            m_view->MarkDatabaseChanged();
             RemindOfHandheldPassword(m_context, m_libraries.Manager());
         } else if (changed.code == StoreCode::KeyChanged) {
             m_lock->CheckKeyStillFits();
@@ -362,6 +392,13 @@ void CTessarinDesktopApp::SetPasswordCommand() {
 
 void CTessarinDesktopApp::AutoLockCommand() {
     CAutoLockDialog dialog(m_context.Strings(), m_context.Messages(), *m_preferences, m_frame);
+    if (dialog.exec() == QDialog::Accepted)
+        m_lock->RestartAutoLockTimer();
+}
+
+void CTessarinDesktopApp::PreferencesCommand() {
+    CPreferencesDialog dialog(m_context.Strings(), m_context.Messages(), *m_preferences,
+                              m_lock->IsPasswordSet(), m_frameStates->TrayAvailable(), m_frame);
     if (dialog.exec() == QDialog::Accepted)
         m_lock->RestartAutoLockTimer();
 }
@@ -380,6 +417,9 @@ int CTessarinDesktopApp::ExitInstance() {
                    m_preferences->ReadNumber(Pref::AutoBackupsKept));
     m_commands.reset();
     m_sessionWatcher.reset();
+    m_tray.reset();
+    m_activity.reset();
+    m_frameStates.reset();
     m_lock.reset();
     m_lockController.reset();
     m_endpoint.reset();

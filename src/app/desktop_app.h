@@ -4,6 +4,7 @@
 // that need the whole program (passwords, auto-lock, the user guide), and shut-down.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,11 @@
 
 namespace tessarin {
 
+class CActivityFilter;
 class CDesktopCommands;
 class CDesktopEndpoint;
 class CFileLock;
+class CFrameStates;
 class CAutoLock;
 class CLockController;
 class CMainFrame;
@@ -28,6 +31,7 @@ class CRecordCommands;
 class CSessionLockWatcher;
 class CSocketPoster;
 class CTessarinDesktopView;
+class CTrayIcon;
 class IBackgroundRunner;
 class IFilePrompts;
 class IPreferenceStore;
@@ -49,6 +53,8 @@ struct CDesktopOptions {
     std::function<std::unique_ptr<ILockTimer>()> makeTimer;
     // Whether to follow the desktop session's lock over D-Bus.
     bool watchSession = true;
+    // Whether the desktop shows a tray; asked of the desktop when not given.
+    std::optional<bool> trayAvailable;
 };
 
 class CTessarinDesktopApp {
@@ -72,11 +78,15 @@ public:
     CRecordCommands* RecordCommands() { return m_recordCommands; }
     CPlatformUser* CurrentUser() { return m_user; }
     CDesktopCommands* Commands() { return m_commands.get(); }
+    CFrameStates* FrameStates() { return m_frameStates.get(); }
+    CTrayIcon* Tray() { return m_tray.get(); }
+    CSessionLockWatcher* SessionWatcher() { return m_sessionWatcher.get(); }
     bool Started() const { return m_started; }
 
-    // "&Set Password..." and "&Auto-Lock...".
+    // "&Set Password...", "&Auto-Lock..." and "Pr&eferences...".
     void SetPasswordCommand();
     void AutoLockCommand();
+    void PreferencesCommand();
 
 private:
     void LoadLanguage();
@@ -107,6 +117,9 @@ private:
     std::unique_ptr<CLockController> m_lockController;
     std::unique_ptr<CAutoLock> m_lock;
     std::unique_ptr<CSessionLockWatcher> m_sessionWatcher;
+    std::unique_ptr<CFrameStates> m_frameStates;
+    std::unique_ptr<CActivityFilter> m_activity;
+    std::unique_ptr<CTrayIcon> m_tray;
     std::unique_ptr<CDesktopCommands> m_commands;
     bool m_started = false;
 };

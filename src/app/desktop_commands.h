@@ -13,12 +13,10 @@
 
 namespace tessarin {
 
-class CAutoLock;
-
 class CDesktopCommands {
 public:
     // `filePrompts` and `runner`: test doubles; the program's dialogs and worker thread when none.
-    CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& current, CAutoLock& lock,
+    CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& current,
                      const std::string& documentsFolder, IFilePrompts* filePrompts = nullptr,
                      IBackgroundRunner* runner = nullptr);
     ~CDesktopCommands();

@@ -12,10 +12,7 @@ public:
         m_timer.setSingleShot(true);
         // Minutes, not milliseconds, matter here: the coarse timer saves wake-ups.
         m_timer.setTimerType(Qt::CoarseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (m_fired)
-                m_fired();
-        });
+        connect(&m_timer, &QTimer::timeout, this, &ILockTimer::fired);
     }
     void Start(std::chrono::milliseconds interval) override { m_timer.start(interval); }
     void Kill() override { m_timer.stop(); }

@@ -2,20 +2,22 @@
 
 // The automatic lock's timer behind an interface, so that tests move time themselves.
 #include <chrono>
-#include <functional>
 #include <memory>
+
+#include <QObject>
 
 namespace tessarin {
 
-class ILockTimer {
+class ILockTimer : public QObject {
+    Q_OBJECT
 public:
-    virtual ~ILockTimer() = default;
-    // Starts (or starts again) a single shot after `interval`; `fired` runs then.
+    // Starts (or starts again) a single shot after `interval`; `fired` is emitted then.
     virtual void Start(std::chrono::milliseconds interval) = 0;
     virtual void Kill() = 0;
     virtual bool Pending() const = 0;
 
-    std::function<void()> m_fired;
+Q_SIGNALS:
+    void fired();
 };
 
 // A window timer of the event loop.

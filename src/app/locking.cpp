@@ -25,16 +25,19 @@ CAutoLock::CAutoLock(CCoreContext& context, CPreferences& preferences, CTessarin
       m_timer(std::move(timer)),
       m_users(std::move(users)),
       m_current(current) {
-    m_timer->m_fired = [this] { OnAutoLockTimer(); };
+    QObject::connect(m_timer.get(), &ILockTimer::fired, &m_controller,
+                     [this] { OnAutoLockTimer(); });
     m_quit = [](int code) { ::_exit(code); };
-    m_controller.m_dropKey = [this] { SetDatabaseKey(m_context, CSecret()); };
     m_controller.m_askUnlock = [this](CLockController::Reason reason) {
         return AskUnlock(reason == CLockController::Reason::KeyChangedElsewhere ||
                          m_users.size() > 1);
     };
     m_controller.m_quit = [this](int code) { m_quit(code); };
-    QObject::connect(&m_controller, &CLockController::locked, &m_controller,
-                     [this] { m_timer->Kill(); });
+    // Nothing deciphers the file while locked: the key goes with the records.
+    QObject::connect(&m_controller, &CLockController::locked, &m_controller, [this] {
+        m_timer->Kill();
+        SetDatabaseKey(m_context, CSecret());
+    });
 }
 
 std::string CAutoLock::DatabasePath() const {
@@ -53,6 +56,8 @@ void CAutoLock::RestartAutoLockTimer() {
 }
 
 bool CAutoLock::AskUnlock(bool forUser) {
+    if (m_waitForWindow && !m_waitForWindow())
+        return false;
     const std::string path = DatabasePath();
     const auto check = [this, &path](int, const CSecret& password) {
         if (!CheckPassword(path, password))

@@ -49,8 +49,11 @@ public:
     void SetCurrentUser(int current) { m_current = current; }
     ILockTimer& Timer() { return *m_timer; }
 
-    // Ends the program at once with this exit code; nothing more is saved.
+    // Ends the program at once with this exit code; nothing more is saved. Tests end nothing.
     std::function<void(int)> m_quit;
+    // Before the password is asked: waits until the user can see the dialog (the main window may
+    // be minimized or hidden in the tray); false when the user quit meanwhile.
+    std::function<bool()> m_waitForWindow;
 
 private:
     // The password dialog for the locked user; false on "Quit".

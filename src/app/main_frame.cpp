@@ -100,7 +100,11 @@ CMainFrame::CMainFrame(const CStringTable& strings, CPreferences& preferences,
     view->AttachCommands(*m_commands);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The view, a child, goes after this object has stopped being a frame: what it says on its
+    // way out (the counts of its emptied rows) is not for the frame any more.
+    disconnect(m_view, nullptr, this, nullptr);
+}
 
 void CMainFrame::BindFrameCommands() {
     m_commands->SetHandler(cmd::kExit, [this] { close(); });

@@ -79,12 +79,12 @@ void CSessionLockWatcher::FollowLoginSession(QDBusConnection system, bool bySess
 }
 
 void CSessionLockWatcher::OnScreenSaverActive(bool active) {
-    if (active && m_lock)
+    if (active && m_lock && (!m_wanted || m_wanted(Cause::ScreenLock)))
         m_lock();
 }
 
 void CSessionLockWatcher::OnPrepareForSleep(bool start) {
-    if (start && m_lock)
+    if (start && m_lock && (!m_wanted || m_wanted(Cause::Sleep)))
         m_lock();
 }
 

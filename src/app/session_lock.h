@@ -26,6 +26,11 @@ public:
     // when there is none.
     const QString& LoginSessionPath() const { return m_loginSession; }
 
+    // What the desktop did; whether the program locks for it (the user's preferences). Always when
+    // unset.
+    enum class Cause { ScreenLock, Sleep };
+    std::function<bool(Cause)> m_wanted;
+
 public Q_SLOTS:
     void OnScreenSaverActive(bool active);
     void OnPrepareForSleep(bool start);

@@ -71,6 +71,12 @@ public:
     void ShowGettingStarted() override {
         tessarin::ShowGettingStarted(m_strings, QApplication::activeWindow());
     }
+    StartFailureChoice AskStartFailure(const CStartFailure& failure) override {
+        CStartFailureDialog dialog(m_strings, failure.why, failure.newestBackup, failure.written,
+                                   failure.backupFolder, QApplication::activeWindow());
+        dialog.exec();
+        return dialog.Choice();
+    }
 
 private:
     const CStringTable& m_strings;

@@ -10,6 +10,7 @@
 
 #include "base/secure_memory.h"
 #include "sync/startup.h"
+#include "ui/start_failure_dialog.h"
 
 class QWidget;
 
@@ -18,6 +19,16 @@ namespace tessarin {
 class CPreferences;
 class CStringTable;
 class IMessageSink;
+
+// A start that could not read the user's database: what the load said, and the newest automatic
+// backup (its name and when it was written; empty when there is none, then the folder where none
+// was found).
+struct CStartFailure {
+    QString why;
+    QString newestBackup;
+    QString written;
+    QString backupFolder;
+};
 
 class IShellPrompts {
 public:
@@ -33,6 +44,8 @@ public:
     // Dialog 217 and its folder picker.
     virtual IMissingFolderPrompt& MissingFolder() = 0;
     virtual void ShowGettingStarted() = 0;
+    // What to do about a database that could not be read at start.
+    virtual StartFailureChoice AskStartFailure(const CStartFailure& failure) = 0;
 };
 
 // The program's dialogs.

@@ -132,8 +132,7 @@ bool CUserCommands::SwitchTo(uint32_t command) {
     if (!outcome.opened.Ok() && !outcome.opened.message)
         context.ShowMessage(str::kPlainText, {ResultText(outcome.opened, context.Strings())},
                             MessageIcon::Error);
-    if (m_userChanged)
-        m_userChanged(*m_current);
+    Q_EMIT userChanged(m_current);
     return true;
 }
 
@@ -141,8 +140,7 @@ void CUserCommands::AfterSync(const CSyncResult& result) {
     switch (result.outcome) {
         case SyncOutcome::NeedPassword:
             m_parts.view.EmptyForLock();
-            if (m_askNewPassword)
-                m_askNewPassword();
+            Q_EMIT newPasswordNeeded();
             return;
         case SyncOutcome::Reloaded:
             if (!result.reload.Ok() && !result.reload.message)
@@ -160,8 +158,7 @@ void CUserCommands::SyncCommand() {
     if (m_parts.view.IsLocked())
         return;
     AfterSync(RunSync(m_parts.context, m_parts.libraries.Engine(), m_current,
-                      m_parts.view.Database(), m_parts.view.Folder(), &m_parts.frame,
-                      [this] { m_parts.view.EmptyForLock(); }));
+                      m_parts.view.Session(), &m_parts.frame));
 }
 
 void CUserCommands::AutoSync() {
@@ -169,8 +166,7 @@ void CUserCommands::AutoSync() {
         !m_parts.libraries.Engine().WantsAutoSync(m_current->record))
         return;
     AfterSync(RunAutoSync(m_parts.context, m_parts.libraries.Engine(), m_current,
-                          m_parts.view.Database(), m_parts.view.Folder(), &m_parts.frame,
-                          [this] { m_parts.view.EmptyForLock(); }));
+                          m_parts.view.Session(), &m_parts.frame));
 }
 
 void CUserCommands::SyncSettingsCommand() {

@@ -2,8 +2,6 @@
 
 // The "&User" menu and the switch between users, "Sync", "Sync Settings..." and the automatic
 // sync when the list opens and when the program ends.
-#include <functional>
-
 #include <QObject>
 #include <QStringList>
 
@@ -56,11 +54,12 @@ public:
     void AutoSync();
     void SyncSettingsCommand();
 
-    // The password changed in a sync: the list empties and the login asks for the new one (the
-    // shell's unlock, which ends the program on anything but OK). Set by the shell.
-    std::function<void()> m_askNewPassword;
-    // The user changed: the shell updates what it shows of the user (lock dialog, title).
-    std::function<void(CPlatformUser& user)> m_userChanged;
+Q_SIGNALS:
+    // The password changed in a sync: the list has emptied, and the login is to ask for the new
+    // one (the shell's unlock, which ends the program on anything but OK).
+    void newPasswordNeeded();
+    // Another user is current: what shows the user (the title, the lock's dialog) follows.
+    void userChanged(CPlatformUser* user);
 
 private:
     void AfterSync(const CSyncResult& result);

@@ -34,7 +34,7 @@ enum class ExportScope {
 };
 
 std::vector<const CRecord*> RecordsInScope(const CDatabaseObj& database, ExportScope scope,
-                                           const IRecordList* list);
+                                           const IListedRecords* list);
 
 // An exchange file: the magic, the protection line, then for each record its type row (when its
 // type differs from the record before) and its record row. With a key every value is enciphered.
@@ -62,17 +62,17 @@ std::string BuildExportText(CDatabaseObj& database, ExportFormat format,
 void WritePrivateFile(const std::string& path, const std::function<void(IByteSink&)>& write);
 
 // The unprotected exchange text of the list's selected records, for the record clipboard.
-std::string WriteClipboardText(CDatabaseObj& database, const IRecordList& list);
+std::string WriteClipboardText(CDatabaseObj& database, const IListedRecords& list);
 
 // Writes the records of the scope to a new file at `path`. False on failure, after message 602
 // when the file could not be created (unless quiet); the caller says 603.
 bool WriteExchange(CDatabaseObj& database, ExportFormat format, ExportScope scope,
-                   const IRecordList* list, const std::string& path, const CKeySchedule* key,
+                   const IListedRecords* list, const std::string& path, const CKeySchedule* key,
                    bool quiet = false);
 
 // The export and backup commands once their questions are answered: WriteExchange, then message
 // 603 on failure. The caller says the command's success message.
 bool ExportToFile(CDatabaseObj& database, ExportFormat format, ExportScope scope,
-                  const IRecordList* list, const std::string& path, const CKeySchedule* key);
+                  const IListedRecords* list, const std::string& path, const CKeySchedule* key);
 
 }  // namespace tessarin

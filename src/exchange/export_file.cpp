@@ -9,7 +9,7 @@
 namespace tessarin {
 
 std::vector<const CRecord*> RecordsInScope(const CDatabaseObj& database, ExportScope scope,
-                                           const IRecordList* list) {
+                                           const IListedRecords* list) {
     if (scope == ExportScope::All || !list)
         return LiveRecords(database);
     return scope == ExportScope::CurrentView ? list->ShownRecords() : list->SelectedRecords();
@@ -28,7 +28,7 @@ std::string BuildExportText(CDatabaseObj& database, ExportFormat format,
 }
 
 bool WriteExchange(CDatabaseObj& database, ExportFormat format, ExportScope scope,
-                   const IRecordList* list, const std::string& path, const CKeySchedule* key,
+                   const IListedRecords* list, const std::string& path, const CKeySchedule* key,
                    bool quiet) {
     CCoreContext& context = database.Context();
     try {
@@ -50,7 +50,7 @@ bool WriteExchange(CDatabaseObj& database, ExportFormat format, ExportScope scop
 }
 
 bool ExportToFile(CDatabaseObj& database, ExportFormat format, ExportScope scope,
-                  const IRecordList* list, const std::string& path, const CKeySchedule* key) {
+                  const IListedRecords* list, const std::string& path, const CKeySchedule* key) {
     if (WriteExchange(database, format, scope, list, path, key))
         return true;
     database.Context().ShowMessage(str::kErrorWritingExportFile, {}, MessageIcon::Exclamation);

@@ -109,9 +109,8 @@ CFileKey FindFileKey(CCoreContext& context, ExchangeFormat format, std::string_v
     }
 }
 
-CImportOutcome ReplaceDatabase(CDatabaseObj& database, CDatabaseObj& staging,
-                               const CNoticeList& notices, CImportOutcome outcome,
-                               IRecordList& list) {
+CImportOutcome ReplaceOnceKept(CDatabaseObj& database, CImportOutcome outcome,
+                               const std::function<CStoreResult()>& replace) {
     CCoreContext& context = database.Context();
     if (outcome.result != CImportOutcome::Imported)
         return outcome;
@@ -136,12 +135,22 @@ CImportOutcome ReplaceDatabase(CDatabaseObj& database, CDatabaseObj& staging,
         outcome.save = std::move(kept);
         return outcome;
     }
-    list.RemoveAll();
-    database.m_types.ReplaceAll(staging.m_types.ReleaseAll());
-    database.m_categories.ReplaceAll(staging.m_categories.ReleaseAll());
-    database.m_records.ReplaceAll(staging.m_records.ReleaseAll());
-    FinishImport(database, list, notices, outcome);
+    outcome.save = replace();
     return outcome;
+}
+
+CImportOutcome ReplaceDatabase(CDatabaseObj& database, CDatabaseObj& staging,
+                               const CNoticeList& notices, CImportOutcome outcome,
+                               IRecordList& list) {
+    return ReplaceOnceKept(database, std::move(outcome), [&] {
+        list.RemoveAll();
+        database.m_types.ReplaceAll(staging.m_types.ReleaseAll());
+        database.m_categories.ReplaceAll(staging.m_categories.ReleaseAll());
+        database.m_records.ReplaceAll(staging.m_records.ReleaseAll());
+        CImportOutcome finished;
+        FinishImport(database, list, notices, finished);
+        return finished.save;
+    });
 }
 
 namespace {
@@ -234,20 +243,26 @@ bool ReportSourceProblem(CCoreContext& context, const CImportSource& source) {
     return true;
 }
 
-CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const std::string& path,
-                          bool replace, IRecordList& list, IFilePasswordPrompt& prompt) {
-    CCoreContext& context = database.Context();
-    const CImportSource source = ReadImportSource(path, format, replace);
+std::optional<CImportOutcome> CheckSource(CCoreContext& context, const CImportSource& source,
+                                          IFilePasswordPrompt& prompt, CFileKey& key) {
     if (ReportSourceProblem(context, source))
         return Failed();
+    key = FindFileKey(context, source.format, source.bytes.View(), prompt);
+    if (key.result == CFileKey::Open)
+        return std::nullopt;
+    CImportOutcome outcome;
+    outcome.result =
+        key.result == CFileKey::Damaged ? CImportOutcome::Failed : CImportOutcome::Cancelled;
+    return outcome;
+}
+
+CImportOutcome ImportFile(CDatabaseObj& database, ExchangeFormat format, const std::string& path,
+                          bool replace, IRecordList& list, IFilePasswordPrompt& prompt) {
+    const CImportSource source = ReadImportSource(path, format, replace);
+    CFileKey key;
+    if (std::optional<CImportOutcome> ended = CheckSource(database.Context(), source, prompt, key))
+        return *ended;
     const std::string_view text = source.bytes.View();
-    const CFileKey key = FindFileKey(context, source.format, text, prompt);
-    if (key.result != CFileKey::Open) {
-        CImportOutcome outcome;
-        outcome.result =
-            key.result == CFileKey::Damaged ? CImportOutcome::Failed : CImportOutcome::Cancelled;
-        return outcome;
-    }
     CImportOutcome outcome = replace ? ReplaceFromText(database, text, key.key, list)
                                      : ImportText(database, source.format, text, key.key, list);
     outcome.format = source.format;

@@ -2,6 +2,7 @@
 
 // Importing a file: reading it whole, finding its format, the password step of protected exchange
 // files, and the row import.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -96,6 +97,19 @@ struct CFileKey {
 };
 CFileKey FindFileKey(CCoreContext& context, ExchangeFormat format, std::string_view text,
                      IFilePasswordPrompt& prompt);
+
+// ImportFile's steps once the file is read: the source's problem said (Failed), then the key of a
+// protected exchange text found (Failed when the file is damaged, Cancelled when no password was
+// given). None when the import goes on, with `key`.
+std::optional<CImportOutcome> CheckSource(CCoreContext& context, const CImportSource& source,
+                                          IFilePasswordPrompt& prompt, CFileKey& key);
+
+// What every restore does before it replaces anything: unless something was not read whole
+// (messages 20354 and 20355; Failed), the database's file is kept beside itself (message 20356 and
+// Failed when it cannot be); `replace` then runs while the lock is still held, and its result is
+// the outcome's save.
+CImportOutcome ReplaceOnceKept(CDatabaseObj& database, CImportOutcome outcome,
+                               const std::function<CStoreResult()>& replace);
 
 // A restore's second half: `staging` holds every row of the backup, read with CAllTypesList (the
 // outcome and notices of that). Unless something was not read whole, the database's file is kept

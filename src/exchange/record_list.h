@@ -1,24 +1,28 @@
 #pragma once
 
 // What exports and imports need of the record list that shows the database: its rows in display
-// order and their selection, its type filter, and being told of what an import did. The desktop
-// program's list view implements it; callers without a view use CAllTypesList.
+// order and their selection, its type filter (IListedRecords, which the desktop program's list
+// view implements), and being told of what an import did (IRecordList). Callers without a view use
+// CAllTypesList.
 #include <vector>
 
 #include "store/database.h"
 
 namespace tessarin {
 
-class IRecordList {
+class IListedRecords {
 public:
-    virtual ~IRecordList() = default;
+    virtual ~IListedRecords() = default;
 
     // AnyKey while the list shows all types.
     virtual ItemKey TypeFilter() const = 0;
     // The records the list shows, in display order; the selected ones among them, in that order.
     virtual std::vector<const CRecord*> ShownRecords() const = 0;
     virtual std::vector<const CRecord*> SelectedRecords() const = 0;
+};
 
+class IRecordList : public IListedRecords {
+public:
     // A record an import made, of a type the list shows: it gets a row and is selected.
     virtual void AddAndSelect(CRecord& record) = 0;
     // A restore is about to destroy every item: the rows go first.

@@ -121,7 +121,7 @@ std::string BuildVexText(CDatabaseObj& database, const std::vector<const CRecord
     return out;
 }
 
-std::string WriteClipboardText(CDatabaseObj& database, const IRecordList& list) {
+std::string WriteClipboardText(CDatabaseObj& database, const IListedRecords& list) {
     return BuildVexText(database, list.SelectedRecords(), nullptr);
 }
 

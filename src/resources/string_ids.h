@@ -172,6 +172,8 @@ inline constexpr int kPromptImportMobileSafe = 32792;
 inline constexpr int kPromptImportYaps = 32793;
 inline constexpr int kPromptImportEWallet = 32794;
 inline constexpr int kPromptAutoLock = 32795;
+inline constexpr int kPromptLock = 32880;
+inline constexpr int kPromptPreferences = 32881;
 
 // The command-line tool's own texts.
 inline constexpr int kCliUsage = 20000;
@@ -305,6 +307,44 @@ inline constexpr int kCannotOpenFile = 21037;
 inline constexpr int kRecordListName = 21040;
 inline constexpr int kPasswordFieldName = 21041;
 inline constexpr int kMinutesFieldName = 21042;
+// The lock command's mark, the Preferences dialog, the tray, a start that cannot read the
+// database.
+inline constexpr int kLockedTitle = 21300;
+inline constexpr int kPreferencesTitle = 21301;
+inline constexpr int kPrefLockGroup = 21302;
+inline constexpr int kPrefAutoLock = 21303;
+inline constexpr int kPrefMinutes = 21304;
+inline constexpr int kPrefLockOnScreenLock = 21305;
+inline constexpr int kPrefLockOnSuspend = 21306;
+inline constexpr int kPrefLockWhenMinimized = 21307;
+inline constexpr int kPrefClipboardGroup = 21308;
+inline constexpr int kPrefClearSeconds = 21309;
+inline constexpr int kPrefSeconds = 21310;
+inline constexpr int kPrefClearUnmasked = 21311;
+inline constexpr int kPrefBackupsGroup = 21312;
+inline constexpr int kPrefBackupsKept = 21313;
+inline constexpr int kPrefBackups = 21314;
+inline constexpr int kPrefWindowGroup = 21315;
+inline constexpr int kPrefStartMinimized = 21316;
+inline constexpr int kPrefMinimizeToTray = 21317;
+inline constexpr int kPrefSetByAdministrator = 21318;
+inline constexpr int kPrefAdministratorMinutes = 21319;
+inline constexpr int kPrefAdministratorLock = 21320;
+inline constexpr int kPrefNoPassword = 21321;
+inline constexpr int kPrefNoTray = 21322;
+inline constexpr int kPrefMinutesName = 21323;
+inline constexpr int kPrefSecondsName = 21324;
+inline constexpr int kPrefBackupsName = 21325;
+inline constexpr int kTrayShow = 21330;
+inline constexpr int kTrayLock = 21331;
+inline constexpr int kTrayQuit = 21332;
+inline constexpr int kStartFailureTitle = 21340;
+inline constexpr int kStartFailureText = 21341;
+inline constexpr int kStartFailureNewest = 21342;
+inline constexpr int kStartFailureOther = 21343;
+inline constexpr int kStartFailureNoBackup = 21344;
+inline constexpr int kTryAgainButton = 21345;
+inline constexpr int kRestoreButton = 21346;
 
 // The record list and the details pane.
 inline constexpr int kShowColumnsTitle = 22000;

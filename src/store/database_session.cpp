@@ -1,6 +1,7 @@
 #include "store/database_session.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unordered_set>
 
 #include "store/core_context.h"
@@ -35,6 +36,7 @@ void CDatabaseSession::RemoveObserver(ISessionObserver* observer) {
 CStoreResult CDatabaseSession::Open(const std::string& folder) {
     m_folder = folder;
     m_departed.clear();
+    m_unsaved = false;
     CStoreResult result = tessarin::Open(*m_database, folder);
     TellReloaded();
     return result;
@@ -45,7 +47,20 @@ CStoreResult CDatabaseSession::Reload() {
     // Memory stays as it was when nothing could be read (another password): nothing to tell.
     if (result.code != StoreCode::KeyChanged) {
         m_departed.clear();
+        m_unsaved = false;
         TellReloaded();
+    }
+    return result;
+}
+
+CStoreResult CDatabaseSession::ChangeLocation(
+    const std::string& folder, const std::function<void(const std::string&)>& storeFolder) {
+    CStoreResult result = ChangeDatabaseLocation(*m_database, folder, storeFolder);
+    if (result.Ok()) {
+        m_unsaved = false;
+        m_folder = std::filesystem::path(m_database->m_path).parent_path().string();
+    } else if (result.code == StoreCode::KeyChanged) {
+        TellSaveFailed(result);
     }
     return result;
 }
@@ -81,15 +96,36 @@ CStoreResult CDatabaseSession::HandleNotice(const CChangeNotice& notice) {
     return outcome.result;
 }
 
+CStoreResult CDatabaseSession::Saved(CStoreResult result) {
+    // Suspended, nothing was tried: what was unsaved stays so.
+    if (result.Ok())
+        m_unsaved = false;
+    else if (result.code != StoreCode::SaveSuspended)
+        m_unsaved = true;
+    return result;
+}
+
 CStoreResult CDatabaseSession::SaveNow(bool quiet) {
-    CStoreResult result = Save(*m_database, quiet);
+    CStoreResult result = Saved(Save(*m_database, quiet));
     if (!result.Ok())
         TellSaveFailed(result);
     return result;
 }
 
+CStoreResult CDatabaseSession::ChangePassword(const CSecret& password) {
+    // The new password is written with every item, or not at all: memory stays as the file is.
+    CStoreResult result = tessarin::ChangePassword(*m_database, password);
+    if (result.Ok()) {
+        m_changed = true;
+        m_unsaved = false;
+    } else {
+        TellSaveFailed(result);
+    }
+    return result;
+}
+
 CStoreResult CDatabaseSession::Suspend() {
-    CStoreResult saved = Save(*m_database);
+    CStoreResult saved = Saved(Save(*m_database));
     if (!saved.Ok())
         TellSaveFailed(saved);
     m_database->m_saveSuspended = true;
@@ -205,7 +241,7 @@ void CDatabaseSession::CChange::RemoveRecord(CRecord& record) {
 }
 
 void CDatabaseSession::CChange::AddedInBulk(const std::vector<CRecord*>& records,
-                                           const CNoticeList& notices) {
+                                            const CNoticeList& notices) {
     m_changes.many = true;
     auto& added = m_changes.added[kKindRecord];
     added.insert(added.end(), records.begin(), records.end());
@@ -243,6 +279,18 @@ void CDatabaseSession::CChange::RemoveItem(int kind, CBaseItem& item) {
     m_notices.push_back({kActionDeleted, static_cast<uint32_t>(kind), item.m_recordNumber});
 }
 
+void CDatabaseSession::CChange::ReplaceAll(CDatabaseObj& staging, const CNoticeList& notices) {
+    CDatabaseObj& database = m_session.Database();
+    // Nobody may hold an item of before when they go.
+    m_session.m_departed.clear();
+    m_session.TellReloaded();
+    database.m_types.ReplaceAll(staging.m_types.ReleaseAll());
+    database.m_categories.ReplaceAll(staging.m_categories.ReleaseAll());
+    database.m_records.ReplaceAll(staging.m_records.ReleaseAll());
+    m_changes.many = true;
+    m_notices.insert(m_notices.end(), notices.begin(), notices.end());
+}
+
 CStoreResult CDatabaseSession::CChange::Commit() {
     m_committed = true;
     CDatabaseObj& database = m_session.Database();
@@ -275,7 +323,7 @@ CStoreResult CDatabaseSession::CChange::Commit() {
     }
     if (!m_changes.Empty())
         m_session.m_changed = true;
-    CStoreResult result = Save(database);
+    CStoreResult result = m_session.Saved(Save(database));
     // Only what the file holds is announced.
     if (result.Ok())
         PostNotices(context, m_notices);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/secure_memory.h"
 #include "store/change_notice.h"
 #include "store/database.h"
 #include "store/database_lifecycle.h"
@@ -32,7 +33,9 @@ struct CSessionChanges {
     bool fromOutside = false;
 
     bool Empty() const;
-    const std::vector<CBaseItem*>& Added(int kind) const { return added[static_cast<size_t>(kind)]; }
+    const std::vector<CBaseItem*>& Added(int kind) const {
+        return added[static_cast<size_t>(kind)];
+    }
     const std::vector<CBaseItem*>& Changed(int kind) const {
         return changed[static_cast<size_t>(kind)];
     }
@@ -73,8 +76,11 @@ public:
     CStoreResult Open(const std::string& folder);
     // Reads the database file again, from the folder it was opened in.
     CStoreResult Reload();
-    // The file was moved into `folder`: it is read and written there from now on.
-    void MovedTo(const std::string& folder) { m_folder = folder; }
+    // "Change Database Location" once a folder is chosen (see ChangeDatabaseLocation): the file
+    // is saved, moved into `folder` and read and written there from now on. A password changed
+    // elsewhere, which the save before the move met, is told as a failed save.
+    CStoreResult ChangeLocation(const std::string& folder,
+                                const std::function<void(const std::string&)>& storeFolder);
     // Brings in what other writers saved, item by item (without writing).
     CStoreResult BringInOutsideChanges();
     // Acts on a change notice of another process; the observers see what it did.
@@ -92,6 +98,12 @@ public:
     // Whether any change was made since the program started (the automatic backup looks).
     bool Changed() const { return m_changed; }
     void MarkChanged() { m_changed = true; }
+    // Whether memory holds a change whose save failed: the next save writes it.
+    bool HasUnsaved() const { return m_unsaved; }
+
+    // Sets a new password (empty: none) and saves under it; every item is announced. A failed
+    // save keeps the old password, in memory and in the file, and announces nothing.
+    CStoreResult ChangePassword(const CSecret& password);
 
     // Items another writer removed, kept alive for a dialog that may still hold one: let go once no
     // dialog is open.
@@ -124,6 +136,10 @@ public:
                          bool announce = true);
         // A type or category deleted; its records become unfiled in that respect.
         void RemoveItem(int kind, CBaseItem& item);
+        // A restore: every type, category and record is replaced by those of `staging`, with the
+        // notices of what it made. The observers let go of every item at once (SessionReloaded)
+        // and build their lists anew at the commit. Alone in its change.
+        void ReplaceAll(CDatabaseObj& staging, const CNoticeList& notices);
 
         bool Empty() const { return m_changes.Empty(); }
         // Saves, announces what the file holds, tells the observers. The save's result.
@@ -145,6 +161,8 @@ private:
     void Tell(const CSessionChanges& changes);
     void TellReloaded();
     void TellSaveFailed(const CStoreResult& result);
+    // Every save goes through here: it keeps whether memory holds what the file does not.
+    CStoreResult Saved(CStoreResult result);
     // Takes an item back from the departed ones into its list; false when it is not there.
     bool Readmit(CBaseItem& item);
 
@@ -154,6 +172,7 @@ private:
     std::vector<ISessionObserver*> m_observers;
     std::vector<std::unique_ptr<CBaseItem>> m_departed;
     bool m_changed = false;
+    bool m_unsaved = false;
     // Suspend let go of every item: Resume reads the file again.
     bool m_emptied = false;
 };

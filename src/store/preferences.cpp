@@ -64,6 +64,12 @@ constexpr std::array<CPreferenceInfo, kPrefCount> kTable{{
     {PromoText,                   "Promo Text",                    Global,         Text,   None,   0,    0,      nullptr,              R},
     {ClipboardClearSeconds,       "Clipboard Clear Seconds",       User,           Number, None,   0,    10,     nullptr,              W},  // 0: never
     {AutoBackupsKept,             "Auto Backups Kept",             User,           Number, None,   0,    5,      nullptr,              W},  // 0: no dated copies
+    {ClipboardClearUnmasked,      "Clipboard Clear Unmasked",      User,           Number, None,   0,    0,      nullptr,              W},
+    {LockOnScreenLock,            "Lock On Screen Lock",           User,           Number, None,   0,    1,      nullptr,              W},
+    {LockOnSuspend,               "Lock On Suspend",               User,           Number, None,   0,    1,      nullptr,              W},
+    {StartMinimized,              "Start Minimized",               User,           Number, None,   0,    0,      nullptr,              W},
+    {MinimizeToTray,              "Minimize To Tray",              User,           Number, None,   0,    0,      nullptr,              W},
+    {LockWhenMinimized,           "Lock When Minimized",           User,           Number, None,   0,    0,      nullptr,              W},
 }};
 // clang-format on
 
@@ -74,6 +80,17 @@ constexpr bool InOrder() {
     return true;
 }
 static_assert(InOrder(), "the table lists the values in the order of Pref");
+
+// The user's values that an administrator may fix for everyone by giving them in the global
+// section.
+constexpr Pref kAdministered[] = {ClipboardClearSeconds, AutoBackupsKept,  ClipboardClearUnmasked,
+                                  LockOnScreenLock,      LockOnSuspend,    StartMinimized,
+                                  MinimizeToTray,        LockWhenMinimized};
+
+bool Administered(Pref id) {
+    return std::find(std::begin(kAdministered), std::end(kAdministered), id) !=
+           std::end(kAdministered);
+}
 
 std::vector<uint8_t> DefaultBytes(const CPreferenceInfo& info) {
     return info.bytesDefault ? info.bytesDefault() : std::vector<uint8_t>();
@@ -102,7 +119,14 @@ std::string CPreferences::SectionName(PrefSection section) const {
     return m_platformName + " - " + m_userName;
 }
 
+bool CPreferences::SetByAdministrator(Pref id) const {
+    const CPreferenceInfo& info = PreferenceInfo(id);
+    return Administered(id) && m_store.StoredSize(SectionName(Global), info.name).has_value();
+}
+
 std::string CPreferences::ReadSection(const CPreferenceInfo& info) const {
+    if (SetByAdministrator(info.id))
+        return SectionName(Global);
     if (info.section != UserThenGlobal)
         return SectionName(info.section);
     std::string user = SectionName(User);

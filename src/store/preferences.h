@@ -71,8 +71,14 @@ enum class Pref : uint8_t {
     PromoText,
     ClipboardClearSeconds,
     AutoBackupsKept,
+    ClipboardClearUnmasked,
+    LockOnScreenLock,
+    LockOnSuspend,
+    StartMinimized,
+    MinimizeToTray,
+    LockWhenMinimized,
 };
-inline constexpr size_t kPrefCount = 23;
+inline constexpr size_t kPrefCount = 29;
 
 struct CPreferenceInfo {
     Pref id;
@@ -121,6 +127,9 @@ public:
     // Whether the value is there and readable by its rules; for "NoPrint", whether it is there
     // and takes at most 4 bytes, whatever it holds.
     bool Holds(Pref id) const;
+    // Some of the user's own values may also be given in the global section: the administrator's
+    // value then holds for every user, and what a user wrote is not read. Whether that is so now.
+    bool SetByAdministrator(Pref id) const;
 
     // One write per value that the program writes; writes of the administrator's values, of
     // another type or of a bytes value of the wrong length are ignored.

@@ -6,6 +6,7 @@
 #include "store/core_context.h"
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
+#include "store/database_session.h"
 #include "store/preferences.h"
 
 namespace tessarin {
@@ -19,8 +20,7 @@ CMenuVisibility StartMenus(IPlatformManager& manager, ISyncEngine& engine,
 }
 
 CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                    CDatabaseObj& database, const std::string& folder, void* owner,
-                    const std::function<void()>& beforeReload) {
+                    CDatabaseSession& session, void* owner) {
     CSyncResult result;
     if (!user)
         return result;
@@ -29,18 +29,20 @@ CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformU
         result.outcome = SyncOutcome::NotConnected;
         return result;
     }
+    if (session.HasUnsaved() && !session.SaveNow().Ok()) {
+        result.outcome = SyncOutcome::NotSaved;
+        return result;
+    }
     if (!engine.PlatformSync(owner, user->record)) {
         result.outcome = SyncOutcome::NotRun;
         return result;
     }
     // The handheld may have brought a new password along.
-    if (!CheckCurrentKey(context, DatabasePathIn(folder))) {
+    if (!CheckCurrentKey(context, DatabasePathIn(session.Folder()))) {
         result.outcome = SyncOutcome::NeedPassword;
         return result;
     }
-    if (beforeReload)
-        beforeReload();
-    result.reload = ReloadAll(database, folder);
+    result.reload = session.Reload();
     // Another password may have arrived between the check and the reload.
     result.outcome = result.reload.code == StoreCode::KeyChanged ? SyncOutcome::NeedPassword
                                                                  : SyncOutcome::Reloaded;
@@ -48,8 +50,7 @@ CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformU
 }
 
 CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                        CDatabaseObj& database, const std::string& folder, void* owner,
-                        const std::function<void()>& beforeReload) {
+                        CDatabaseSession& session, void* owner) {
     if (!user)
         return {};
     while (!engine.CanUserSyncNow(user->record)) {
@@ -57,7 +58,7 @@ CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatf
                                 MessageButtons::OkCancel) != MessageAnswer::Ok)
             return {SyncOutcome::NotConnected, {}};
     }
-    return RunSync(context, engine, user, database, folder, owner, beforeReload);
+    return RunSync(context, engine, user, session, owner);
 }
 
 void ShowSyncSettings(ISyncEngine& engine, const CPlatformUser* user, void* owner) {

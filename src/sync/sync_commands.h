@@ -13,6 +13,7 @@ namespace tessarin {
 
 class CCoreContext;
 class CDatabaseObj;
+class CDatabaseSession;
 class CPreferences;
 class IPreferenceStore;
 
@@ -28,6 +29,8 @@ enum class SyncOutcome {
     Nothing,       // no current user
     NotConnected,  // message 193 was shown (or the automatic sync was skipped)
     NotRun,        // the engine did not sync
+    NotSaved,      // a change the program could not save before is still not saved (its message was
+                   // shown): no sync, so that nothing reads the file over it
     NeedPassword,  // the password changed in the sync: ask for it (anything but OK ends the
                    // program), then reload
     Reloaded,      // the database was read again from its file (see `reload` for how it went)
@@ -38,17 +41,17 @@ struct CSyncResult {
     CStoreResult reload;  // of reading the database again
 };
 
-// "Sync": enabled while CanUserSyncNow is true for the current user. `beforeReload` runs just
-// before the database in memory is emptied and read again: whoever points into it lets go there.
+// "Sync": enabled while CanUserSyncNow is true for the current user. A change whose save failed
+// is saved first (the handheld gets it, and the reading after the sync would lose it); then the
+// engine syncs and the session reads the database again from its folder (its observers let go of
+// every item and are told so).
 CSyncResult RunSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                    CDatabaseObj& database, const std::string& folder, void* owner = nullptr,
-                    const std::function<void()>& beforeReload = {});
+                    CDatabaseSession& session, void* owner = nullptr);
 
 // The automatic sync: while the device is not connected, message 194 (OK tries again, Cancel
 // skips); then as "Sync".
 CSyncResult RunAutoSync(CCoreContext& context, ISyncEngine& engine, const CPlatformUser* user,
-                        CDatabaseObj& database, const std::string& folder, void* owner = nullptr,
-                        const std::function<void()>& beforeReload = {});
+                        CDatabaseSession& session, void* owner = nullptr);
 
 // "Sync Settings...": enabled while CanDisplaySyncSettings is true.
 void ShowSyncSettings(ISyncEngine& engine, const CPlatformUser* user, void* owner = nullptr);

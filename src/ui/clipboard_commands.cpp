@@ -14,7 +14,7 @@
 #include "base/codepage.h"
 #include "exchange/csv_format.h"
 #include "exchange/exchange_writer.h"
-#include "exchange/row_import.h"
+#include "exchange/session_import.h"
 #include "exchange/vex_format.h"
 #include "listing/list_columns.h"
 #include "platform/qt_text.h"
@@ -172,8 +172,11 @@ void CClipboardCommands::CopyValue(int which) {
     else
         value = record->GetValue(which);
     const QString text = Cp1252ToQString(value);
-    // The real value, whether or not the list masks it.
-    const bool secret = which >= 0 && which < kFieldCount && (record->m_maskBits >> which & 1);
+    // The real value, whether or not the list masks it. Unmasked values and the note are
+    // cleared too when the user asked for that.
+    const bool masked = which >= 0 && which < kFieldCount && (record->m_maskBits >> which & 1);
+    const bool secret = masked || (which != kCategory &&
+                                   m_preferences.ReadNumber(Pref::ClipboardClearUnmasked) != 0);
     if (secret)
         PutSecret(text);
     else
@@ -232,8 +235,8 @@ void CClipboardCommands::ClearSecret() {
         clipboard->clear(QClipboard::Selection);
         cleared = true;
     }
-    if (cleared && m_showStatus)
-        m_showStatus(UiText(m_context.Strings(), str::kClipboardSecretCleared));
+    if (cleared)
+        Q_EMIT statusMessage(UiText(m_context.Strings(), str::kClipboardSecretCleared));
 }
 
 void CClipboardCommands::ClearSecretsNow() {
@@ -277,10 +280,8 @@ void CClipboardCommands::Paste() {
         m_context.ShowMessage(str::kClipboardNotCp1252, {}, MessageIcon::Exclamation);
         return;
     }
-    const CImportOutcome outcome =
-        ImportText(m_view.Database(), ExchangeFormat::Vex2, text, nullptr, m_view);
-    if (outcome.save.code == StoreCode::KeyChanged)
-        Q_EMIT m_view.passwordChangedElsewhere();
+    // One change: the records pasted are saved, announced, listed and selected.
+    ImportText(m_view.Session(), m_view, ExchangeFormat::Vex2, text, nullptr);
 }
 
 void CClipboardCommands::ClearOnClose() {

@@ -70,8 +70,9 @@ public:
     // The lock's step: a secret of ours still on the clipboard or in the primary selection goes.
     void ClearSecretsNow();
 
-    // Says on the status bar that a secret left the clipboard.
-    std::function<void(const QString&)> m_showStatus;
+Q_SIGNALS:
+    // A line for the status bar: a secret left the clipboard.
+    void statusMessage(const QString& text);
 
 private:
     const CRecord* Selected() const;

@@ -100,10 +100,11 @@ const CCommandTable::CRangeEntry* CCommandTable::RangeOf(uint32_t id) const {
 }
 
 bool CCommandTable::IsEnabled(uint32_t id) const {
-    return IsEnabled(id, m_selection);
+    return IsEnabled(id, m_selection, true);
 }
 
-bool CCommandTable::IsEnabled(uint32_t id, const std::function<Selection()>& selection) const {
+bool CCommandTable::IsEnabled(uint32_t id, const std::function<Selection()>& selection,
+                              bool askRule) const {
     if (const CRangeEntry* range = RangeOf(id))
         return static_cast<bool>(range->handler);
     const auto it = m_entries.find(id);
@@ -121,12 +122,20 @@ bool CCommandTable::IsEnabled(uint32_t id, const std::function<Selection()>& sel
                 return false;
             break;
     }
-    return !it->second.rule || it->second.rule();
+    return !askRule || !it->second.rule || it->second.rule();
 }
 
 bool CCommandTable::Run(uint32_t id) {
+    return Run(id, true);
+}
+
+bool CCommandTable::Press(uint32_t id) {
+    return Run(id, false);
+}
+
+bool CCommandTable::Run(uint32_t id, bool askRule) {
     // The rule is asked again: what it depends on may have changed since the menu was shown.
-    if (!IsEnabled(id))
+    if (!IsEnabled(id, m_selection, askRule))
         return false;
     if (m_beforeRun && !m_beforeRun(id))
         return false;
@@ -160,7 +169,7 @@ void CCommandTable::UpdateEnabled() {
         return *asked;
     };
     for (auto& [id, entry] : m_entries)
-        entry.action->setEnabled(IsEnabled(id, selection));
+        entry.action->setEnabled(IsEnabled(id, selection, true));
 }
 
 QMenu* CCommandTable::MenuFor(QMenuBar* bar, cmd::Popup popup) {

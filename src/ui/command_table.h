@@ -51,6 +51,10 @@ public:
     bool IsEnabled(uint32_t id) const;
     // Runs the command when it is enabled; false when it did not run.
     bool Run(uint32_t id);
+    // A button of the window that stands for the command: it runs also while its owner's rule
+    // disables it, so that the handler can say why ("Sync" without the device). What it needs of
+    // the selection, and the lock, still stop it.
+    bool Press(uint32_t id);
     // Asks every rule again and enables the actions accordingly: after a command, when a menu
     // opens, when the selection changes.
     void UpdateEnabled();
@@ -82,7 +86,8 @@ private:
         cmd::CCommandRange range;
         std::function<void(uint32_t)> handler;
     };
-    bool IsEnabled(uint32_t id, const std::function<Selection()>& selection) const;
+    bool IsEnabled(uint32_t id, const std::function<Selection()>& selection, bool askRule) const;
+    bool Run(uint32_t id, bool askRule);
     const CRangeEntry* RangeOf(uint32_t id) const;
     QMenu* MenuFor(QMenuBar* bar, cmd::Popup popup);
 

@@ -63,6 +63,10 @@ CDatabaseWatch::CStamp CDatabaseWatch::StampNow() const {
     return stamp;
 }
 
+void CDatabaseWatch::CheckAgainLater() {
+    m_settle.start();
+}
+
 bool CDatabaseWatch::FileChangedElsewhere() const {
     return m_changedBeforeUse || StampNow() != m_known;
 }
@@ -82,8 +86,7 @@ void CDatabaseWatch::Check() {
             m_settle.start();
         return;
     }
-    if (m_onForeignChange && !m_onForeignChange())
-        m_settle.start();
+    Q_EMIT changedElsewhere();
 }
 
 bool CDatabaseWatch::Acquire(std::chrono::milliseconds timeout) {

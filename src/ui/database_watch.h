@@ -4,7 +4,6 @@
 // importing or restoring, a file put back by hand). Every load and save of this process holds the
 // database lock, so the file as it stands when this process lets go of the lock is one it knows;
 // a file that differs from that afterwards was written by someone else.
-#include <functional>
 #include <string>
 
 #include <QObject>
@@ -28,13 +27,17 @@ public:
     // Watches the file at `path` (its folder, since a save renames a new file over it) and takes
     // the file as it is now as known.
     void Watch(const std::string& path);
-    // Called, a moment after the file changed, when someone else changed it; false asks again a
-    // moment later (a dialog is open, say).
-    std::function<bool()> m_onForeignChange;
+    // The file is to be looked at again a moment later: what changedElsewhere asked for could not
+    // be done now (a dialog is open, say).
+    void CheckAgainLater();
     // Whether the file differs from the one last known: checked when the folder changes.
     bool FileChangedElsewhere() const;
     // Takes the file as it is now as known: after a notice told what changed in it.
     void TakeFileAsKnown();
+
+Q_SIGNALS:
+    // A moment after the file changed: someone else changed it.
+    void changedElsewhere();
 
 private:
     struct CStamp {

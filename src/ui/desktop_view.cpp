@@ -21,14 +21,17 @@
 #include "resources/string_ids.h"
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
-#include "store/preferences.h"
+#include "ui/change_follower.h"
+#include "ui/column_setup.h"
 #include "ui/command_table.h"
-#include "ui/database_watch.h"
 #include "ui/details_pane.h"
 #include "ui/filter_combo.h"
+#include "ui/lock_controller.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
 #include "ui/ui_text.h"
+#include "ui/view_imports.h"
+#include "ui/view_settings.h"
 
 namespace tessarin {
 
@@ -43,7 +46,7 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
                                            QWidget* parent)
     : QWidget(parent),
       m_context(context),
-      m_preferences(preferences),
+      m_settings(std::make_unique<CViewSettings>(preferences)),
       m_session(std::make_unique<CDatabaseSession>(context)),
       m_listModel(m_session->Database(), context.Locale()) {
     const CStringTable& strings = context.Strings();
@@ -57,26 +60,28 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
     m_list->setAccessibleName(UiText(strings, str::kRecordListName));
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_pane = new CDetailsPane(Database(), m_style, strings, this);
-    m_watch = new CDatabaseWatch(context, this);
-    m_watch->m_onForeignChange = [this] { return OnForeignChange(); };
-    m_session->AddObserver(this);
+    m_rows = std::make_unique<CRecordRows>(*m_tableModel, *m_list);
+    m_columns = std::make_unique<CColumnSetup>(*m_session, *m_settings, *m_tableModel, *m_list,
+                                               *m_rows, m_style);
+    m_imports = std::make_unique<CViewImports>(*this);
+    m_follower = new CChangeFollower(context, *m_session, *this);
+    connect(m_follower, &CChangeFollower::passwordChangedElsewhere, this,
+            &CTessarinDesktopView::passwordChangedElsewhere);
     ApplyListFont(m_style.fonts.list);
 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CTessarinDesktopView::SelectionChanged);
     connect(m_list, &CRecordListView::columnClicked, this, &CTessarinDesktopView::SortByColumn);
     connect(m_list, &CRecordListView::columnWidthDragged, this,
-            &CTessarinDesktopView::StoreColumnWidth);
-    connect(m_list, &CRecordListView::bestFitAsked, this, &CTessarinDesktopView::BestFit);
+            [this](int column, int width) { m_columns->StoreWidth(column, width); });
+    connect(m_list, &CRecordListView::bestFitAsked, this,
+            [this](int column) { m_columns->BestFit(column); });
     connect(m_list, &CRecordListView::rowDoubleClicked, this,
             [this] { RunCommand(cmd::kEditItem); });
     connect(m_pane, &CDetailsPane::editRequested, this, [this] { RunCommand(cmd::kEditItem); });
     connect(m_pane, &CDetailsPane::copyRequested, this, &CTessarinDesktopView::RunCommand);
     connect(m_pane, &CDetailsPane::splitterDragged, this, &CTessarinDesktopView::DragSplitterTo);
-
-    m_deferTimer.setSingleShot(true);
-    m_deferTimer.setInterval(kDeferredNoticeMs);
-    connect(&m_deferTimer, &QTimer::timeout, this, &CTessarinDesktopView::FlushDeferredNotices);
+    connect(m_pane, &CDetailsPane::linkActivated, this, &CTessarinDesktopView::openLink);
 
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
@@ -93,7 +98,8 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
 }
 
 CTessarinDesktopView::~CTessarinDesktopView() {
-    m_session->RemoveObserver(this);
+    // The follower stops following before the rows it shows changes in go.
+    delete m_follower;
     WritePreferences();
     // The rows and the pane let go of the records before the database goes.
     ClearRows();
@@ -145,10 +151,8 @@ void CTessarinDesktopView::BuildStrips() {
     // The button syncs also while the menu's command is disabled (no device): it says why.
     disconnect(m_syncButton, &QPushButton::clicked, this, nullptr);
     connect(m_syncButton, &QPushButton::clicked, this, [this] {
-        if (m_syncButtonAction)
-            m_syncButtonAction();
-        else
-            RunCommand(cmd::kSync);
+        if (m_commands)
+            m_commands->Press(cmd::kSync);
     });
     m_syncButton->hide();
 }
@@ -197,16 +201,20 @@ void CTessarinDesktopView::SetSyncButtonShown(bool shown) {
 }
 
 void CTessarinDesktopView::ReadViewPreferences() {
-    m_listModel.SetSort(CSortSetting::FromInfo(m_preferences.ReadWord(Pref::SortInfo)));
-    m_showDetails = m_preferences.ReadNumber(Pref::ShowingDetails) != 0;
-    m_paneWidth = static_cast<int>(m_preferences.ReadNumber(Pref::DetailsPaneWidth));
-    m_style.rowColor = m_preferences.ReadBytes(Pref::RowColor).found
-                           ? ColorFromWord(m_preferences.ReadWord(Pref::RowColor))
-                           : DefaultRowColor(palette());
+    const CViewSettings::CLook look = m_settings->ReadLook();
+    m_listModel.SetSort(look.sort);
+    m_showDetails = look.showDetails;
+    m_paneWidth = look.paneWidth;
+    m_style.rowColor = look.rowColor.value_or(DefaultRowColor(palette()));
     const QFont uiFont = UiFontFrom(font());
-    const std::optional<CLogFont> stored = m_preferences.ReadFont();
-    ApplyListFont(stored ? FontFromLogFont(*stored, uiFont) : uiFont);
+    ApplyListFont(look.font ? FontFromLogFont(*look.font, uiFont) : uiFont);
     ApplyGeometry();
+}
+
+void CTessarinDesktopView::WritePreferences() {
+    if (m_opened)
+        m_settings->Write(m_listModel.Sort(), m_showDetails, m_paneWidth, m_listModel.TypeFilter(),
+                          m_listModel.CategoryFilter());
 }
 
 void CTessarinDesktopView::ApplyListFont(const QFont& font) {
@@ -242,15 +250,14 @@ bool CTessarinDesktopView::OpenDatabase(const std::string& folder) {
     m_folder = folder;
     const bool ok = ReportLoad(m_session->Open(folder));
     LoadCustomIcons();
-    m_watch->Watch(Database().m_path);
+    m_follower->Watch(Database().m_path);
     // A filter that names no item of the database (deleted ones count) shows everything.
-    SetFilters(
-        CheckedFilter(Database().m_types, m_preferences.ReadKey(Pref::CurrentType)),
-        CheckedFilter(Database().m_categories, m_preferences.ReadKey(Pref::CurrentCategoryId)));
-    m_opened = true;
+    SetFilters(CheckedFilter(Database().m_types, m_settings->TypeFilter()),
+               CheckedFilter(Database().m_categories, m_settings->CategoryFilter()));
+    // A database that could not be read leaves the user's view settings as they were.
+    m_opened = ok;
     UpdateCommandTexts();
-    if (RowCount() > 0)
-        SelectRowNumbers({0}, 0);
+    m_rows->SelectFirst();
     return ok;
 }
 
@@ -260,14 +267,14 @@ bool CTessarinDesktopView::ReloadUser() {
     const bool ok = ReportLoad(result);
     if (result.code != StoreCode::KeyChanged) {
         LoadCustomIcons();
-        m_watch->TakeFileAsKnown();
+        m_follower->TakeFileAsKnown();
     }
     SetFilters(AnyKey, AnyKey);
     return ok;
 }
 
 bool CTessarinDesktopView::SaveNow() {
-    // A failure is passed on by SessionSaveFailed.
+    // A failure is passed on by the follower.
     return m_session->SaveNow().Ok();
 }
 
@@ -275,6 +282,10 @@ void CTessarinDesktopView::ClearRows() {
     m_tableModel->Clear();
     ShowInDetails(nullptr);
     TellCounts();
+}
+
+void CTessarinDesktopView::OnNotice(const CChangeNotice& notice) {
+    m_follower->OnNotice(notice);
 }
 
 void CTessarinDesktopView::FillCombos() {
@@ -289,7 +300,21 @@ void CTessarinDesktopView::SetFilters(const ItemKey& type, const ItemKey& catego
     m_listModel.SetTypeFilter(type);
     m_listModel.SetCategoryFilter(category);
     FillCombos();
-    RebuildColumns(true);
+    m_columns->Rebuild(true);
+    RefillList();
+}
+
+void CTessarinDesktopView::RefillFilterCombos() {
+    const auto kept = [](const CItemList& list, const ItemKey& key) {
+        if (key == AnyKey || key.IsZero())
+            return key;
+        const CBaseItem* item = list.FindByKey(key);
+        return item && !item->m_deleted ? key : AnyKey;
+    };
+    m_listModel.SetTypeFilter(kept(Database().m_types, m_listModel.TypeFilter()));
+    m_listModel.SetCategoryFilter(kept(Database().m_categories, m_listModel.CategoryFilter()));
+    FillCombos();
+    m_columns->Rebuild(true);
     RefillList();
 }
 
@@ -314,17 +339,17 @@ void CTessarinDesktopView::Search(const QString& text) {
         bytes = std::string(1, '\0');
     const bool began = m_listModel.SearchText().empty() && !bytes.empty();
     if (began) {
-        m_beforeSearch = RememberSelection();
+        m_beforeSearch = m_rows->Remember();
         m_selectedWhileSearching = false;
     }
     // The selected records stay selected where they are still listed. Cleared, the search gives
     // back the selection it found, unless the user chose records among what it listed.
-    const CSelectionMemo memo =
-        bytes.empty() && !m_selectedWhileSearching ? m_beforeSearch : RememberSelection();
+    const CRecordRows::CMemo memo =
+        bytes.empty() && !m_selectedWhileSearching ? m_beforeSearch : m_rows->Remember();
     {
         const QScopedValueRollback searching(m_searching, true);
         m_tableModel->SetSearch(bytes);
-        RestoreSelection(memo);
+        m_rows->Restore(memo);
     }
     if (bytes.empty())
         m_beforeSearch = {};
@@ -363,20 +388,6 @@ bool CTessarinDesktopView::IsNarrowed() const {
     return m_listModel.IsNarrowed();
 }
 
-void CTessarinDesktopView::RefillFilterCombos() {
-    const auto kept = [](const CItemList& list, const ItemKey& key) {
-        if (key == AnyKey || key.IsZero())
-            return key;
-        const CBaseItem* item = list.FindByKey(key);
-        return item && !item->m_deleted ? key : AnyKey;
-    };
-    m_listModel.SetTypeFilter(kept(Database().m_types, m_listModel.TypeFilter()));
-    m_listModel.SetCategoryFilter(kept(Database().m_categories, m_listModel.CategoryFilter()));
-    FillCombos();
-    RebuildColumns(true);
-    RefillList();
-}
-
 void CTessarinDesktopView::RepaintRows() {
     m_tableModel->CellsChanged();
     m_tableModel->TitlesChanged();
@@ -388,113 +399,25 @@ void CTessarinDesktopView::EmptyForLock() {
 }
 
 void CTessarinDesktopView::ClearSelection() {
-    m_list->selectionModel()->clear();
+    m_rows->ClearSelection();
 }
 
-int CTessarinDesktopView::RowCount() const {
-    return m_tableModel->rowCount();
-}
-
-QStringList CTessarinDesktopView::RowTexts() const {
-    QStringList rows;
-    for (size_t i = 0; i < m_listModel.RowCount(); ++i)
-        rows << Cp1252ToQString(m_listModel.CellText(i, kFirstFieldColumn));
-    return rows;
+const CColumnLayout& CTessarinDesktopView::ColumnLayout() const {
+    return m_columns->Layout();
 }
 
 // --- Selection ---
 
-std::vector<int> CTessarinDesktopView::SelectedRowNumbers() const {
-    std::vector<int> rows;
-    for (const QItemSelectionRange& range : m_list->selectionModel()->selection())
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.push_back(row);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
-}
-
-void CTessarinDesktopView::SelectRowNumbers(const std::vector<int>& rows, int current) {
-    // Runs of neighbouring rows make one range each: selecting many rows stays cheap.
-    QItemSelection selection;
-    const int last = m_tableModel->columnCount() - 1;
-    for (size_t i = 0; i < rows.size();) {
-        size_t end = i + 1;
-        while (end < rows.size() && rows[end] == rows[end - 1] + 1)
-            ++end;
-        selection.select(m_tableModel->index(rows[i], 0),
-                         m_tableModel->index(rows[end - 1], std::max(last, 0)));
-        i = end;
-    }
-    QItemSelectionModel* model = m_list->selectionModel();
-    if (current >= 0)
-        model->setCurrentIndex(m_tableModel->index(current, 0), QItemSelectionModel::NoUpdate);
-    model->select(selection, QItemSelectionModel::ClearAndSelect);
-}
-
 CRecord* CTessarinDesktopView::GetSelectedRecord() const {
-    const QItemSelection selection = m_list->selectionModel()->selection();
-    int row = -1;
-    for (const QItemSelectionRange& range : selection) {
-        if (range.top() != range.bottom() || (row >= 0 && row != range.top()))
-            return nullptr;
-        row = range.top();
-    }
-    return m_tableModel->RecordAt(row);
-}
-
-std::vector<CRecord*> CTessarinDesktopView::SelectedRows() const {
-    std::vector<CRecord*> records;
-    for (int row : SelectedRowNumbers())
-        if (CRecord* record = m_tableModel->RecordAt(row))
-            records.push_back(record);
-    return records;
+    return m_rows->Single();
 }
 
 void CTessarinDesktopView::SelectRecords(const std::vector<const CRecord*>& records) {
-    const std::unordered_set<const CRecord*> wanted(records.begin(), records.end());
-    std::vector<int> rows;
-    for (int row = 0; row < RowCount() && rows.size() < wanted.size(); ++row)
-        if (wanted.count(m_tableModel->RecordAt(row)))
-            rows.push_back(row);
-    SelectRowNumbers(rows, rows.empty() ? -1 : rows.front());
-    if (!rows.empty())
-        m_list->scrollTo(m_tableModel->index(rows.front(), 0));
+    m_rows->Select(records);
 }
 
 void CTessarinDesktopView::SelectAllRows() {
-    if (RowCount() == 0)
-        return;
-    if (!m_list->currentIndex().isValid())
-        m_list->selectionModel()->setCurrentIndex(m_tableModel->index(0, 0),
-                                                  QItemSelectionModel::NoUpdate);
-    m_list->selectAll();
-}
-
-CTessarinDesktopView::CSelectionMemo CTessarinDesktopView::RememberSelection() const {
-    CSelectionMemo memo;
-    for (const CRecord* record : SelectedRows())
-        memo.selected.push_back(record);
-    memo.current = m_tableModel->RecordAt(m_list->currentIndex().row());
-    return memo;
-}
-
-void CTessarinDesktopView::RestoreSelection(const CSelectionMemo& memo) {
-    if (memo.selected.empty() && !memo.current)
-        return;
-    const std::unordered_set<const CRecord*> wanted(memo.selected.begin(), memo.selected.end());
-    std::vector<int> rows;
-    int current = -1;
-    for (int row = 0; row < RowCount(); ++row) {
-        const CRecord* record = m_tableModel->RecordAt(row);
-        if (wanted.count(record))
-            rows.push_back(row);
-        if (record == memo.current)
-            current = row;
-    }
-    SelectRowNumbers(rows, current);
-    if (current >= 0)
-        m_list->scrollTo(m_tableModel->index(current, 0));
+    m_rows->SelectAll();
 }
 
 void CTessarinDesktopView::SelectionChanged() {
@@ -511,42 +434,64 @@ std::vector<const CRecord*> CTessarinDesktopView::ShownRecords() const {
 
 std::vector<const CRecord*> CTessarinDesktopView::SelectedRecords() const {
     std::vector<const CRecord*> records;
-    for (CRecord* record : SelectedRows())
+    for (CRecord* record : m_rows->Selected())
         records.push_back(record);
     return records;
 }
 
 // --- Rows of single records ---
 
-void CTessarinDesktopView::InsertRecordRow(CRecord& record, bool select) {
-    if (IsLocked())
-        return;
-    // A list built anew meanwhile (a save brought many records in) may hold it already.
-    std::optional<int> row = m_tableModel->RowOf(record);
-    if (!row)
-        row = m_tableModel->InsertRecordRow(record);
-    if (!row || !select)
-        return;
-    SelectRowNumbers({*row}, *row);
-    m_list->scrollTo(m_tableModel->index(*row, 0));
-}
-
 void CTessarinDesktopView::RedrawRecordRow(const CRecord& record) {
-    m_tableModel->RecordChanged(record);
-    if (const std::optional<int> row = m_tableModel->RowOf(record))
-        m_list->scrollTo(m_tableModel->index(*row, 0));
+    m_rows->ShowChanged(record);
     ShowInDetails(&record);
 }
 
-void CTessarinDesktopView::RemoveRecordRow(const CRecord& record) {
-    if (m_pane->Record() == &record)
+void CTessarinDesktopView::RecordsGone(const std::vector<const CBaseItem*>& records) {
+    if (records.empty())
+        return;
+    if (!m_beforeSearch.Empty()) {
+        // Gone records are not given back their selection when the search is cleared.
+        const std::unordered_set<const CBaseItem*> gone(records.begin(), records.end());
+        std::erase_if(m_beforeSearch.selected,
+                      [&gone](const CRecord* record) { return gone.count(record) != 0; });
+        if (gone.count(m_beforeSearch.current))
+            m_beforeSearch.current = nullptr;
+    }
+    if (m_pane->Record() &&
+        std::find(records.begin(), records.end(), m_pane->Record()) != records.end())
         ShowInDetails(nullptr);
-    m_tableModel->RemoveRecordRow(record);
-    m_list->viewport()->update();
+    m_rows->Remove(records);
 }
 
 void CTessarinDesktopView::ShowInDetails(const CRecord* record) {
     m_pane->ShowRecord(m_showDetails ? record : nullptr);
+}
+
+// --- The lock ---
+
+void CTessarinDesktopView::SetLockController(CLockController* lock) {
+    m_lock = lock;
+    if (!lock)
+        return;
+    connect(lock, &CLockController::locked, this, [this] {
+        m_follower->DropWaiting();
+        // What was searched for is not left on show either.
+        ForgetSearch();
+        ClearRows();
+    });
+    connect(lock, &CLockController::unlocked, this, [this] {
+        // The database was read again from its file: what is in it now, the filters kept where
+        // their items still are.
+        LoadCustomIcons();
+        m_follower->TakeFileAsKnown();
+        RefillFilterCombos();
+        m_rows->SelectFirst();
+        m_imports->ImportHandedOver();
+    });
+}
+
+bool CTessarinDesktopView::IsLocked() const {
+    return m_lock && m_lock->IsLocked();
 }
 
 // --- Activity ---

@@ -14,8 +14,9 @@
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
 #include "store/preferences.h"
+#include "ui/change_follower.h"
+#include "ui/column_setup.h"
 #include "ui/command_table.h"
-#include "ui/database_watch.h"
 #include "ui/desktop_view.h"
 #include "ui/details_pane.h"
 #include "ui/filter_combo.h"
@@ -23,6 +24,7 @@
 #include "ui/record_table_model.h"
 #include "ui/show_columns_dialog.h"
 #include "ui/ui_text.h"
+#include "ui/view_settings.h"
 
 namespace tessarin {
 
@@ -168,8 +170,8 @@ std::string CTessarinDesktopView::FirstLink() const {
 
 void CTessarinDesktopView::OpenFirstLink() {
     const std::string target = FirstLink();
-    if (!target.empty() && m_pane->m_openLink)
-        m_pane->m_openLink(Cp1252ToQString(target));
+    if (!target.empty())
+        Q_EMIT openLink(Cp1252ToQString(target));
 }
 
 void CTessarinDesktopView::SetTypeOfSelection(std::optional<size_t> typeIndex) {
@@ -194,7 +196,7 @@ void CTessarinDesktopView::SetCategoryOfSelection(std::optional<size_t> category
 }
 
 void CTessarinDesktopView::ApplyToSelection(const std::function<void(CRecord&)>& change) {
-    const std::vector<CRecord*> records = SelectedRows();
+    const std::vector<CRecord*> records = m_rows->Selected();
     if (records.empty())
         return;
     // One change for all of them: one save, then the notices, then the rows painted once. The rows
@@ -210,9 +212,9 @@ void CTessarinDesktopView::ApplyToSelection(const std::function<void(CRecord&)>&
 }
 
 void CTessarinDesktopView::TypesEdited() {
-    SaveColumnLayout();
+    m_columns->Save();
     if (m_listModel.TypeFilter() != AnyKey)
-        RebuildColumns(true);
+        m_columns->Rebuild(true);
     m_tableModel->TitlesChanged();
     RepaintRows();
 }
@@ -227,9 +229,9 @@ void CTessarinDesktopView::SelectTypeEntry(int index) {
         return;
     }
     m_typeCombo->setCurrentIndex(index);
-    SaveColumnLayout();
+    m_columns->Save();
     m_listModel.SetTypeFilter(key);
-    RebuildColumns(true);
+    m_columns->Rebuild(true);
     RefillList();
     ShowInDetails(nullptr);
 }
@@ -250,88 +252,25 @@ void CTessarinDesktopView::SelectCategoryEntry(int index) {
 void CTessarinDesktopView::SortByColumn(int column) {
     if (column < 0 || column >= kColumnCount)
         return;
-    const CSelectionMemo memo = RememberSelection();
+    const CRecordRows::CMemo memo = m_rows->Remember();
     m_tableModel->SortByColumn(column);
     m_list->ApplyColumnWidths();
     m_list->ShowSortIndicator(m_listModel.Sort());
-    RestoreSelection(memo);
-}
-
-void CTessarinDesktopView::RebuildColumns(bool reload) {
-    if (reload) {
-        const std::optional<CColumnLayout> layout =
-            ReloadedLayout(Database(), m_listModel.TypeFilter(), m_preferences.ReadColumns());
-        if (layout)
-            m_columns = *layout;
-    }
-    const CSelectionMemo memo = RememberSelection();
-    m_tableModel->SetColumns(VisibleColumns(m_columns));
-    m_list->ApplyColumnWidths();
-    m_list->ShowSortIndicator(m_listModel.Sort());
-    RestoreSelection(memo);
-}
-
-void CTessarinDesktopView::SaveColumnLayout() {
-    const ItemKey& filter = m_listModel.TypeFilter();
-    switch (LayoutHomeFor(Database(), filter)) {
-        case LayoutHome::Preference:
-            m_preferences.WriteColumns(m_columns);
-            break;
-        case LayoutHome::Type:
-            Database().FindType(filter)->m_columns = m_columns;
-            SaveNow();
-            break;
-        case LayoutHome::Nowhere:
-            break;
-    }
-}
-
-void CTessarinDesktopView::StoreColumnWidth(int column, int width) {
-    SetColumnWidth(m_columns, column, width);
-    const int stored = m_columns.entries[static_cast<size_t>(column)].width;
-    const int section = m_tableModel->SectionOf(column);
-    m_tableModel->SetColumnWidth(section, stored);
-    if (stored != width)
-        m_list->Header()->resizeSection(section, stored);
-    SaveColumnLayout();
-}
-
-void CTessarinDesktopView::BestFit(int column) {
-    const int section = m_tableModel->SectionOf(column);
-    if (section < 0)
-        return;
-    const QFontMetrics metrics(m_style.fonts.list);
-    const int width = BestFitWidth(
-        Database(), m_listModel.Rows(), column, m_style.masking,
-        [&](std::string_view text) { return metrics.horizontalAdvance(Cp1252ToQString(text)); });
-    // Kept in the layout, and written with the next saving of it.
-    SetColumnWidth(m_columns, column, width);
-    const int stored = m_columns.entries[static_cast<size_t>(column)].width;
-    m_tableModel->SetColumnWidth(section, stored);
-    m_list->Header()->resizeSection(section, stored);
-    m_list->viewport()->update();
+    m_rows->Restore(memo);
 }
 
 void CTessarinDesktopView::ShowColumnsCommand() {
-    std::array<std::optional<std::string>, kFieldCount> titles;
-    for (int i = 0; i < kFieldCount; ++i)
-        titles[static_cast<size_t>(i)] = ShowFieldTitle(Database(), m_listModel.TypeFilter(), i);
-    CShowColumnsDialog dialog(m_context.Strings(), m_columns, titles, this);
+    CShowColumnsDialog dialog(m_context.Strings(), m_columns->Layout(), m_columns->FieldTitles(),
+                              this);
     const bool accepted =
         m_runShowColumns ? m_runShowColumns(dialog) : dialog.exec() == QDialog::Accepted;
     if (!accepted)
         return;
-    m_columns = dialog.Layout();
-    if (m_listModel.TypeFilter() == AnyKey &&
+    const bool everyType =
+        m_listModel.TypeFilter() == AnyKey &&
         m_context.ShowMessage(str::kApplyColumnsToAllViews, {}, MessageIcon::Question,
-                              MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes) {
-        Database().ApplyColumnsToAllTypes(m_columns);
-        // The types' layouts are part of the database: saved at once like every other change.
-        MarkDatabaseChanged();
-        SaveNow();
-    }
-    SaveColumnLayout();
-    RebuildColumns(true);
+                              MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
+    m_columns->Take(dialog.Layout(), everyType);
 }
 
 // --- Details, masking, colour and font ---
@@ -370,7 +309,7 @@ void CTessarinDesktopView::RowColorCommand() {
     }();
     if (!chosen)
         return;
-    m_preferences.WriteWord(Pref::RowColor, WordFromColor(*chosen));
+    m_settings->WriteRowColor(*chosen);
     m_style.rowColor = chosen->toRgb();
     m_list->viewport()->update();
     m_pane->update();
@@ -386,7 +325,7 @@ void CTessarinDesktopView::SetFontCommand() {
     }();
     if (!chosen)
         return;
-    m_preferences.WriteFont(LogFontFromFont(*chosen));
+    m_settings->WriteFont(*chosen);
     ApplyListFont(*chosen);
     ApplyGeometry();
 }
@@ -394,7 +333,7 @@ void CTessarinDesktopView::SetFontCommand() {
 // --- Users and preferences ---
 
 void CTessarinDesktopView::SaveListSettings() {
-    SaveColumnLayout();
+    m_columns->Save();
     WritePreferences();
     ClearRows();
 }
@@ -405,7 +344,7 @@ void CTessarinDesktopView::RebuildList(const std::string& folder) {
     m_folder = folder;
     ReadViewPreferences();
     LoadCustomIcons();
-    m_watch->Watch(Database().m_path);
+    m_follower->Watch(Database().m_path);
     m_opened = true;
     SetFilters(AnyKey, AnyKey);
     UpdateCommandTexts();
@@ -413,18 +352,8 @@ void CTessarinDesktopView::RebuildList(const std::string& folder) {
 
 void CTessarinDesktopView::MovedTo(const std::string& folder) {
     m_folder = folder;
-    m_watch->Watch(Database().m_path);
+    m_follower->Watch(Database().m_path);
     LoadCustomIcons();
-}
-
-void CTessarinDesktopView::WritePreferences() {
-    if (!m_opened)
-        return;
-    m_preferences.WriteWord(Pref::SortInfo, m_listModel.Sort().ToInfo());
-    m_preferences.WriteNumber(Pref::ShowingDetails, m_showDetails ? 1 : 0);
-    m_preferences.WriteNumber(Pref::DetailsPaneWidth, static_cast<uint32_t>(m_paneWidth));
-    m_preferences.WriteKey(Pref::CurrentType, m_listModel.TypeFilter());
-    m_preferences.WriteKey(Pref::CurrentCategoryId, m_listModel.CategoryFilter());
 }
 
 }  // namespace tessarin

@@ -123,10 +123,7 @@ CDetailViewDialog::CDetailViewDialog(const CRecordServices& services, Mode mode,
     connect(m_showMasked, &QCheckBox::toggled, this, [this] { ShowState(); });
 
     m_note->setAccessibleName(UiText(strings, str::kNoteLabelPlain));
-    connect(m_note, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_services.activity)
-            m_services.activity();
-    });
+    connect(m_note, &QPlainTextEdit::textChanged, this, &CDetailViewDialog::activity);
 
     // The buttons.
     auto* custom = TextButton(str::kCustomButton);

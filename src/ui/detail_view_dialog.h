@@ -68,6 +68,10 @@ public:
     void TypeChosen(int index);
     void CategoryChosen(int index);
 
+Q_SIGNALS:
+    // The note changed: typing counts as activity for the automatic lock.
+    void activity();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QUrl>
 
 #include "listing/detail_links.h"
 #include "listing/list_columns.h"
@@ -18,7 +17,6 @@
 #include "resources/string_ids.h"
 #include "store/database.h"
 #include "store/icon_file.h"
-#include "ui/shell_open.h"
 #include "ui/ui_text.h"
 #include "ui/view_geometry.h"
 
@@ -275,7 +273,6 @@ CDetailsPane::CDetailsPane(const CDatabaseObj& database, const CViewStyle& style
                 [this, command] { Q_EMIT copyRequested(command); });
         m_buttons.push_back(button);
     }
-    m_openLink = [](const QString& target) { OpenInDesktop(QUrl(target)); };
     // The pane is a stop of Tab: its links are then reached with the arrow keys.
     setFocusPolicy(Qt::StrongFocus);
 }
@@ -367,8 +364,8 @@ void CDetailsPane::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (m_focusLink >= 0 && m_focusLink < links && m_openLink)
-                m_openLink(m_layout.links[static_cast<size_t>(m_focusLink)].target);
+            if (m_focusLink >= 0 && m_focusLink < links)
+                Q_EMIT linkActivated(m_layout.links[static_cast<size_t>(m_focusLink)].target);
             return;
         case Qt::Key_Down:
         case Qt::Key_Right:
@@ -423,8 +420,8 @@ void CDetailsPane::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::LeftButton)
-        if (const CDetailsLink* link = LinkAt(event->position().toPoint()); link && m_openLink)
-            m_openLink(link->target);
+        if (const CDetailsLink* link = LinkAt(event->position().toPoint()))
+            Q_EMIT linkActivated(link->target);
     QWidget::mouseReleaseEvent(event);
 }
 

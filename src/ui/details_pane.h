@@ -5,7 +5,6 @@
 // and its note wrapped to the pane. Links are drawn underlined and open with the desktop's handler;
 // each line carries a button that runs the matching copy command.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,11 +86,9 @@ public:
     // The link the keyboard is on (Enter opens it; the arrow keys move it), -1 when none.
     int FocusedLink() const { return m_focusLink; }
 
-    // Opens a link's target; the desktop's handler unless a test says otherwise. A target that
-    // cannot be opened is ignored.
-    std::function<void(const QString& target)> m_openLink;
-
 Q_SIGNALS:
+    // A link was clicked, or Enter pressed on it: its target is to be opened.
+    void linkActivated(const QString& target);
     void copyRequested(uint32_t command);
     void editRequested();
     // The splitter is dragged to x, in the parent's coordinates.

@@ -19,6 +19,7 @@
 #include "base/codepage.h"
 #include "exchange/manager_formats.h"
 #include "exchange/manager_import.h"
+#include "exchange/session_import.h"
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
 #include "resources/error_text.h"
@@ -252,13 +253,16 @@ std::unique_ptr<IBackgroundRunner> MakeThreadRunner(const CStringTable& strings,
 
 CFileCommands::CFileCommands(CCoreContext& context, CTessarinDesktopView& view,
                              IFilePrompts& prompts, IBackgroundRunner& runner,
-                             std::string documentsFolder, QObject* parent)
+                             std::string documentsFolder,
+                             std::function<bool(const std::string& folder)> storeFolder,
+                             QObject* parent)
     : QObject(parent),
       m_context(context),
       m_view(view),
       m_prompts(prompts),
       m_runner(runner),
-      m_documentsFolder(std::move(documentsFolder)) {}
+      m_documentsFolder(std::move(documentsFolder)),
+      m_storeFolder(std::move(storeFolder)) {}
 
 void CFileCommands::Bind(CCommandTable& commands, QWidget* dropTarget) {
     for (const CImportCommand& c : kImportCommands)
@@ -285,11 +289,6 @@ void CFileCommands::Bind(CCommandTable& commands, QWidget* dropTarget) {
         dropTarget->setAcceptDrops(true);
         dropTarget->installEventFilter(this);
     }
-}
-
-void CFileCommands::KeepAwake() {
-    if (m_keepAwake)
-        m_keepAwake();
 }
 
 CImportOutcome CFileCommands::ImportPath(const std::string& path, ExchangeFormat format,
@@ -324,31 +323,22 @@ CImportOutcome CFileCommands::Import(const std::string& path,
         bool& busy;
         ~CIdle() { busy = false; }
     } idle{m_busy};
-    KeepAwake();
+    Q_EMIT activity();
 
     const std::string name = FileNameForMessage(path);
     CImportSource source;
     if (!m_runner.Run(UiText(m_context.Strings(), str::kProgressReading, {name}), true,
                       [&](const std::atomic<bool>&, std::atomic<int>&) { source = read(); }))
         return cancelled;
-    if (ReportSourceProblem(m_context, source)) {
-        CImportOutcome failed;
-        failed.result = CImportOutcome::Failed;
-        return failed;
-    }
-
+    CFileKey found;
+    if (std::optional<CImportOutcome> ended =
+            CheckSource(m_context, source, m_prompts.ImportPassword(), found))
+        return *ended;
     const std::string_view text = source.bytes.View();
-    const CFileKey found = FindFileKey(m_context, source.format, text, m_prompts.ImportPassword());
-    if (found.result != CFileKey::Open) {
-        CImportOutcome outcome;
-        outcome.result =
-            found.result == CFileKey::Damaged ? CImportOutcome::Failed : CImportOutcome::Cancelled;
-        return outcome;
-    }
     const std::unique_ptr<CKeySchedule> key = CopyOf(found.key);
 
     CParsedRows parsed;
-    KeepAwake();
+    Q_EMIT activity();
     if (!m_runner.Run(UiText(m_context.Strings(), str::kProgressImporting, {name}), true,
                       [&](const std::atomic<bool>& cancel, std::atomic<int>& permille) {
                           const size_t whole = text.size();
@@ -363,28 +353,29 @@ CImportOutcome CFileCommands::Import(const std::string& path,
     // closed the progress window, which cancelled the import.
     if (m_view.IsLocked())
         return cancelled;
-    KeepAwake();
+    Q_EMIT activity();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // One change of the session either way: one save, then the notices, then the list.
     CImportOutcome outcome;
     CNoticeList notices;
+    CDatabaseSession& session = m_view.Session();
     if (replace) {
         CDatabaseObj staging(m_context);
         CAllTypesList stagingList(staging);
         CRowImporter importer(staging, ExchangeFormat::Vex2, text, stagingList);
         importer.Import(parsed, 0, parsed.rows.size());
         outcome = importer.Finish(parsed, notices);
-        outcome = ReplaceDatabase(m_view.Database(), staging, notices, std::move(outcome), m_view);
+        outcome = ReplaceDatabase(session, staging, notices, std::move(outcome));
     } else {
-        CRowImporter importer(m_view.Database(), source.format, text, m_view);
+        CSessionImportList list(m_view);
+        CRowImporter importer(session.Database(), source.format, text, list);
         importer.Import(parsed, 0, parsed.rows.size());
         outcome = importer.Finish(parsed, notices);
         if (outcome.result == CImportOutcome::Imported)
-            FinishImport(m_view.Database(), m_view, notices, outcome);
+            CommitImport(session, list, notices, outcome);
     }
     outcome.format = source.format;
     QApplication::restoreOverrideCursor();
-    if (outcome.save.code == StoreCode::KeyChanged)
-        Q_EMIT m_view.passwordChangedElsewhere();
     m_view.setFocus();
     return outcome;
 }
@@ -509,7 +500,8 @@ void CFileCommands::RestoreCommand() {
                               MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
     const CImportOutcome outcome = ImportPath(*path, ExchangeFormat::Vex2, true);
-    if (outcome.result == CImportOutcome::Imported && !outcome.keptAt.empty())
+    // A restore that could not be saved has said so; the file it would replace is still there.
+    if (outcome.result == CImportOutcome::Imported && outcome.save.Ok() && !outcome.keptAt.empty())
         m_context.ShowMessage(str::kRestoreKeptAt,
                               {QStringToCp1252(QString::fromStdString(outcome.keptAt))},
                               MessageIcon::Information);
@@ -529,13 +521,11 @@ void CFileCommands::ChangeDatabaseLocationCommand() {
         return;
     }
     bool stored = true;
-    const CStoreResult moved = ChangeDatabaseLocation(database, *folder, [&](const std::string& f) {
-        stored = !m_storeFolder || m_storeFolder(f);
-    });
-    if (moved.code == StoreCode::KeyChanged) {
-        Q_EMIT m_view.passwordChangedElsewhere();
+    const CStoreResult moved = m_view.Session().ChangeLocation(
+        *folder, [&](const std::string& f) { stored = !m_storeFolder || m_storeFolder(f); });
+    // A password changed elsewhere reaches the view as a failed save.
+    if (moved.code == StoreCode::KeyChanged)
         return;
-    }
     if (!moved.Ok()) {
         if (!moved.message)
             m_context.ShowMessage(str::kPlainText, {ResultText(moved, m_context.Strings())},

@@ -73,8 +73,11 @@ std::unique_ptr<IBackgroundRunner> MakeThreadRunner(const CStringTable& strings,
 class CFileCommands : public QObject {
     Q_OBJECT
 public:
+    // `storeFolder` records the database's new folder as the user's "User Directory" (false when
+    // it could not); none keeps nothing.
     CFileCommands(CCoreContext& context, CTessarinDesktopView& view, IFilePrompts& prompts,
                   IBackgroundRunner& runner, std::string documentsFolder,
+                  std::function<bool(const std::string& folder)> storeFolder = {},
                   QObject* parent = nullptr);
 
     // Binds the import, export, backup, restore and database location commands; takes the
@@ -106,10 +109,9 @@ public:
     bool WriteFile(ExportFormat format, ExportScope scope, const std::string& path,
                    const CKeySchedule* key);
 
-    // Re-arms the auto-lock timer: long work is activity. Set by the shell.
-    std::function<void()> m_keepAwake;
-    // Records the database's new folder as the user's "User Directory". Set by the shell.
-    std::function<bool(const std::string& folder)> m_storeFolder;
+Q_SIGNALS:
+    // Long work is under way: it counts as the user's activity for the automatic lock.
+    void activity();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,14 +123,13 @@ private:
     // The closing messages of an import of another password manager's export, said once the
     // window's loop turns again.
     CImportOutcome Told(CImportOutcome outcome);
-    void KeepAwake();
-    // Waits while the program is locked: what was read is applied once it is unlocked.
 
     CCoreContext& m_context;
     CTessarinDesktopView& m_view;
     IFilePrompts& m_prompts;
     IBackgroundRunner& m_runner;
     std::string m_documentsFolder;
+    std::function<bool(const std::string& folder)> m_storeFolder;
     bool m_busy = false;
 };
 

@@ -78,7 +78,7 @@ bool CFindPrintCommands::PrintingAllowed() const {
 
 std::vector<size_t> CFindPrintCommands::SelectedListRows() const {
     std::vector<size_t> rows;
-    for (const CRecord* record : m_view.SelectedRows())
+    for (const CRecord* record : m_view.SelectedRecords())
         if (const std::optional<size_t> row = m_view.ListModel().RowOf(*record))
             rows.push_back(*row);
     std::sort(rows.begin(), rows.end());
@@ -133,7 +133,8 @@ bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastP
 }
 
 bool CFindPrintCommands::ReportNotWritten(const QString& path) {
-    m_context.ShowMessage(str::kReportNotWritten, {QStringToCp1252(path)}, MessageIcon::Exclamation);
+    m_context.ShowMessage(str::kReportNotWritten, {QStringToCp1252(path)},
+                          MessageIcon::Exclamation);
     return true;  // said here: the caller has nothing to add
 }
 
@@ -154,7 +155,7 @@ void CFindPrintCommands::Print() {
     } else {
         QPrintDialog dialog(m_printer.get(), m_window);
         dialog.setMinMax(1, pages);
-        dialog.setOption(QAbstractPrintDialog::PrintSelection, !m_view.SelectedRows().empty());
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, !m_view.SelectedRecords().empty());
         accepted = dialog.exec() == QDialog::Accepted;
     }
     // The dialog runs its own loop: the program may have locked meanwhile.

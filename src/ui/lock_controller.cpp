@@ -29,6 +29,12 @@ void CloseWindow(QWidget* window) {
         window->hide();
 }
 
+// Where the desktop's tray takes icons as windows, the program's icon is a window of Qt's own:
+// it shows no record and stays, so that the user can still reach the program from the tray.
+bool IsTrayIcon(const QWidget* window) {
+    return window->objectName() == QLatin1String("QSystemTrayIconSys");
+}
+
 }  // namespace
 
 CLockController::CLockController(CDatabaseSession& session, QObject* parent)
@@ -59,7 +65,7 @@ void CLockController::CloseWindows() {
         CloseWindow(modal);
     }
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window != m_mainWindow && window->isVisible())
+        if (window != m_mainWindow && window->isVisible() && !IsTrayIcon(window))
             CloseWindow(window);
 }
 
@@ -76,17 +82,19 @@ void CLockController::ContinueOnceUnwound() {
     });
 }
 
+void CLockController::QuitLocked() {
+    if (m_quit)
+        m_quit(kExitAtUnlockQuit);
+}
+
 void CLockController::LockNow() {
     CloseWindows();
     m_state = State::Locked;
     // What is unsaved is saved, then every record is let go; the observers empty their rows.
     m_session.Suspend();
-    if (m_dropKey)
-        m_dropKey();
     Q_EMIT locked();
     if (m_askUnlock && !m_askUnlock(m_reason)) {
-        if (m_quit)
-            m_quit(kExitAtUnlockQuit);
+        QuitLocked();
         return;
     }
     m_session.Resume();

@@ -33,7 +33,7 @@ class CLockController : public QObject {
     Q_OBJECT
 public:
     enum class Reason {
-        Idle,             // the automatic lock, the desktop's lock, suspend, File > Lock
+        Idle,                 // the automatic lock, the desktop's lock, suspend, File > Lock
         KeyChangedElsewhere,  // another process changed the database's password
     };
     enum class State { Unlocked, Locking, Locked };
@@ -47,18 +47,21 @@ public:
     // calls that were running have returned.
     void Lock(Reason reason);
 
+    // The user quit while the program was locked (at the password dialog, or from the tray): the
+    // program ends at once; nothing more is saved.
+    void QuitLocked();
+
     // The window that stays open while locked (the main window).
     void SetMainWindow(QWidget* window) { m_mainWindow = window; }
 
-    // The program's part, set once: the key dropped at the lock; the password dialog (true once
-    // the right password was given and the key is held again, false when the user chose to quit);
-    // the end of the program with an exit code.
-    std::function<void()> m_dropKey;
+    // The program's part, set once, and what tests answer in its place: the password dialog (true
+    // once the right password was given and the key is held again, false when the user chose to
+    // quit); the end of the program with an exit code.
     std::function<bool(Reason reason)> m_askUnlock;
     std::function<void(int)> m_quit;
 
 Q_SIGNALS:
-    // No record is in memory or on the screen any more.
+    // No record is in memory or on the screen any more (and the key goes with them).
     void locked();
     // The database was read again from its file.
     void unlocked();

@@ -21,31 +21,27 @@ namespace {
 // After a dialog of these commands closes, the automatic lock counts from then on.
 class CActivityScope {
 public:
-    explicit CActivityScope(const CRecordShellHooks& shell) : m_shell(shell) {}
-    ~CActivityScope() {
-        if (m_shell.restartAutoLock)
-            m_shell.restartAutoLock();
-    }
+    explicit CActivityScope(CRecordCommands& commands) : m_commands(commands) {}
+    ~CActivityScope() { Q_EMIT m_commands.activity(); }
     CActivityScope(const CActivityScope&) = delete;
     CActivityScope& operator=(const CActivityScope&) = delete;
 
 private:
-    const CRecordShellHooks& m_shell;
+    CRecordCommands& m_commands;
 };
 
 }  // namespace
 
 CRecordCommands::CRecordCommands(CCoreContext& context, CPreferences& preferences,
                                  CTessarinDesktopView& view, CCommandTable& commands,
-                                 QWidget* window, CRecordShellHooks shell)
+                                 QWidget* window)
     : QObject(window),
       m_context(context),
       m_preferences(preferences),
       m_viewHooks(std::make_unique<CViewRecordHooks>(view)),
       m_hooks(m_viewHooks.get()),
       m_commands(commands),
-      m_window(window),
-      m_shell(std::move(shell)) {
+      m_window(window) {
     commands.SetHandler(cmd::kNewItem, [this] { NewItem(); });
     commands.SetHandler(cmd::kEditItem, [this] { EditItem(); });
     commands.SetHandler(cmd::kDeleteItem, [this] { DeleteItems(); });
@@ -63,7 +59,7 @@ void CRecordCommands::SetViewHooks(IRecordViewHooks* hooks) {
 }
 
 CRecordServices CRecordCommands::Services() {
-    return {m_context, m_preferences, *m_hooks, m_shell.restartAutoLock};
+    return {m_context, m_preferences, *m_hooks};
 }
 
 const CRecord* CRecordCommands::SelectedRecord() const {
@@ -72,9 +68,10 @@ const CRecord* CRecordCommands::SelectedRecord() const {
 }
 
 void CRecordCommands::RunRecordDialog(int mode, const CRecord* record) {
-    CActivityScope scope(m_shell);
+    CActivityScope scope(*this);
     CDetailViewDialog dialog(Services(), static_cast<CDetailViewDialog::Mode>(mode), record,
                              m_window);
+    connect(&dialog, &CDetailViewDialog::activity, this, &CRecordCommands::activity);
     dialog.exec();
 }
 
@@ -96,7 +93,7 @@ void CRecordCommands::DeleteItems() {
     std::vector<const CRecord*> selected = m_hooks->SelectedRecords();
     if (selected.empty())
         return;
-    CActivityScope scope(m_shell);
+    CActivityScope scope(*this);
     // A lock while the question is open closes it: the answer is then No.
     if (m_context.ShowMessage(str::kDeleteItemsConfirm, {}, MessageIcon::Question,
                               MessageButtons::YesNo) != MessageAnswer::Yes)
@@ -115,7 +112,7 @@ void CRecordCommands::CustomizeFields() {
         labels[i] = database.LabelFor(*record, i, false);
     const ItemKey type = record->GetTypeKey();
     {
-        CActivityScope scope(m_shell);
+        CActivityScope scope(*this);
         CCustomizeRecordDialog dialog(m_context.Strings(), labels, record->m_maskBits,
                                       database.m_types.LabelsOf(type),
                                       database.m_types.MaskOf(type), m_window);
@@ -134,7 +131,7 @@ void CRecordCommands::CustomizeFields() {
 
 void CRecordCommands::EditList(int kind) {
     {
-        CActivityScope scope(m_shell);
+        CActivityScope scope(*this);
         CEditTypesDialog dialog(Services(), kind, m_window);
         dialog.exec();
     }

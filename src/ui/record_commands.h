@@ -16,19 +16,13 @@ namespace tessarin {
 class CCommandTable;
 class CDetailViewDialog;
 
-// What the shell lends the record commands: the auto-lock's re-arming, and the lock's hook that
-// stores the edits of an open record dialog before it saves.
-struct CRecordShellHooks {
-    std::function<void()> restartAutoLock;
-};
-
 class CRecordCommands : public QObject {
     Q_OBJECT
 public:
     // Binds the commands to `commands`; the dialogs open over `window`, which owns the object. The
     // hooks serve the view's own operations until SetViewHooks gives the record list's.
     CRecordCommands(CCoreContext& context, CPreferences& preferences, CTessarinDesktopView& view,
-                    CCommandTable& commands, QWidget* window, CRecordShellHooks shell);
+                    CCommandTable& commands, QWidget* window);
     ~CRecordCommands() override;
 
     // The record list's own hooks in place of the view's; the commands do not own them.
@@ -45,9 +39,11 @@ public:
 
     // The record of the single selected row, none otherwise.
     const CRecord* SelectedRecord() const;
-    // The open record dialog, none when none is open (for the lock and for tests).
-    // What the lock does before it saves: the record dialog stores its edits and closes as if OK
-    // had been pressed; the other dialogs of these commands close without a change.
+
+Q_SIGNALS:
+    // A dialog of these commands closed, or the record dialog's note changed: the automatic lock
+    // counts from now on.
+    void activity();
 
 private:
     void RunRecordDialog(int mode, const CRecord* record);
@@ -60,7 +56,6 @@ private:
     IRecordViewHooks* m_hooks;
     CCommandTable& m_commands;
     QWidget* m_window;
-    CRecordShellHooks m_shell;
 };
 
 }  // namespace tessarin

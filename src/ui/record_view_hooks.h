@@ -23,8 +23,6 @@ struct CRecordServices {
     CCoreContext& context;
     CPreferences& preferences;
     IRecordViewHooks& view;
-    // Re-arms the automatic lock (the note's changes count as activity); may be empty.
-    std::function<void()> activity;
 };
 
 // Deletes the records (in display order) in one change: one save, then the notices, then the rows

@@ -243,6 +243,17 @@ class Program:
                  lambda: item.getState().contains(pyatspi.STATE_ENABLED))
         press(node)
 
+    def choose(self, menu, item):
+        """Opens the menu, as a person does (items named after the selection are named when it
+        opens), then chooses the item."""
+        bar = find(self.main(), "menu bar")
+        popup = wait_for("the menu " + menu, lambda: next(
+            (c for c in menu_children(bar) if menu_item_text(c.name) == menu), None))
+        self.press(popup)
+        node = wait_for("the item %s" % item, lambda: next(
+            (c for c in menu_children(popup) if menu_item_text(c.name) == item), None))
+        self.press(node)
+
     def exit(self, code=0):
         self.menu(["File", "Exit"])
         self.wait(code)

@@ -8,8 +8,7 @@ import sys
 
 import pyatspi
 
-from atspi_driver import (CaseSuite, find, menu_children, menu_item_text, run_suite, type_into,
-                          wait_for)
+from atspi_driver import CaseSuite, find, run_suite, type_into, wait_for
 
 
 def clipboard(target=None, selection="clipboard"):
@@ -21,22 +20,11 @@ def clipboard(target=None, selection="clipboard"):
 class ClipboardSuite(CaseSuite):
     # The cases, in order.
 
-    def choose(self, program, menu, item):
-        """Opens the menu, as a person does (its items are named when it opens), then chooses the
-        item."""
-        bar = find(program.main(), "menu bar")
-        popup = wait_for("the menu " + menu, lambda: next(
-            (c for c in menu_children(bar) if menu_item_text(c.name) == menu), None))
-        program.press(popup)
-        node = wait_for("the item %s" % item, lambda: next(
-            (c for c in menu_children(popup) if menu_item_text(c.name) == item), None))
-        program.press(node)
-
     def test_a_masked_value_reaches_the_clipboard_in_clear_marked_as_a_secret(self):
         program = self.start()
         program.through_first_run()
         program.select_rows("Northwind Mail")
-        self.choose(program, "Edit", "Copy Password...")
+        program.choose("Edit", "Copy Password...")
         wait_for("the password on the clipboard", lambda: clipboard() == "m4ple-Lantern!")
         assert "x-kde-passwordManagerHint" in clipboard("TARGETS").split(), clipboard("TARGETS")
         self.running = program
@@ -64,7 +52,7 @@ class ClipboardSuite(CaseSuite):
         open(self.settings, "w", encoding="utf-8").write(settings)
         program = self.start()
         program.select_rows("Harbor Books")
-        self.choose(program, "Edit", "Copy Password...")
+        program.choose("Edit", "Copy Password...")
         wait_for("the password on the clipboard", lambda: clipboard() == "Quill&Ink-2024")
         wait_for("the password gone from the clipboard", lambda: clipboard() == "", timeout=10)
 

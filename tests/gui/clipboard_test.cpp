@@ -143,7 +143,8 @@ protected:
                                                            std::make_unique<CFakeTimer>(m_timer),
                                                            std::move(probe));
         m_clipboard->Bind(*m_commands);
-        m_clipboard->m_showStatus = [this](const QString& text) { m_status << text; };
+        QObject::connect(m_clipboard.get(), &CClipboardCommands::statusMessage,
+                         [this](const QString& text) { m_status << text; });
     }
     const CRecord* Record(const char* field1) {
         for (const CRecord* record : View().ShownRecords())

@@ -82,6 +82,8 @@ TEST_F(DetailViewTest, NewTakesTheFiltersAndOkAddsSavesInsertsAndAnnounces) {
 
 TEST_F(DetailViewTest, AnEmptyNewRecordIsDiscardedWithoutAWord) {
     CDetailViewDialog dialog(Services(), Mode::New, nullptr);
+    int activity = 0;
+    QObject::connect(&dialog, &CDetailViewDialog::activity, [&] { ++activity; });
     dialog.NoteEdit()->setPlainText("only a note");
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

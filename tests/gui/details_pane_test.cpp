@@ -153,7 +153,8 @@ TEST_F(DetailsPane, LinksOpenOnReleaseUnderAHandAndDoubleClicksEdit) {
     Select("www.example.com.");
     CDetailsPane* pane = View().Pane();
     std::vector<QString> opened;
-    pane->m_openLink = [&](const QString& target) { opened.push_back(target); };
+    QObject::connect(pane, &CDetailsPane::linkActivated,
+                     [&](const QString& target) { opened.push_back(target); });
     const QPoint link = Layout().links[1].rect.center();
     Mouse(pane, QEvent::MouseMove, link, Qt::NoButton);
     EXPECT_EQ(pane->cursor().shape(), Qt::PointingHandCursor);
@@ -202,7 +203,8 @@ TEST_F(DetailsPane, TheKeyboardReachesTheLinksAndTheCopyButtonsAndOpenUrlOpensTh
     Select("www.example.com.");
     CDetailsPane* pane = View().Pane();
     std::vector<QString> opened;
-    pane->m_openLink = [&](const QString& target) { opened.push_back(target); };
+    QObject::connect(&View(), &CTessarinDesktopView::openLink,
+                     [&](const QString& target) { opened.push_back(target); });
 
     // Tab from the list goes through the pane and its copy buttons.
     View().List()->setFocus();

@@ -16,6 +16,7 @@
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/file_commands.h"
+#include "ui/view_imports.h"
 
 namespace tessarin::test {
 
@@ -84,8 +85,13 @@ protected:
         options.store = &m_store;
         options.filePrompts = &m_files;
         options.runner = runner;
-        options.watchSession = false;
-        options.makeTimer = [] { return std::make_unique<CManualTimer>(); };
+        options.watchSession = m_watchSession;
+        options.makeTimer = [this] {
+            auto timer = std::make_unique<CManualTimer>();
+            m_timer = timer.get();
+            return timer;
+        };
+        options.trayAvailable = m_trayAvailable;
         return std::make_unique<CTessarinDesktopApp>(std::move(options));
     }
     std::string Documents() const { return (m_home.Path() / "Documents").string(); }
@@ -104,6 +110,11 @@ protected:
     CAnsweringMessages m_messages;
     CMemoryPreferenceStore m_store;
     CScriptedFilePrompts m_files;
+    // The lock timer of the program made last.
+    CManualTimer* m_timer = nullptr;
+    bool m_trayAvailable = false;
+    // Whether the program follows the desktop's lock and suspend (over D-Bus, where there is one).
+    bool m_watchSession = false;
 };
 
 }  // namespace tessarin::test

@@ -352,7 +352,7 @@ TEST_F(FileCommands, AFileHandedOverWhileLockedIsAskedAboutAfterTheUnlock) {
     // A second start hands the file over and ends: the file must not be lost while the
     // password dialog is up.
     LockWhile(*m_app->LockController(), m_prompts, "", [&] {
-        View().ImportWithConfirmation(Fixture("records.vex"));
+        View().Imports().ImportWithConfirmation(Fixture("records.vex"));
         EXPECT_TRUE(m_messages.shown.empty());
         EXPECT_EQ(View().RowCount(), 0);
     });
@@ -361,7 +361,7 @@ TEST_F(FileCommands, AFileHandedOverWhileLockedIsAskedAboutAfterTheUnlock) {
     EXPECT_EQ(View().RowCount(), 3);
     // Asked once only.
     m_messages.shown.clear();
-    View().ImportHandedOver();
+    View().Imports().ImportHandedOver();
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
@@ -415,8 +415,7 @@ TEST_F(FileCommands, TheDatabaseMovesWithItsIconsAndTheFolderIsRemembered) {
 // Another manager's export through File > Import > From Another Password Manager, chosen in the
 // menu as the user would, and the records leaving through File > Export.
 TEST_F(FileCommands, AnotherManagersExportComesInFromItsMenuAndRecordsLeaveForOne) {
-    const QMenu* submenu =
-        m_app->Frame()->Commands().Popup(cmd::Popup::FromManager);
+    const QMenu* submenu = m_app->Frame()->Commands().Popup(cmd::Popup::FromManager);
     ASSERT_TRUE(submenu);
     auto choose = [&](const QMenu* menu, const QString& text) {
         for (QAction* action : menu->actions())

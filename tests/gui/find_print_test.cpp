@@ -151,7 +151,7 @@ TEST_F(FindPrint, EmptyTextOrCancelLeaveTheListAndFindAllUndoesTheNarrowing) {
     EXPECT_FALSE(m_commands->IsEnabled(cmd::kFindAll));
 
     ASSERT_TRUE(m_commands->Run(cmd::kSelectAll));
-    EXPECT_EQ(View().SelectedRows().size(), 3u);
+    EXPECT_EQ(View().SelectedRecords().size(), 3u);
 }
 
 TEST_F(FindPrint, NoPrintDisablesEveryPrintCommand) {

@@ -64,7 +64,12 @@ TEST_F(MainFrame, MenuBarFollowsTheCommandTableAndThePlatform) {
               QStringList({"&Set Password...", "-", "Edit &Types...", "Edit &Categories...",
                            "Change Database Location...", "-", "&Print...\tCtrl+P",
                            "Print Pre&view", "P&rint Setup...", "-", "&Import", "&Export...", "-",
-                           "Backup...", "Restore...", "-", "&Auto-Lock...", "-", "E&xit"}));
+                           "Backup...", "Restore...", "-", "&Lock\tCtrl+L", "&Auto-Lock...", "-",
+                           "E&xit"}));
+    EXPECT_EQ(Titles(frame->Commands().Popup(cmd::Popup::Edit)).mid(13),
+              QStringList({"Copy Note\tCtrl+7", "-", "Pr&eferences..."}));
+    EXPECT_EQ(frame->Commands().Action(cmd::kLock)->shortcuts(),
+              QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_L)}));
     EXPECT_EQ(Titles(frame->Commands().Popup(cmd::Popup::Import)),
               QStringList({"&Tessarin vEX...", "&CSV...", "Cr&yptinfo TXT...", "&eWallet TXT...",
                            "&MobileSafe TXT...", "&TopSecret CSV...", "&Yaps TXT...",

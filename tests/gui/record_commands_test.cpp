@@ -30,8 +30,8 @@ protected:
         EXPECT_TRUE(view->OpenDatabase(folder.Path().string()));
         // As in the program: the view tells the table its selection.
         view->AttachCommands(table);
-        commands = new CRecordCommands(context, preferences, *view, table, &window,
-                                       {[this] { ++restarts; }});
+        commands = new CRecordCommands(context, preferences, *view, table, &window);
+        QObject::connect(commands, &CRecordCommands::activity, [this] { ++restarts; });
         lock.SetMainWindow(&window);
         view->SetLockController(&lock);
     }

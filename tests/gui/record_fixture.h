@@ -106,9 +106,7 @@ protected:
         hooks.calls.clear();
     }
 
-    CRecordServices Services() {
-        return {context, preferences, hooks, [this] { ++activity; }};
-    }
+    CRecordServices Services() { return {context, preferences, hooks}; }
 
     // The database as its file holds it now.
     std::unique_ptr<CDatabaseObj> Reloaded() {
@@ -135,7 +133,6 @@ protected:
     CDatabaseSession session{context};
     CDatabaseObj& database = session.Database();
     CRecordingHooks hooks{session};
-    int activity = 0;
     CTypeItem* web;
     CTypeItem* bank;
     CCategoryItem* work;
@@ -156,6 +153,5 @@ T* Named(QWidget& parent, const QString& name) {
     }
     return nullptr;
 }
-
 
 }  // namespace tessarin::test

@@ -67,6 +67,17 @@ public:
         if (onGettingStarted)
             onGettingStarted();
     }
+    // The choices in turn; Quit when they run out.
+    StartFailureChoice AskStartFailure(const CStartFailure& failure) override {
+        failures.push_back(failure);
+        if (onStartFailure)
+            onStartFailure();
+        if (startChoices.empty())
+            return StartFailureChoice::Quit;
+        const StartFailureChoice choice = startChoices.front();
+        startChoices.pop_front();
+        return choice;
+    }
 
     std::deque<std::string> passwords;
     std::optional<int> chooseUser;
@@ -80,6 +91,9 @@ public:
     QStringList lastUsers;
     std::function<void()> onGettingStarted;
     std::function<void()> onAskPassword;
+    std::function<void()> onStartFailure;
+    std::deque<StartFailureChoice> startChoices;
+    std::vector<CStartFailure> failures;
 
 private:
     class CCancel : public IMissingFolderPrompt {
@@ -108,8 +122,7 @@ public:
             return;
         }
         m_pending = false;
-        if (m_fired)
-            m_fired();
+        Q_EMIT fired();
     }
     std::chrono::milliseconds lastInterval{0};
     int starts = 0;

@@ -73,6 +73,12 @@ std::vector<CExpected> ExpectedTable() {
         {PromoText, "Promo Text", S::Global, T::Text, 0, 0, {}, false},
         {ClipboardClearSeconds, "Clipboard Clear Seconds", S::User, T::Number, 0, 10, {}, true},
         {AutoBackupsKept, "Auto Backups Kept", S::User, T::Number, 0, 5, {}, true},
+        {ClipboardClearUnmasked, "Clipboard Clear Unmasked", S::User, T::Number, 0, 0, {}, true},
+        {LockOnScreenLock, "Lock On Screen Lock", S::User, T::Number, 0, 1, {}, true},
+        {LockOnSuspend, "Lock On Suspend", S::User, T::Number, 0, 1, {}, true},
+        {StartMinimized, "Start Minimized", S::User, T::Number, 0, 0, {}, true},
+        {MinimizeToTray, "Minimize To Tray", S::User, T::Number, 0, 0, {}, true},
+        {LockWhenMinimized, "Lock When Minimized", S::User, T::Number, 0, 0, {}, true},
     };
 }
 
@@ -354,6 +360,35 @@ TEST_F(Preferences, DerivedLockRules) {
         prefs.WriteNumber(SleepMinutes, c.sleep);
         EXPECT_EQ(prefs.EffectiveAutoLock(), c.lockOn);
         EXPECT_EQ(prefs.EffectiveSleepMinutes(), c.minutes);
+    }
+}
+
+// The administrator fixes some of the user's values by giving them in the global section: they
+// hold for every user, whatever the user wrote; the others only ever come from the user's section.
+TEST_F(Preferences, TheAdministratorsValueHoldsForTheUserValuesItMayFix) {
+    const struct {
+        Pref id;
+        bool administered;
+    } cases[] = {
+        {ClipboardClearSeconds, true}, {AutoBackupsKept, true},   {ClipboardClearUnmasked, true},
+        {LockOnScreenLock, true},      {LockOnSuspend, true},     {StartMinimized, true},
+        {MinimizeToTray, true},        {LockWhenMinimized, true}, {AutoLock, false},
+        {SleepMinutes, false},         {ShowingDetails, false},   {CaseSensitive, false},
+    };
+    for (const auto& c : cases) {
+        const std::string_view name = PreferenceInfo(c.id).name;
+        SCOPED_TRACE(std::string(name));
+        prefs.WriteNumber(c.id, 7);
+        EXPECT_FALSE(prefs.SetByAdministrator(c.id));
+        store.WriteNumber("Preferences", name, 3);
+        EXPECT_EQ(prefs.SetByAdministrator(c.id), c.administered);
+        EXPECT_EQ(prefs.ReadNumber(c.id), c.administered ? 3u : 7u);
+        // The user's own value stays stored, and holds again once the administrator's goes.
+        prefs.WriteNumber(c.id, 8);
+        EXPECT_EQ(store.ReadNumber("Palm - Alice", name), std::optional(8u));
+        store.Remove("Preferences", name);
+        EXPECT_EQ(prefs.ReadNumber(c.id), 8u);
+        store.Remove("Palm - Alice", name);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "security/password.h"
 #include "store/database_key.h"
 #include "store/database_lifecycle.h"
+#include "store/database_session.h"
 #include "store/preferences.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
@@ -355,23 +356,46 @@ TEST_F(FakePlatform, SyncCommandsFollowTheEngine) {
     directory.Build(libraries.Manager(), "", Documents());
     const CPlatformUser* ann = directory.Users()[0].get();
     context.SetMessages(&messages);
-    CDatabaseObj db(context);
-    ASSERT_TRUE(Open(db, folder).Ok());
+    CDatabaseSession session(context);
+    ASSERT_TRUE(session.Open(folder).Ok());
+    CDatabaseObj& db = session.Database();
     ISyncEngine& engine = libraries.Engine();
 
-    EXPECT_EQ(RunSync(context, engine, nullptr, db, folder).outcome, SyncOutcome::Nothing);
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotConnected);
+    EXPECT_EQ(RunSync(context, engine, nullptr, session).outcome, SyncOutcome::Nothing);
+    EXPECT_EQ(RunSync(context, engine, ann, session).outcome, SyncOutcome::NotConnected);
     EXPECT_EQ(messages.Ids(), std::vector<int>{str::kDeviceNotConnected});
 
     Configure({"platform_kind=0", "can_sync=1", "sync_result=0", "log=" + log});
     db.TypeAt(0)->SetName("kept in memory");
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotRun);
+    EXPECT_EQ(RunSync(context, engine, ann, session).outcome, SyncOutcome::NotRun);
     EXPECT_EQ(db.TypeAt(0)->GetName(), "kept in memory");  // untouched when nothing synced
 
     // A sync that rewrote the file: read again.
     Configure({"platform_kind=0", "can_sync=1", "sync_result=1"});
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::Reloaded);
+    EXPECT_EQ(RunSync(context, engine, ann, session).outcome, SyncOutcome::Reloaded);
     EXPECT_EQ(db.TypeAt(0)->GetName(), "Bank Accts");
+
+    // A change whose save failed is saved before the sync, which would read the file over it; while
+    // it still cannot be saved, nothing syncs.
+    {
+        test::CTakenLock taken;
+        context.SetLock(&taken);
+        CDatabaseSession::CChange change(session);
+        db.TypeAt(0)->SetName("not saved yet");
+        change.ItemChanged(kKindType, *db.TypeAt(0));
+        EXPECT_FALSE(change.Commit().Ok());
+        ASSERT_TRUE(session.HasUnsaved());
+        Configure({"platform_kind=0", "can_sync=1", "sync_result=1", "log=" + log});
+        const size_t calls = Calls().size();
+        EXPECT_EQ(RunSync(context, engine, ann, session).outcome, SyncOutcome::NotSaved);
+        EXPECT_EQ(db.TypeAt(0)->GetName(), "not saved yet");
+        for (size_t i = calls; i < Calls().size(); ++i)
+            EXPECT_EQ(Calls()[i].find("PlatformSync"), std::string::npos) << Calls()[i];
+        context.SetLock(nullptr);
+    }
+    EXPECT_EQ(RunSync(context, engine, ann, session).outcome, SyncOutcome::Reloaded);
+    EXPECT_FALSE(session.HasUnsaved());
+    EXPECT_NE(db.m_types.FindByName("not saved yet"), nullptr);  // saved, then read again
 
     // A sync that brought a new password along: it must be asked for.
     {
@@ -381,19 +405,19 @@ TEST_F(FakePlatform, SyncCommandsFollowTheEngine) {
         ASSERT_TRUE(Save(other).Ok());
         SetDatabaseKey(context, CSecret());
     }
-    EXPECT_EQ(RunSync(context, engine, ann, db, folder).outcome, SyncOutcome::NeedPassword);
+    EXPECT_EQ(RunSync(context, engine, ann, session).outcome, SyncOutcome::NeedPassword);
 
     // The automatic sync asks until the device is there, or skips on Cancel.
     messages.shown.clear();
     Configure({"platform_kind=0", "can_sync=after 2", "sync_result=0"});
     test::CRecordingMessages okTwice;  // answers OK
     context.SetMessages(&okTwice);
-    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotRun);
+    EXPECT_EQ(RunAutoSync(context, engine, ann, session).outcome, SyncOutcome::NotRun);
     EXPECT_EQ(okTwice.Ids(),
               (std::vector<int>{str::kConnectHandheldToSync, str::kConnectHandheldToSync}));
     Configure({"platform_kind=0", "can_sync=0"});
     context.SetMessages(nullptr);  // the silent user cancels
-    EXPECT_EQ(RunAutoSync(context, engine, ann, db, folder).outcome, SyncOutcome::NotConnected);
+    EXPECT_EQ(RunAutoSync(context, engine, ann, session).outcome, SyncOutcome::NotConnected);
 
     Configure({"platform_kind=0", "activated=1", "can_settings=1", "log=" + log});
     EXPECT_EQ(StartMenus(libraries.Manager(), engine, ann).syncMenu, true);
