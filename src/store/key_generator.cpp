@@ -32,13 +32,23 @@ ItemKey CKeyGenerator::Generate(CRandomSource& random) {
         const auto machine = m_machineSource ? m_machineSource() : std::nullopt;
         m_machine =
             (machine && *machine) ? *machine : static_cast<uint16_t>(random.RandomWord() % 65535);
-        m_started = true;
     }
+    const bool first = !m_started;
+    m_started = true;
     ++m_sequence;
+    // The clock's second, unless the keys have run ahead of it; a clock set back keeps the time
+    // already reached until the clock passes it.
+    const uint32_t now = m_clock ? m_clock() : 0;
+    if (first || now > m_time) {
+        m_time = now;
+        m_roundStart = m_sequence;
+    } else if (m_sequence == m_roundStart) {
+        ++m_time;
+    }
     ItemKey key;
     WriteBE16(&key.bytes[0], m_machine);
     WriteBE16(&key.bytes[2], m_sequence);
-    WriteBE32(&key.bytes[4], m_clock ? m_clock() : 0);
+    WriteBE32(&key.bytes[4], m_time);
     return key;
 }
 

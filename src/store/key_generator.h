@@ -28,6 +28,11 @@ private:
     bool m_started = false;
     uint16_t m_machine = 0;
     uint16_t m_sequence = 0;
+    // The time written into the keys, and the sequence number its second began with: once the
+    // sequence has gone full circle within one second of the clock, the time moves on a second
+    // ahead of it, so that no key is made twice (an import of many types in one second).
+    uint32_t m_time = 0;
+    uint16_t m_roundStart = 0;
 };
 
 // A stable number for this machine: the CRC-16 (initial value 3557) of its machine identity, or

@@ -1,7 +1,13 @@
+#include <set>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
+#include "base/bytes.h"
 #include "resources/string_ids.h"
 #include "store/builtins.h"
+#include "store/key_generator.h"
 #include "support/fixtures.h"
 
 namespace tessarin {
@@ -220,6 +226,32 @@ TEST_F(Model, NewKeysCarryMachineSequenceAndTime) {
     EXPECT_EQ((b.bytes[2] << 8 | b.bytes[3]), ((a.bytes[2] << 8 | a.bytes[3]) + 1) & 0xFFFF);
     EXPECT_EQ(std::vector<uint8_t>(a.bytes.begin() + 4, a.bytes.end()),
               std::vector<uint8_t>({0x0A, 0x0B, 0x0C, 0x0D}));
+}
+
+TEST(KeyGenerator, MoreKeysThanSequenceNumbersInOneSecondAreStillAllDifferent) {
+    uint32_t clock = 1000;
+    CKeyGenerator generator([] { return std::optional<uint16_t>(0x1234); }, [&] { return clock; });
+    CRandomSource random(7);
+    const auto timeOf = [](const ItemKey& key) { return ReadBE32(&key.bytes[4]); };
+
+    std::set<std::string> seen;
+    std::vector<uint32_t> times;
+    for (int i = 0; i < 2 * 65536 + 5; ++i) {
+        const ItemKey key = generator.Generate(random);
+        EXPECT_TRUE(seen.insert(key.Hex()).second) << "key " << i << " made twice";
+        times.push_back(timeOf(key));
+    }
+    // The clock's second for a full circle of the sequence, then one second on for each circle.
+    EXPECT_EQ(times[0], 1000u);
+    EXPECT_EQ(times[65535], 1000u);
+    EXPECT_EQ(times[65536], 1001u);
+    EXPECT_EQ(times[2 * 65536], 1002u);
+
+    // The clock passes the time reached: its own second again. Set back: the time reached holds.
+    clock = 5000;
+    EXPECT_EQ(timeOf(generator.Generate(random)), 5000u);
+    clock = 10;
+    EXPECT_EQ(timeOf(generator.Generate(random)), 5000u);
 }
 
 TEST(BuiltIns, EighteenTypesAndTwoCategoriesWithTheirTexts) {
