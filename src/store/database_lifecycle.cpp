@@ -238,9 +238,15 @@ CStoreResult SaveHeld(CDatabaseObj& database, bool quiet, CMergeOutcome& outcome
                                "the damaged file could not be kept beside itself", quiet);
     }
     try {
-        WriteFileSafely(path, [&](IByteSink& sink) {
-            StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
-        });
+        const auto write = [&] {
+            WriteFileSafely(path, [&](IByteSink& sink) {
+                StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
+            });
+        };
+        if (database.m_observer)
+            database.m_observer->WriteFile(write);
+        else
+            write();
     } catch (const CFileError& e) {
         return SaveFailure(context, StoreCode::WriteFailed, e.Code() ? e.Code() : EIO, path,
                            e.what(), quiet);
@@ -260,9 +266,8 @@ CStoreResult Save(CDatabaseObj& database, bool quiet) {
         return CStoreResult::Failure(StoreCode::SaveSuspended, 0, path);
     if (database.m_loadState == LoadState::Unread)
         return CStoreResult::Failure(StoreCode::NotRead, 0, path);
-    return HoldingTheLock(database, [&](CMergeOutcome& outcome) {
-        return SaveHeld(database, quiet, outcome);
-    });
+    return HoldingTheLock(
+        database, [&](CMergeOutcome& outcome) { return SaveHeld(database, quiet, outcome); });
 }
 
 CStoreResult BringInOutsideChanges(CDatabaseObj& database) {

@@ -41,8 +41,9 @@ void CChangeFollower::TakeFileAsKnown() {
     m_watch->TakeFileAsKnown();
 }
 
-bool CChangeFollower::BusyElsewhere() {
-    return QApplication::activeModalWidget() || QApplication::activePopupWidget();
+bool CChangeFollower::BusyElsewhere() const {
+    return m_session.Busy() || QApplication::activeModalWidget() ||
+           QApplication::activePopupWidget();
 }
 
 // --- Notices of other processes ---

@@ -29,6 +29,7 @@
 #include "ui/lock_controller.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
+#include "ui/save_aside.h"
 #include "ui/ui_text.h"
 #include "ui/view_imports.h"
 #include "ui/view_settings.h"
@@ -65,6 +66,8 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
                                                *m_rows, m_style);
     m_imports = std::make_unique<CViewImports>(*this);
     m_follower = new CChangeFollower(context, *m_session, *this);
+    // A large database's file is written on a thread of its own while the list keeps painting.
+    m_session->SetAsideRunner(&ThreadAside());
     connect(m_follower, &CChangeFollower::passwordChangedElsewhere, this,
             &CTessarinDesktopView::passwordChangedElsewhere);
     ApplyListFont(m_style.fonts.list);
