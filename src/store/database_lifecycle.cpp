@@ -242,6 +242,11 @@ CStoreResult SaveHeld(CDatabaseObj& database, bool quiet, CMergeOutcome& outcome
             WriteFileSafely(path, [&](IByteSink& sink) {
                 StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
             });
+            // What the file now holds, item by item, as the next save compares with it.
+            database.m_loadState = LoadState::Loaded;
+            database.m_fileCheckBlock = database.m_checkBlock;
+            database.m_knownFile.TakePath(path);
+            TakeAsFiled(database);
         };
         if (database.m_observer)
             database.m_observer->WriteFile(write);
@@ -251,10 +256,6 @@ CStoreResult SaveHeld(CDatabaseObj& database, bool quiet, CMergeOutcome& outcome
         return SaveFailure(context, StoreCode::WriteFailed, e.Code() ? e.Code() : EIO, path,
                            e.what(), quiet);
     }
-    database.m_loadState = LoadState::Loaded;
-    database.m_fileCheckBlock = database.m_checkBlock;
-    database.m_knownFile.TakePath(path);
-    TakeAsFiled(database);
     return CStoreResult::Success();
 }
 

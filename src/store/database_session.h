@@ -66,9 +66,9 @@ public:
     virtual void RunAside(const std::function<void()>& work) = 0;
 };
 
-// Databases of fewer records save on the calling thread, where a thread would cost more than the
-// save itself (a few milliseconds).
-inline constexpr size_t kSaveAsideFromRecords = 4000;
+// Databases of fewer records are saved (and their list sorted) on the calling thread, where a
+// thread would cost more than the work itself (a few milliseconds).
+inline constexpr size_t kAsideFromRecords = 4000;
 
 class CDatabaseSession : private IDatabaseObserver {
 public:
@@ -115,7 +115,7 @@ public:
     bool HasUnsaved() const { return m_unsaved; }
 
     // Where saves of `fromRecords` records or more write the file; none: on the calling thread.
-    void SetAsideRunner(IAsideRunner* runner, size_t fromRecords = kSaveAsideFromRecords) {
+    void SetAsideRunner(IAsideRunner* runner, size_t fromRecords = kAsideFromRecords) {
         m_aside = runner;
         m_asideFromRecords = fromRecords;
     }
@@ -211,7 +211,7 @@ private:
     // Suspend let go of every item: Resume reads the file again.
     bool m_emptied = false;
     IAsideRunner* m_aside = nullptr;
-    size_t m_asideFromRecords = kSaveAsideFromRecords;
+    size_t m_asideFromRecords = kAsideFromRecords;
     int m_busy = 0;
     bool m_saving = false;
 };

@@ -307,7 +307,7 @@ void CTessarinDesktopView::SetFilters(const ItemKey& type, const ItemKey& catego
     RefillList();
 }
 
-void CTessarinDesktopView::RefillFilterCombos() {
+void CTessarinDesktopView::RefillFilterCombos(bool aside) {
     const auto kept = [](const CItemList& list, const ItemKey& key) {
         if (key == AnyKey || key.IsZero())
             return key;
@@ -318,15 +318,20 @@ void CTessarinDesktopView::RefillFilterCombos() {
     m_listModel.SetCategoryFilter(kept(Database().m_categories, m_listModel.CategoryFilter()));
     FillCombos();
     m_columns->Rebuild(true);
-    RefillList();
+    RefillList(aside);
 }
 
-void CTessarinDesktopView::RefillList() {
+void CTessarinDesktopView::RefillList(bool aside) {
     if (IsLocked()) {
         ClearRows();
         return;
     }
-    m_tableModel->Refill();
+    if (aside && Database().m_records.Size() >= kAsideFromRecords) {
+        const CDatabaseSession::CBusy busy(*m_session);
+        m_tableModel->RefillAside(ThreadAside());
+    } else {
+        m_tableModel->Refill();
+    }
     ShowInDetails(GetSelectedRecord());
     TellCounts();
 }

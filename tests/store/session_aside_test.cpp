@@ -134,7 +134,7 @@ TEST_F(SessionAside, ASmallDatabaseIsWrittenOnTheCallingThread) {
     CJoiningAside runner;
     side.session.SetAsideRunner(&runner);
     ASSERT_TRUE(side.Open(Folder("small")).Ok());
-    ASSERT_TRUE(side.Import(kSaveAsideFromRecords - 1).Ok());
+    ASSERT_TRUE(side.Import(kAsideFromRecords - 1).Ok());
     EXPECT_EQ(runner.runs, 0);
     ASSERT_TRUE(side.Import(1).Ok());
     EXPECT_EQ(runner.runs, 1);
