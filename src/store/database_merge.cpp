@@ -69,8 +69,7 @@ CTheirMatch MatchTheirs(const std::vector<CFiledItem>& filed, const CItemList::S
         for (size_t r = run; r < k; ++r) {
             if (IdentityOf(*theirs[r]))
                 continue;  // known by its identity, not by its place
-            while (i < next &&
-                   (met[static_cast<size_t>(i)] || filed[static_cast<size_t>(i)].identity))
+            while (i < next && (met[static_cast<size_t>(i)] || filed[static_cast<size_t>(i)].identity))
                 ++i;
             if (i >= next)
                 break;

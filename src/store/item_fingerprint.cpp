@@ -30,9 +30,8 @@ uint64_t NotNone(uint64_t print) {
 
 uint64_t CBaseItem::Fingerprint() const {
     uint64_t hash = Mix(static_cast<uint64_t>(Kind() + 1), m_text.Hash());
-    hash =
-        Mix(hash, uint64_t{m_maskBits} | uint64_t{m_icon} << 16 | uint64_t{m_reservedWord} << 32 |
-                      uint64_t{m_modified} << 48 | uint64_t{m_deleted} << 49);
+    hash = Mix(hash, uint64_t{m_maskBits} | uint64_t{m_icon} << 16 | uint64_t{m_reservedWord} << 32 |
+                         uint64_t{m_modified} << 48 | uint64_t{m_deleted} << 49);
     hash = Mix(hash, uint64_t{m_recordNumber} | uint64_t{m_reservedLongs[0]} << 32);
     hash = Mix(hash, m_reservedLongs[1]);
     return NotNone(Mix(hash, KeyBits(m_key)));
