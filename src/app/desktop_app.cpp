@@ -414,7 +414,8 @@ int CTessarinDesktopApp::ExitInstance() {
         m_view->SaveNow();
     if (m_view && m_user && !m_view->IsLocked())
         AutoBackup(m_view->Database(), m_view->DatabaseChanged(), m_options.documentsFolder,
-                   m_user->record.PlatformText(), m_user->Name());
+                   m_user->record.PlatformText(), m_user->Name(),
+                   m_preferences->ReadNumber(Pref::AutoBackupsKept));
     m_commands.reset();
     m_sessionWatcher.reset();
     m_tray.reset();

@@ -40,6 +40,7 @@ CDesktopCommands::CDesktopCommands(CUserCommands::CParts parts, CPlatformUser*& 
         &parts.frame);
 
     m_users = std::make_unique<CUserCommands>(parts, current);
+    m_health = std::make_unique<CPasswordHealthCommand>(parts.context, parts.view, &parts.frame);
     m_clipboard = std::make_unique<CClipboardCommands>(parts.context, parts.preferences, parts.view,
                                                        nullptr, MakeClipboardProbe());
 }
@@ -51,6 +52,7 @@ void CDesktopCommands::Bind(CCommandTable& commands) {
     m_users->Bind(commands);
     m_clipboard->Bind(commands);
     m_findPrint->Bind(commands);
+    m_health->Bind(commands);
 }
 
 }  // namespace tessarin

@@ -9,6 +9,7 @@
 #include "ui/clipboard_commands.h"
 #include "ui/file_commands.h"
 #include "ui/find_print_commands.h"
+#include "ui/password_health_dialog.h"
 
 namespace tessarin {
 
@@ -26,6 +27,7 @@ public:
     CUserCommands& Users() { return *m_users; }
     CClipboardCommands& Clipboard() { return *m_clipboard; }
     CFindPrintCommands& FindPrint() { return *m_findPrint; }
+    CPasswordHealthCommand& Health() { return *m_health; }
 
 private:
     std::unique_ptr<IFilePrompts> m_ownPrompts;
@@ -34,6 +36,7 @@ private:
     std::unique_ptr<CUserCommands> m_users;
     std::unique_ptr<CClipboardCommands> m_clipboard;
     std::unique_ptr<CFindPrintCommands> m_findPrint;
+    std::unique_ptr<CPasswordHealthCommand> m_health;
     QMainWindow& m_frame;
     CTessarinDesktopView& m_view;
 };

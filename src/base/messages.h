@@ -16,6 +16,9 @@ struct CMessage {
     std::vector<std::string> args;  // for the text's directives, already formatted
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    // A line shown under the text, already in words (Windows-1252): what the system said went
+    // wrong, where the text itself gives only a code. Empty: none.
+    std::string detail = {};
 };
 
 class IMessageSink {

@@ -24,6 +24,7 @@ std::vector<std::unique_ptr<ICommand>> AllCommands() {
     commands.push_back(MakeLsCommand());
     commands.push_back(MakeShowCommand());
     commands.push_back(MakePrintCommand());
+    commands.push_back(MakeHealthCommand());
     return commands;
 }
 

@@ -22,6 +22,8 @@ namespace tessarin::cli {
 MessageAnswer CCliMessages::Show(const CMessage& message) {
     const std::vector<std::string_view> args(message.args.begin(), message.args.end());
     WriteLine(m_io.err, FormatText(m_strings.Get(message.id), args));
+    if (!message.detail.empty())
+        WriteLine(m_io.err, message.detail);
     return CSilentMessages().Show(message);
 }
 

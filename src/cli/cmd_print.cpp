@@ -19,6 +19,7 @@
 #include "platform/qt_text.h"
 #include "render/list_font.h"
 #include "render/report_printer.h"
+#include "resources/error_text.h"
 #include "resources/string_ids.h"
 #include "store/file_io.h"
 
@@ -136,7 +137,11 @@ public:
                 out, [&](IByteSink& sink) { sink.Write(pdf.constData(), pdf.size()); },
                 LinkAtPath::Replace);
         } catch (const CFileError& e) {
-            return session.Fail(str::kCliReportNotWritten, {FromTerminal(out), HexCode(e.Code())});
+            return session.Fail(
+                str::kCliReportNotWritten,
+                {FromTerminal(out),
+                 WordsWithCode(session.Strings(), WriteErrorWords(session.Strings(), e.Code(), out),
+                               e.Code())});
         }
         session.Say(str::kCliReportWritten, {FromTerminal(out), std::to_string(pages),
                                              std::to_string(query.List().RowCount())});

@@ -59,5 +59,6 @@ std::unique_ptr<ICommand> MakeRestoreCommand();
 std::unique_ptr<ICommand> MakeLsCommand();
 std::unique_ptr<ICommand> MakeShowCommand();
 std::unique_ptr<ICommand> MakePrintCommand();
+std::unique_ptr<ICommand> MakeHealthCommand();
 
 }  // namespace tessarin::cli

@@ -47,15 +47,17 @@ void MakeOneLine(QString& text) {
 
 CReportPrinter::CReportPrinter(const CRecordListModel& list, const CColumnLayout& layout,
                                const QFont& listFont, const CStringTable& strings,
-                               std::string_view userName, QPaintDevice& device)
+                               std::string_view userName, QPaintDevice& device,
+                               std::optional<std::vector<size_t>> rows)
     : m_list(list),
+      m_rows(std::move(rows)),
       m_strings(strings),
       m_font(FontAtTenPoints(listFont, device)),
       m_header(Cp1252ToQString(
           strings.Format(str::kPrintReportHeader, {strings.Get(str::kProgramName), userName}))),
       // Half a point: a rule that a printer at any resolution shows.
       m_ruleWidth(std::max(device.logicalDpiY() / 144, 1)),
-      m_pages(Measure(m_font, device, list.RowCount()), layout) {}
+      m_pages(Measure(m_font, device, m_rows ? m_rows->size() : list.RowCount()), layout) {}
 
 void CReportPrinter::DrawPage(QPainter& painter, int page) const {
     painter.save();
@@ -76,8 +78,9 @@ void CReportPrinter::DrawPage(QPainter& painter, int page) const {
 
     const auto [first, end] = m_pages.RowsOfPage(page);
     QString text;
-    for (size_t row = first; row < end; ++row) {
-        const int y = m_pages.RowY(row - first);
+    for (size_t printed = first; printed < end; ++printed) {
+        const size_t row = m_rows ? (*m_rows)[printed] : printed;
+        const int y = m_pages.RowY(printed - first);
         for (const CPrintCell& cell : m_pages.Cells()) {
             Cp1252ToQString(m_list.CellText(row, cell.column), text);
             if (text.isEmpty())

@@ -4,7 +4,9 @@
 // prints (a printer, its preview, a PDF file). The rows, their order, their cell texts and masking
 // come from the list model as shown; where everything goes on a page comes from the core's page
 // arithmetic, measured once per job on the job's device.
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include <QFont>
 #include <QString>
@@ -23,11 +25,12 @@ class CReportPrinter {
 public:
     // One print job of `list` as it is shown now, with the visible text columns of `layout` (the
     // layout in force), in `listFont` at 10 points, headed for `userName` (Windows-1252). The font
-    // and the page are measured on `device`, the job's printer. The list, the database and the
-    // string table must outlive the job; rows that have gone by the time a page is drawn print
-    // empty.
+    // and the page are measured on `device`, the job's printer. `rows`: only these rows of the
+    // list, in this order (a selection); none: every row. The list, the database and the string
+    // table must outlive the job; rows that have gone by the time a page is drawn print empty.
     CReportPrinter(const CRecordListModel& list, const CColumnLayout& layout, const QFont& listFont,
-                   const CStringTable& strings, std::string_view userName, QPaintDevice& device);
+                   const CStringTable& strings, std::string_view userName, QPaintDevice& device,
+                   std::optional<std::vector<size_t>> rows = std::nullopt);
 
     // At least 1: an empty list prints its header.
     int PageCount() const { return m_pages.Pages(); }
@@ -47,6 +50,7 @@ public:
 
 private:
     const CRecordListModel& m_list;
+    std::optional<std::vector<size_t>> m_rows;
     const CStringTable& m_strings;
     QFont m_font;
     QString m_header;

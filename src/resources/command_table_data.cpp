@@ -94,6 +94,7 @@ constexpr CCommandInfo kCommands[] = {
     {kShowColumns, P::View, "&Show Columns...", ""},
     {kShowDetails, P::View, "Show &Details...", ""},
     {kUnmask, P::View, "Un&mask\tCtrl+M", ""},
+    {kPasswordHealth, P::View, "Password &Health...", ""},
     {kSeparator, P::View, "", ""},
     {kRowColor, P::View, "&Row Color...", ""},
     {kSetFont, P::View, "Set &Font...", ""},

@@ -60,6 +60,7 @@ inline constexpr uint32_t kImportProtonPass = 32866;
 inline constexpr uint32_t kExportManager = 32867;
 inline constexpr uint32_t kLock = 32880;
 inline constexpr uint32_t kPreferences = 32881;
+inline constexpr uint32_t kPasswordHealth = 32882;
 inline constexpr uint32_t kSync = 33000;
 // Beyond the first form of the program.
 inline constexpr uint32_t kSearch = 34001;

@@ -14,6 +14,7 @@
 //   26000-26099  imports from and exports for other password managers
 //   26100-26199  what keeps files, local channels and loaded libraries the user's own
 //   26200-26299  the search field and the status bar's counts
+//   28000-28999  system errors in words, password health, the password field
 //   32768-34999  command prompts, numbered as their commands
 
 namespace tessarin::str {
@@ -520,5 +521,62 @@ inline constexpr int kManagerExportTitle = 26032;
 inline constexpr int kReplaceExistingFile = 26100;
 inline constexpr int kPlatformLibraryRefused = 26101;
 inline constexpr int kReportNotWritten = 26102;
+
+// What a system error means, in words (28000-28099).
+inline constexpr int kErrorDetailLine = 28000;
+inline constexpr int kErrorWordsWithCode = 28001;
+inline constexpr int kErrorNoSpace = 28010;
+inline constexpr int kErrorNoSpaceAt = 28011;
+inline constexpr int kErrorQuota = 28012;
+inline constexpr int kErrorQuotaAt = 28013;
+inline constexpr int kErrorAccess = 28014;
+inline constexpr int kErrorAccessAt = 28015;
+inline constexpr int kErrorNotPermitted = 28016;
+inline constexpr int kErrorNotPermittedAt = 28017;
+inline constexpr int kErrorReadOnly = 28018;
+inline constexpr int kErrorReadOnlyAt = 28019;
+inline constexpr int kErrorNoEntry = 28020;
+inline constexpr int kErrorNoEntryAt = 28021;
+inline constexpr int kErrorInputOutput = 28022;
+inline constexpr int kErrorInputOutputAt = 28023;
+inline constexpr int kErrorNameTooLong = 28024;
+inline constexpr int kErrorNameTooLongAt = 28025;
+inline constexpr int kErrorTooManyOpen = 28026;
+inline constexpr int kErrorTooLarge = 28028;
+inline constexpr int kErrorTooLargeAt = 28029;
+inline constexpr int kErrorNotFolder = 28030;
+inline constexpr int kErrorNotFolderAt = 28031;
+inline constexpr int kErrorIsFolder = 28032;
+inline constexpr int kErrorIsFolderAt = 28033;
+inline constexpr int kErrorLink = 28034;
+inline constexpr int kErrorLinkAt = 28035;
+inline constexpr int kErrorExists = 28036;
+inline constexpr int kErrorExistsAt = 28037;
+inline constexpr int kErrorBusy = 28038;
+inline constexpr int kErrorBusyAt = 28039;
+inline constexpr int kErrorNoMemory = 28040;
+inline constexpr int kErrorVolumeGone = 28042;
+inline constexpr int kErrorVolumeGoneAt = 28043;
+
+// Password health (28200-28299).
+inline constexpr int kHealthEmpty = 28200;
+inline constexpr int kHealthWeak = 28201;
+inline constexpr int kHealthReusedInRow = 28202;
+inline constexpr int kHealthReusedInRows = 28203;
+inline constexpr int kHealthNoFindings = 28204;
+inline constexpr int kHealthFindingLine = 28205;
+inline constexpr int kCliSummaryHealth = 28210;
+inline constexpr int kHealthTitle = 28220;
+inline constexpr int kHealthRecordColumn = 28221;
+inline constexpr int kHealthFieldColumn = 28222;
+inline constexpr int kHealthReasonColumn = 28223;
+inline constexpr int kHealthNote = 28224;
+inline constexpr int kHealthListName = 28225;
+inline constexpr int kHealthCloseButton = 28226;
+
+// The password field (28300-28399).
+inline constexpr int kCapsLockWarning = 28300;
+inline constexpr int kShowPasswordButton = 28301;
+inline constexpr int kHidePasswordButton = 28302;
 
 }  // namespace tessarin::str

@@ -1,9 +1,14 @@
 #include "security/password_strength.h"
 
+#include <zxcvbn.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
+#include "base/codepage.h"
+#include "base/secure_memory.h"
 #include "security/password_generator.h"
 #include "security/syllable_tables.h"
 
@@ -157,6 +162,34 @@ double TypedEntropy(std::string_view password) {
     for (size_t i = 0; i < password.size(); ++i)
         bits += i > 0 && password[i] == password[i - 1] ? 1.0 : perCharacter;
     return bits;
+}
+
+double DictionaryEntropy(std::string_view password, std::span<const std::string> userWords) {
+    // zxcvbn reads UTF-8 up to a zero byte; a password is never longer than a field.
+    std::string text = Cp1252ToUtf8(password.substr(0, kDictionaryMaxLength));
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    std::vector<std::string> words;
+    words.reserve(userWords.size());
+    for (const std::string& word : userWords)
+        if (!word.empty())
+            words.push_back(Cp1252ToUtf8(word));
+    std::vector<const char*> dictionary;
+    for (const std::string& word : words)
+        if (word.find('\0') == std::string::npos)
+            dictionary.push_back(word.c_str());
+    dictionary.push_back(nullptr);
+    double bits = ZxcvbnMatch(text.c_str(), dictionary.data(), nullptr);
+    WipeMemory(text.data(), text.size());
+    for (std::string& word : words)
+        WipeMemory(word.data(), word.size());
+    // What lies past the part looked at is taken as brute force at the typed estimate's rate.
+    if (password.size() > kDictionaryMaxLength)
+        bits += TypedEntropy(password.substr(kDictionaryMaxLength));
+    return bits;
+}
+
+bool IsWeakPassword(std::string_view password, std::span<const std::string> userWords) {
+    return StrengthOf(DictionaryEntropy(password, userWords)) == Strength::VeryWeak;
 }
 
 }  // namespace tessarin

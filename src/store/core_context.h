@@ -71,8 +71,9 @@ public:
     void SetMessages(IMessageSink* messages) { m_messages = messages ? messages : &m_silent; }
     MessageAnswer ShowMessage(int id, std::vector<std::string> args = {},
                               MessageIcon icon = MessageIcon::None,
-                              MessageButtons buttons = MessageButtons::Ok) {
-        return m_messages->Show({id, std::move(args), icon, buttons});
+                              MessageButtons buttons = MessageButtons::Ok,
+                              std::string detail = {}) {
+        return m_messages->Show({id, std::move(args), icon, buttons, std::move(detail)});
     }
 
     // Where change notices for the sync listener go; they are delivered only while the platform

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/error_codes.h"
+#include "resources/error_text.h"
 #include "resources/string_ids.h"
 #include "security/password.h"
 #include "store/builtins.h"
@@ -30,7 +31,9 @@ CStoreResult SaveFailure(CCoreContext& context, StoreCode code, int error, const
         }
         return result;
     }
-    context.ShowMessage(str::kErrorSavingDatabase, {HexCode(error)}, MessageIcon::Error);
+    context.ShowMessage(
+        str::kErrorSavingDatabase, {HexCode(error)}, MessageIcon::Error, MessageButtons::Ok,
+        FileErrorDetail(context.Strings(), error, path, code != StoreCode::OpenFailed));
     result.message = str::kErrorSavingDatabase;
     return result;
 }

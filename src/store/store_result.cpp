@@ -2,6 +2,7 @@
 
 #include "base/codepage.h"
 #include "base/error_codes.h"
+#include "resources/error_text.h"
 #include "resources/string_ids.h"
 #include "resources/string_table.h"
 
@@ -9,7 +10,18 @@ namespace tessarin {
 
 std::string ResultText(const CStoreResult& result, const CStringTable& strings) {
     const std::string path = Utf8ToCp1252Shown(result.path);
-    const std::string detail = result.detail.empty() ? HexCode(result.error) : result.detail;
+    // What went wrong: the system's error in words with its code, after what was being done.
+    std::string detail = result.detail;
+    if (result.error != 0) {
+        const bool writing =
+            result.code == StoreCode::WriteFailed || result.code == StoreCode::KeepFailed;
+        const std::string words = writing ? WriteErrorWords(strings, result.error, result.path)
+                                          : ErrorWords(strings, result.error);
+        detail = (detail.empty() ? std::string() : detail + ": ") +
+                 WordsWithCode(strings, words, result.error);
+    } else if (detail.empty()) {
+        detail = HexCode(result.error);
+    }
     switch (result.code) {
         case StoreCode::Ok:
             return {};

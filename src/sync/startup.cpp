@@ -5,6 +5,7 @@
 #include "base/codepage.h"
 #include "base/error_codes.h"
 #include "base/text_case.h"
+#include "resources/error_text.h"
 #include "resources/string_ids.h"
 #include "store/core_context.h"
 #include "store/database_lifecycle.h"
@@ -75,7 +76,8 @@ std::string MovePlatformFolder(CCoreContext& context, IPlatformManager& manager,
         return dataFolder;
     context.ShowMessage(
         str::kPlatformFolderNotMoved,
-        {Utf8ToCp1252Shown(platformFolder), Utf8ToCp1252Shown(dataFolder), HexCode(moved.error)},
+        {Utf8ToCp1252Shown(platformFolder), Utf8ToCp1252Shown(dataFolder),
+         WordsWithCode(context.Strings(), ErrorWords(context.Strings(), moved.error), moved.error)},
         MessageIcon::Exclamation);
     return platformFolder;
 }

@@ -22,6 +22,7 @@
 #include "exchange/session_import.h"
 #include "platform/qt_text.h"
 #include "resources/command_table_data.h"
+#include "resources/error_text.h"
 #include "resources/string_ids.h"
 #include "security/blowfish.h"
 #include "security/password.h"
@@ -422,6 +423,7 @@ bool CFileCommands::WriteFile(ExportFormat format, ExportScope scope, const std:
     }
     bool written = false;
     bool atOpen = false;
+    int error = 0;
     m_runner.Run(UiText(m_context.Strings(), str::kProgressWriting, {FileNameForMessage(path)}),
                  false, [&](const std::atomic<bool>&, std::atomic<int>& permille) {
                      try {
@@ -442,14 +444,19 @@ bool CFileCommands::WriteFile(ExportFormat format, ExportScope scope, const std:
                          written = true;
                      } catch (const CFileError& e) {
                          atOpen = e.AtOpen();
+                         error = e.Code();
                      }
                  });
     WipeMemory(text.data(), text.size());
     if (written)
         return true;
+    // The messages' texts give general advice; the system's words say what it was.
+    const std::string detail = FileErrorDetail(m_context.Strings(), error, path, true);
     if (atOpen)
-        m_context.ShowMessage(str::kErrorCreatingExportFile, {}, MessageIcon::Exclamation);
-    m_context.ShowMessage(str::kErrorWritingExportFile, {}, MessageIcon::Exclamation);
+        m_context.ShowMessage(str::kErrorCreatingExportFile, {}, MessageIcon::Exclamation,
+                              MessageButtons::Ok, detail);
+    m_context.ShowMessage(str::kErrorWritingExportFile, {}, MessageIcon::Exclamation,
+                          MessageButtons::Ok, detail);
     return false;
 }
 

@@ -11,6 +11,7 @@
 #include "base/messages.h"
 #include "resources/string_ids.h"
 #include "security/password_rules.h"
+#include "ui/password_field.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -20,13 +21,12 @@ namespace {
 inline constexpr int kMaxFilePasswordLength = 32;
 
 // A password field under its label, which names it for the keyboard and for screen readers.
-QLineEdit* LabelledField(const QString& label, QVBoxLayout* layout, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setMaxLength(kMaxFilePasswordLength);
-    field->setEchoMode(QLineEdit::Password);
-    layout->addWidget(BuddyLabel(label, field, parent));
+QLineEdit* LabelledField(const CStringTable& strings, const QString& label, QVBoxLayout* layout,
+                         QWidget* parent) {
+    auto* field = new CPasswordField(strings, kMaxFilePasswordLength, parent);
+    layout->addWidget(BuddyLabel(label, field->Edit(), parent));
     layout->addWidget(field);
-    return field;
+    return field->Edit();
 }
 
 }  // namespace
@@ -72,9 +72,9 @@ CFilePasswordDialog::CFilePasswordDialog(const CStringTable& strings, IMessageSi
     layout->addWidget(new QLabel(
         UiText(strings, kind == Kind::Import ? str::kImportPasswordText : str::kExportPasswordText),
         this));
-    m_field = LabelledField(UiText(strings, str::kFilePasswordLabel), layout, this);
+    m_field = LabelledField(strings, UiText(strings, str::kFilePasswordLabel), layout, this);
     if (kind == Kind::Export)
-        m_confirm = LabelledField(UiText(strings, str::kFileConfirmLabel), layout, this);
+        m_confirm = LabelledField(strings, UiText(strings, str::kFileConfirmLabel), layout, this);
     layout->addWidget(new QLabel(UiText(strings, str::kPasswordCaseSensitive), this));
     layout->addWidget(OkButtons());
     m_field->setFocus();

@@ -1,5 +1,7 @@
 #include "ui/find_print_commands.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -74,7 +76,17 @@ bool CFindPrintCommands::PrintingAllowed() const {
     return !m_preferences.PrintingDisabled();
 }
 
-bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastPage) {
+std::vector<size_t> CFindPrintCommands::SelectedListRows() const {
+    std::vector<size_t> rows;
+    for (const CRecord* record : m_view.SelectedRecords())
+        if (const std::optional<size_t> row = m_view.ListModel().RowOf(*record))
+            rows.push_back(*row);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastPage,
+                                     std::optional<std::vector<size_t>> rows) {
     // The list is empty while locked; even so nothing of the database may reach paper.
     if (m_view.IsLocked())
         return true;
@@ -94,7 +106,7 @@ bool CFindPrintCommands::PrintReport(QPrinter& printer, int firstPage, int lastP
     {
         const CReportPrinter report(m_view.ListModel(), m_view.ColumnLayout(), m_view.ListFont(),
                                     m_context.Strings(), m_userName ? m_userName() : std::string(),
-                                    printer);
+                                    printer, std::move(rows));
         printer.setDocName(report.Header());
         drawn = report.Print(printer, firstPage, lastPage);
     }
@@ -136,12 +148,14 @@ void CFindPrintCommands::Print() {
         pages = report.PageCount();
     }
     m_printer->setFromTo(0, 0);
+    m_printer->setPrintRange(QPrinter::AllPages);
     bool accepted = false;
     if (m_runPrintDialog) {
         accepted = m_runPrintDialog(*m_printer, pages);
     } else {
         QPrintDialog dialog(m_printer.get(), m_window);
         dialog.setMinMax(1, pages);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, !m_view.SelectedRecords().empty());
         accepted = dialog.exec() == QDialog::Accepted;
     }
     // The dialog runs its own loop: the program may have locked meanwhile.
@@ -153,7 +167,11 @@ void CFindPrintCommands::Print() {
         first = m_printer->fromPage();
         last = m_printer->toPage();
     }
-    if (!PrintReport(*m_printer, first, last))
+    // "Selection": the rows selected when the dialog closed, in the list's order.
+    std::optional<std::vector<size_t>> rows;
+    if (m_printer->printRange() == QPrinter::Selection)
+        rows = SelectedListRows();
+    if (!PrintReport(*m_printer, first, last, std::move(rows)))
         m_context.ShowMessage(str::kPrintNotDrawn, {}, MessageIcon::Exclamation);
 }
 

@@ -3,7 +3,9 @@
 // Find, Find All, Select All and the print commands of the record list.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <QString>
 
@@ -34,17 +36,21 @@ public:
     void PrintSetup();
     bool PrintingAllowed() const;
 
-    // Draws the report of the list as shown on `printer` (nothing while locked); false when the
-    // printer could not be painted on. A PDF file printed to is the user's alone (0600) and never
-    // written through a link at its name; when it cannot be written, the user is told here.
-    bool PrintReport(QPrinter& printer, int firstPage = 1, int lastPage = 0);
+    // Draws the report of the list as shown on `printer` (nothing while locked); `rows`: only these
+    // rows of the list (the selection). False when the printer could not be painted on. A PDF file
+    // printed to is the user's alone (0600) and never written through a link at its name; when it
+    // cannot be written, the user is told here.
+    bool PrintReport(QPrinter& printer, int firstPage = 1, int lastPage = 0,
+                     std::optional<std::vector<size_t>> rows = std::nullopt);
+    // The selected rows of the list, top to bottom.
+    std::vector<size_t> SelectedListRows() const;
 
     // The printer the jobs use; its page settings last as long as the program.
     QPrinter& Printer() { return *m_printer; }
     const QString& LastFindText() const { return m_lastText; }
 
     // Test seams in place of the dialogs: true for OK. The print dialog gets the report's
-    // page count.
+    // page count; it offers "Selection" when rows are selected.
     std::function<bool(CFindDialog&)> m_runFindDialog;
     std::function<bool(QPrinter&, int pages)> m_runPrintDialog;
     std::function<bool(QPrinter&)> m_runPageSetup;

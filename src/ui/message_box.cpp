@@ -40,6 +40,9 @@ MessageAnswer CMessageBoxSink::Show(const CMessage& message) {
         case MessageIcon::None:
             break;
     }
+    // What the system said went wrong, in words, under the text that gives its code.
+    if (!message.detail.empty())
+        box.setInformativeText(Cp1252ToQString(message.detail));
     switch (message.buttons) {
         case MessageButtons::Ok:
             box.setStandardButtons(QMessageBox::Ok);

@@ -16,6 +16,7 @@
 #include "store/password_preferences.h"
 #include "store/preferences.h"
 #include "ui/cp1252_edits.h"
+#include "ui/password_field.h"
 #include "ui/strength_meter.h"
 #include "ui/ui_text.h"
 
@@ -25,12 +26,8 @@ namespace {
 
 inline constexpr int kMaxPasswordLength = 32;
 
-QLineEdit* PasswordField(QWidget* parent, bool masked = true) {
-    auto* field = new QLineEdit(parent);
-    field->setMaxLength(kMaxPasswordLength);
-    if (masked)
-        field->setEchoMode(QLineEdit::Password);
-    return field;
+CPasswordField* PasswordField(const CStringTable& strings, QWidget* parent) {
+    return new CPasswordField(strings, kMaxPasswordLength, parent);
 }
 
 // Asks for the field's text as Windows-1252; none after a message when it cannot be.
@@ -51,16 +48,17 @@ CPasswordDialog::CPasswordDialog(const CStringTable& strings, IMessageSink& mess
                                  CheckFunction check, QWidget* parent)
     : CDialogBase(strings, str::kEnterPasswordTitle, parent),
       m_messages(messages),
-      m_check(std::move(check)),
-      m_field(PasswordField(this)),
-      m_users(new QComboBox(this)) {
+      m_check(std::move(check)) {
+    CPasswordField* field = PasswordField(strings, this);
+    m_field = field->Edit();
+    m_users = new QComboBox(this);
     m_users->addItems(users);
     m_users->setCurrentIndex(selected);
     m_users->setEnabled(usersEnabled);
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label(forUser ? str::kEnterPasswordForUser : str::kEnterPassword, m_field), 0,
                       0, 1, 2);
-    layout->addWidget(m_field, 1, 0, 1, 2);
+    layout->addWidget(field, 1, 0, 1, 2);
     layout->addWidget(new QLabel(UiText(strings, str::kPasswordCaseSensitive), this), 2, 0, 1, 2);
     layout->addWidget(Label(str::kUserLabel, m_users), 3, 0);
     layout->addWidget(m_users, 3, 1);
@@ -96,9 +94,13 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
       m_messages(messages),
       m_preferences(preferences),
       m_kind(kind),
-      m_oldIsRight(std::move(oldIsRight)),
-      m_new(PasswordField(this)),
-      m_confirm(PasswordField(this)) {
+      m_oldIsRight(std::move(oldIsRight)) {
+    // Made in the order the fields are filled in: the order Tab goes through them.
+    CPasswordField* old = kind == Kind::Change ? PasswordField(strings, this) : nullptr;
+    CPasswordField* fresh = PasswordField(strings, this);
+    CPasswordField* confirm = PasswordField(strings, this);
+    m_new = fresh->Edit();
+    m_confirm = confirm->Edit();
     const bool welcome = kind == Kind::Welcome;
     auto* layout = new QGridLayout(this);
     int row = 0;
@@ -113,20 +115,21 @@ CSetPasswordDialog::CSetPasswordDialog(const CStringTable& strings, IMessageSink
         line->setWordWrap(true);
         layout->addWidget(line, row++, 0, 1, 2);
     }
-    if (kind == Kind::Change) {
-        m_old = PasswordField(this);
-        layout->addWidget(Label(str::kOldPasswordLabel, m_old), row, 0);
-        layout->addWidget(m_old, row++, 1);
+    // Each label stands at its field's top line, above the Caps Lock warning's place.
+    if (old) {
+        m_old = old->Edit();
+        layout->addWidget(Label(str::kOldPasswordLabel, m_old), row, 0, Qt::AlignTop);
+        layout->addWidget(old, row++, 1);
     }
-    layout->addWidget(Label(str::kNewPasswordLabel, m_new), row, 0);
-    layout->addWidget(m_new, row++, 1);
+    layout->addWidget(Label(str::kNewPasswordLabel, m_new), row, 0, Qt::AlignTop);
+    layout->addWidget(fresh, row++, 1);
     // How hard the new password is to guess, as it is typed.
     auto* meter = new CStrengthMeter(strings, this);
     connect(m_new, &QLineEdit::textChanged, meter,
             [meter](const QString& text) { meter->SetBits(TypedEntropy(QStringToCp1252(text))); });
     layout->addWidget(meter, row++, 1);
-    layout->addWidget(Label(str::kConfirmPasswordLabel, m_confirm), row, 0);
-    layout->addWidget(m_confirm, row++, 1);
+    layout->addWidget(Label(str::kConfirmPasswordLabel, m_confirm), row, 0, Qt::AlignTop);
+    layout->addWidget(confirm, row++, 1);
     layout->addWidget(OkButtons(welcome ? str::kQuitButton : str::kCancelButton), row, 0, 1, 2);
     (m_old ? m_old : m_new)->setFocus();
 }

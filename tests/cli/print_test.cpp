@@ -293,9 +293,8 @@ TEST_F(Print, RefusedWithoutMakingAFile) {
          "The file " + db + " is the database itself: choose another file.\n"},
         {{"print", "--pdf", (dir / "missing" / "report.pdf").string()},
          1,
-         "The report could not be written to " + (dir / "missing" / "report.pdf").string() +
-             " (error 2). Make sure there is enough disk space and the folder can be written "
-             "to.\n"},
+         "The report could not be written to " + (dir / "missing" / "report.pdf").string() + ": " +
+             (dir / "missing").string() + " does not exist (error 2).\n"},
     };
     for (const auto& c : cases) {
         const CRun run = Run(c.args, "pw\n");

@@ -2,12 +2,18 @@
 # Runs the desktop program's end-to-end tests as a person would meet it: a private X display
 # (Xvfb), a private session bus with the accessibility bus on it, and a fresh home folder. The
 # tests read and drive the program through AT-SPI, as a screen reader does.
-#   run.sh BUILD_DIR SOURCE_DIR [SUITE...]   (SUITE: e2e_files, say; all of them when none)
+#   run.sh BUILD_DIR SOURCE_DIR [SUITE...]   (SUITE: e2e_files, say; all of them when none; or
+#   the path of a suite kept elsewhere, such as tests/package's, run alone under the same display)
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
 shift 2
 chosen=("$@")
+suites=("$source"/tests/e2e/e2e_*.py)
+if [ ${#chosen[@]} -eq 1 ] && [ -f "${chosen[0]}" ]; then
+    suites=("$(cd "$(dirname "${chosen[0]}")" && pwd)/$(basename "${chosen[0]}")")
+    chosen=()
+fi
 
 for tool in Xvfb dbus-daemon /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/setup)"; exit 77; }
@@ -63,7 +69,7 @@ exec 5>&-
 # Every suite (e2e_*.py) in a fresh home, with a runtime folder of its own for the program's
 # endpoints; the buses stay up for all of them.
 failed=0
-for suite in "$source"/tests/e2e/e2e_*.py; do
+for suite in "${suites[@]}"; do
     name=$(basename "$suite" .py)
     if [ ${#chosen[@]} -gt 0 ] && [[ ! " ${chosen[*]} " == *" $name "* ]]; then
         continue

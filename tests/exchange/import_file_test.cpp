@@ -313,18 +313,18 @@ TEST_F(ImportFiles, AutomaticBackupOnlyOfAChangedDatabaseWithRecords) {
     EXPECT_EQ(folder, documents + "/Marrowgate/Tessarin/Backup");
     const std::string file = folder + "/Tessarin--_Standalone_.vex";
 
-    EXPECT_FALSE(AutoBackup(db, true, documents, "", "<Standalone>"));  // no records
+    EXPECT_FALSE(AutoBackup(db, true, documents, "", "<Standalone>", 5));  // no records
     test::AddRecord(db, nullptr, nullptr, {"kept"})->m_deleted = true;
-    EXPECT_FALSE(AutoBackup(db, true, documents, "", "<Standalone>"));  // none live
+    EXPECT_FALSE(AutoBackup(db, true, documents, "", "<Standalone>", 5));  // none live
     test::AddRecord(db, nullptr, nullptr, {"kept"});
-    EXPECT_FALSE(AutoBackup(db, false, documents, "", "<Standalone>"));  // unchanged
+    EXPECT_FALSE(AutoBackup(db, false, documents, "", "<Standalone>", 5));  // unchanged
     EXPECT_FALSE(std::filesystem::exists(file));
 
     SetPassword(context, db, CSecret("db password"));
     {
         // Every folder it makes, and the file, private whatever the umask.
         const test::CUmask open(0);
-        ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>"));
+        ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>", 5));
     }
     for (const char* made :
          {"", "/Marrowgate", "/Marrowgate/Tessarin", "/Marrowgate/Tessarin/Backup"})
@@ -334,6 +334,78 @@ TEST_F(ImportFiles, AutomaticBackupOnlyOfAChangedDatabaseWithRecords) {
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(CheckFilePassword(text, context.DatabaseKey()), 0);
     EXPECT_EQ(text.find("kept"), std::string::npos);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// Local time, so that the names read as the user's clock: 2024-05-01 and the given time of day.
+std::time_t LocalTime(int day, int hour, int minute, int second) {
+    std::tm local{};
+    local.tm_year = 2024 - 1900;
+    local.tm_mon = 4;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+TEST_F(ImportFiles, AutomaticBackupsKeepADatedSeriesOfTheNewest) {
+    const std::string documents = (dir / "Documents").string();
+    const std::filesystem::path folder = AutoBackupFolder(context.Strings(), documents);
+    const std::string fixed = "Tessarin--_Standalone_.vex";
+    EXPECT_EQ(DatedBackupFileName(fixed, LocalTime(1, 13, 45, 7)),
+              "Tessarin--_Standalone_ 2024-05-01 13-45-07.vex");
+
+    // What must never be taken for a copy of this user's series: another user's copies (even one
+    // whose name begins with this user's), files of the user's own, a folder of that form.
+    std::filesystem::create_directories(folder / "Tessarin--_Standalone_ 2000-01-01 00-00-00.vex");
+    const char* strangers[] = {
+        "Tessarin--Bob 2000-01-01 00-00-00.vex",
+        "Tessarin--_Standalone_ 2 2000-01-01 00-00-00.vex",
+        "Tessarin--_Standalone_ 2000-01-01 00-00-00.vex.txt",
+        "Tessarin--_Standalone_ 2000-01-01 00:00:00.vex",
+        "Tessarin--_Standalone_ 2000-01-01.vex",
+        "my notes.txt",
+    };
+    for (const char* name : strangers)
+        test::WriteFileBytes((folder / name).string(), {'x'});
+
+    test::AddRecord(db, nullptr, nullptr, {"value 0"});
+    // Seven runs on one day, out of order once (a clock set back), two in the same second.
+    const std::time_t runs[] = {LocalTime(1, 9, 0, 0),  LocalTime(1, 10, 0, 0),
+                                LocalTime(1, 8, 0, 0),  LocalTime(1, 11, 0, 0),
+                                LocalTime(1, 12, 0, 0), LocalTime(1, 12, 0, 0),
+                                LocalTime(1, 13, 0, 0)};
+    int n = 0;
+    for (std::time_t when : runs) {
+        db.RecordAt(0)->SetValue(0, "value " + std::to_string(n++));
+        ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>", 3, when));
+    }
+    EXPECT_EQ(DatedBackups(folder.string(), fixed),
+              (std::vector<std::string>{"Tessarin--_Standalone_ 2024-05-01 11-00-00.vex",
+                                        "Tessarin--_Standalone_ 2024-05-01 12-00-00.vex",
+                                        "Tessarin--_Standalone_ 2024-05-01 13-00-00.vex"}));
+    // The file of the fixed name is the newest backup, as each dated copy is of its run; the copy
+    // of a second that ran twice holds the later run.
+    const auto newest = test::ReadFileBytes((folder / fixed).string());
+    EXPECT_EQ(
+        test::ReadFileBytes((folder / "Tessarin--_Standalone_ 2024-05-01 13-00-00.vex").string()),
+        newest);
+    const auto noon =
+        test::ReadFileBytes((folder / "Tessarin--_Standalone_ 2024-05-01 12-00-00.vex").string());
+    EXPECT_NE(std::string(noon.begin(), noon.end()).find("value 5"), std::string::npos);
+    for (const char* name : strangers)
+        EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    EXPECT_TRUE(
+        std::filesystem::is_directory(folder / "Tessarin--_Standalone_ 2000-01-01 00-00-00.vex"));
+
+    // None kept: the fixed file is still written, the series is neither added to nor cut.
+    db.RecordAt(0)->SetValue(0, "value last");
+    ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>", 0, LocalTime(1, 14, 0, 0)));
+    EXPECT_EQ(DatedBackups(folder.string(), fixed).size(), 3u);
+    const auto last = test::ReadFileBytes((folder / fixed).string());
+    EXPECT_NE(std::string(last.begin(), last.end()).find("value last"), std::string::npos);
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -1,6 +1,8 @@
 // Find, Find All and Select All, and printing the list as shown.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -217,6 +219,62 @@ TEST_F(FindPrint, PrintWritesTheFoundRowsAndNothingWhileLocked) {
     EXPECT_TRUE(text.contains("****"));  // the masked password
     EXPECT_FALSE(text.contains("mail"));
     EXPECT_FALSE(text.contains("password pass"));
+}
+
+// The text of a PDF as pdftotext reads it; none when the tool is not installed.
+std::optional<QString> PdfText(const QString& pdf) {
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (tool.isEmpty())
+        return std::nullopt;
+    QProcess run;
+    run.start(tool, {"-layout", pdf, "-"});
+    if (!run.waitForFinished(10000))
+        return QString();
+    return QString::fromUtf8(run.readAllStandardOutput());
+}
+
+TEST_F(FindPrint, PrintSelectionPrintsOnlyTheSelectedRowsInListOrder) {
+    const QString pdf = QString::fromStdString((m_dir.Path() / "selection.pdf").string());
+    QPrinter::PrintRange range = QPrinter::Selection;
+    m_find->m_runPrintDialog = [&](QPrinter& printer, int) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPrintRange(range);
+        return true;
+    };
+    // Selected bottom first: the report still follows the list (bank, forum, mail).
+    std::vector<const CRecord*> chosen;
+    for (const CRecord* record : View().ListModel().Rows())
+        if (record->GetValue(0) != "forum")
+            chosen.insert(chosen.begin(), record);
+    View().SelectRecords(chosen);
+    EXPECT_EQ(m_find->SelectedListRows(), (std::vector<size_t>{0, 2}));
+
+    ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+    const std::optional<QString> text = PdfText(pdf);
+    if (!text)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_TRUE(text->contains("Print Report for Ann")) << text->toStdString();
+    EXPECT_TRUE(text->contains("bank"));
+    EXPECT_TRUE(text->contains("mail"));
+    EXPECT_FALSE(text->contains("forum")) << text->toStdString();
+    EXPECT_LT(text->indexOf("bank"), text->indexOf("mail"));
+
+    // "All" after a selection: every row again.
+    range = QPrinter::AllPages;
+    ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+    const std::optional<QString> all = PdfText(pdf);
+    for (const char* value : {"bank", "forum", "mail"})
+        EXPECT_TRUE(all->contains(value)) << value;
+
+    // A selection that is empty by the time the dialog closes prints the header alone.
+    range = QPrinter::Selection;
+    View().ClearSelection();
+    ASSERT_TRUE(m_commands->Run(cmd::kPrint));
+    const std::optional<QString> none = PdfText(pdf);
+    EXPECT_TRUE(none->contains("Print Report for Ann"));
+    for (const char* value : {"bank", "forum", "mail"})
+        EXPECT_FALSE(none->contains(value)) << value;
 }
 
 TEST_F(FindPrint, APrintedPdfIsPrivateAndReplacesALinkPlantedAtItsName) {

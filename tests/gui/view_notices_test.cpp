@@ -4,9 +4,12 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QTest>
 
 #include "gui/view_fixture.h"
+#include "store/database_session.h"
+#include "ui/details_pane.h"
 #include "ui/filter_combo.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
@@ -113,6 +116,44 @@ TEST_F(ViewNotices, TypeAndCategoryNoticesKeepTheChoosersInOrder) {
     EXPECT_EQ(View().TypeFilter(), AnyKey);
     EXPECT_EQ(View().RowCount(), 2);
     EXPECT_EQ(View().List()->Model().index(0, 1).data().toString(), QStringLiteral("Unfiled"));
+}
+
+TEST_F(ViewNotices, TypeAndCategoryChangesKeepTheNarrowingTheSelectionThePaneAndTheWidths) {
+    OpenView();
+    View().RefillFiltered("beta", false, false);
+    ASSERT_EQ(View().RowCount(), 1);
+    const CRecord* beta = View().ListModel().Rows()[0];
+    View().SelectRecords({beta});
+    ASSERT_EQ(View().Pane()->Record(), beta);
+    QHeaderView* header = View().List()->horizontalHeader();
+    header->resizeSection(2, 217);
+
+    {
+        // A type added, the record's own type renamed, its category renamed: one change.
+        CDatabaseObj& db = View().Database();
+        CDatabaseSession::CChange change(View().Session());
+        std::unique_ptr<CBaseItem> cards = db.m_types.CreateItem();
+        static_cast<CCategory&>(*cards).SetName("Cards");
+        change.AddItem(kKindType, std::move(cards));
+        CBaseItem* login = db.FindTypeByName("Login");
+        static_cast<CCategory*>(login)->SetName("Accounts");
+        change.ItemChanged(kKindType, *login);
+        CBaseItem& home = *db.m_categories.Items().front();
+        ASSERT_EQ(home.GetName(), "Home");
+        static_cast<CCategory&>(home).SetName("House");
+        change.ItemChanged(kKindCategory, home);
+        ASSERT_TRUE(change.Commit().Ok());
+    }
+
+    EXPECT_EQ(Items(View().TypeCombo()),
+              QStringList({"All Types", "Accounts", "Bank", "Cards", "Unfiled", "Edit Types..."}));
+    EXPECT_TRUE(View().IsNarrowed());
+    EXPECT_EQ(View().RowCount(), 1);
+    EXPECT_EQ(View().GetSelectedRecord(), beta);
+    EXPECT_EQ(View().Pane()->Record(), beta);
+    EXPECT_EQ(header->sectionSize(2), 217);
+    EXPECT_EQ(View().List()->Model().index(0, 1).data().toString(), QStringLiteral("Accounts"));
+    EXPECT_EQ(View().List()->Model().index(0, 2).data().toString(), QStringLiteral("House"));
 }
 
 TEST_F(ViewNotices, WhileLockedOrBusyNoticesWait) {

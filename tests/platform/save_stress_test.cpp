@@ -187,6 +187,11 @@ TEST_F(SaveStress, ASmallFileSystemThatFillsUpLeavesTheOldFile) {
         ASSERT_EQ(recording.shown.size(), 1u);
         EXPECT_EQ(recording.shown[0].id, str::kErrorSavingDatabase);
         EXPECT_EQ(recording.shown[0].args, std::vector<std::string>{"1c"});  // ENOSPC
+        // Beside the code, in words: what happened and where.
+        EXPECT_EQ(recording.shown[0].detail,
+                  "The system reported: the disk that holds " + mount.string() + " is full.");
+        EXPECT_EQ(context.Strings().Format(recording.shown[0].id, {recording.shown[0].args[0]}),
+                  "There was an error saving the Tessarin database. (1c)");
         EXPECT_EQ(Temporaries(mount), 0u);
         context.SetMessages(nullptr);
     }

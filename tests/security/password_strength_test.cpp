@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "security/password_generator.h"
 #include "security/password_strength.h"
@@ -48,6 +50,36 @@ TEST(PasswordStrength, Words) {
     EXPECT_EQ(StrengthOf(36), Strength::Reasonable);
     EXPECT_EQ(StrengthOf(60), Strength::Strong);
     EXPECT_EQ(StrengthOf(128), Strength::VeryStrong);
+}
+
+// Common passwords (from published lists of leaked passwords) that the class-and-length estimate
+// takes for reasonable or strong: the dictionary-aware one knows them.
+TEST(PasswordStrength, TheDictionaryEstimateKnowsCommonPasswords) {
+    const char* common[] = {"password",   "Password1!",   "P@ssw0rd",    "iloveyou2",
+                            "qwertyuiop", "1q2w3e4r5t",   "Dragon2020",  "Sunshine1!",
+                            "letmein123", "abc123abc123", "Michael1985", "trustno1"};
+    for (const char* password : common) {
+        EXPECT_TRUE(IsWeakPassword(password)) << password << ": " << DictionaryEntropy(password);
+        EXPECT_LT(DictionaryEntropy(password), TypedEntropy(password)) << password;
+    }
+    EXPECT_GE(StrengthOf(TypedEntropy("Password1!")), Strength::Reasonable);
+
+    // Random ones of the generator's default make are not weak; long passphrases are not either.
+    for (const char* password : {"vX9#qLm2$Tz8", "k3!Vb9#Qz7$L", "Ry7^w2Pz!e4K", "q7$Lw!2zXv#9"})
+        EXPECT_FALSE(IsWeakPassword(password)) << password << ": " << DictionaryEntropy(password);
+
+    // What the record itself says (its site, its user) is among the first guesses.
+    const std::vector<std::string> known = {"Northwind Traders", "annika.berg"};
+    EXPECT_FALSE(IsWeakPassword("annika.berg77"));
+    EXPECT_TRUE(IsWeakPassword("annika.berg77", known));
+
+    // Windows-1252 bytes, zero bytes and very long values are taken as they are.
+    EXPECT_GT(DictionaryEntropy("étéété-"), 0);
+    EXPECT_GT(DictionaryEntropy(std::string("ab\0cd", 5)), 0);
+    const std::string longest(kDictionaryMaxLength + 50, 'x');
+    EXPECT_GT(DictionaryEntropy(longest),
+              DictionaryEntropy(longest.substr(0, kDictionaryMaxLength)));
+    EXPECT_EQ(DictionaryEntropy(""), 0);
 }
 
 }  // namespace

@@ -139,6 +139,9 @@ TEST_F(Lifecycle, SaveFailuresReportTheirCode) {
     EXPECT_EQ(messages.shown[0].id, str::kErrorSavingDatabase);
     EXPECT_EQ(messages.shown[0].args, std::vector<std::string>{"2"});
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    // Beside the code, what it means and where: the folder the file was to be written in.
+    EXPECT_EQ(messages.shown[0].detail,
+              "The system reported: " + (dir / "no such folder").string() + " does not exist.");
 
     db.m_saveSuspended = true;
     EXPECT_EQ(Save(db).code, StoreCode::SaveSuspended);
