@@ -363,7 +363,14 @@ CStoreResult KeepCopyBeside(CDatabaseObj& database, const std::string& suffix,
     CLockHold hold(context.Lock(), context.m_lockTimeout);
     if (!hold.Held())
         return CStoreResult::Failure(StoreCode::LockTimeout, 0, database.m_path);
-    if (const int kept = KeepBeside(database.m_path, suffix, keptAt))
+    // A copy of a large file, synced, is long file work as a save's write is.
+    int kept = 0;
+    const auto keep = [&] { kept = KeepBeside(database.m_path, suffix, keptAt); };
+    if (database.m_observer)
+        database.m_observer->WriteFile(keep);
+    else
+        keep();
+    if (kept)
         return CStoreResult::Failure(StoreCode::KeepFailed, kept, database.m_path);
     return CStoreResult::Success();
 }

@@ -39,10 +39,10 @@ public:
     virtual ~IDatabaseObserver() = default;
     // The removed items may be moved out of the outcome and kept as long as something shows them.
     virtual void MergedFromFile(CMergeOutcome& outcome) = 0;
-    // A save's long part, building the file's bytes, writing them and noting what the file now
-    // holds, goes through here, so that whoever owns the database may run it off the calling
-    // thread; it returns once `write` has ended, and what `write` throws reaches the save as if
-    // it had run here.
+    // Long work on the database's file goes through here (a save building the file's bytes,
+    // writing them and noting what the file now holds; a copy kept beside the file), so that
+    // whoever owns the database may run it off the calling thread; it returns once `write` has
+    // ended, and what `write` throws reaches the caller as if it had run here.
     virtual void WriteFile(const std::function<void()>& write) { write(); }
 };
 

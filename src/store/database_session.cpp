@@ -169,14 +169,14 @@ void CDatabaseSession::MergedFromFile(CMergeOutcome& outcome) {
 }
 
 void CDatabaseSession::WriteFile(const std::function<void()>& write) {
-    if (!m_aside || m_saving || m_database->m_records.Size() < m_asideFromRecords) {
+    if (!m_aside || m_writingAside || m_database->m_records.Size() < m_asideFromRecords) {
         write();
         return;
     }
     // The file's bytes are built and written on another thread; this one keeps its window painted
     // and changes nothing meanwhile. What the write throws is thrown here, as if it had run here.
     std::exception_ptr failed;
-    m_saving = true;
+    m_writingAside = true;
     const CBusy busy(*this);
     m_aside->RunAside([&] {
         try {
@@ -185,7 +185,7 @@ void CDatabaseSession::WriteFile(const std::function<void()>& write) {
             failed = std::current_exception();
         }
     });
-    m_saving = false;
+    m_writingAside = false;
     if (failed)
         std::rethrow_exception(failed);
 }

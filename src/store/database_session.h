@@ -57,9 +57,9 @@ public:
     virtual void SessionSaveFailed(const CStoreResult&) {}
 };
 
-// Runs the long part of a save (building the file's bytes, enciphering and writing them) off the
+// Runs long work (a save's write: building the file's bytes, enciphering and writing them) off the
 // calling thread and returns once it has ended. Meanwhile the calling thread may go on answering
-// its window (painting, timers) but must not change the database: the session says Saving().
+// its window (painting, timers) but must not change the database: the session says Busy().
 class IAsideRunner {
 public:
     virtual ~IAsideRunner() = default;
@@ -114,7 +114,8 @@ public:
     // Whether memory holds a change whose save failed: the next save writes it.
     bool HasUnsaved() const { return m_unsaved; }
 
-    // Where saves of `fromRecords` records or more write the file; none: on the calling thread.
+    // Where a database of `fromRecords` records or more does its long file work (a save's write,
+    // a copy kept beside the file); none: on the calling thread.
     void SetAsideRunner(IAsideRunner* runner, size_t fromRecords = kAsideFromRecords) {
         m_aside = runner;
         m_asideFromRecords = fromRecords;
@@ -213,7 +214,7 @@ private:
     IAsideRunner* m_aside = nullptr;
     size_t m_asideFromRecords = kAsideFromRecords;
     int m_busy = 0;
-    bool m_saving = false;
+    bool m_writingAside = false;
 };
 
 }  // namespace tessarin
