@@ -20,21 +20,17 @@
 #include <vector>
 
 #include <QApplication>
-#include <QHeaderView>
-#include <QMouseEvent>
 #include <QTimer>
 
 #include "bench_support.h"
 #include "listing/record_list_model.h"
-#include "platform/qt_locale.h"
 #include "resources/command_table_data.h"
-#include "store/preference_store.h"
-#include "store/preferences.h"
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/record_commands.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
+#include "view_program.h"
 
 using namespace tessarin;
 using Clock = std::chrono::steady_clock;
@@ -54,24 +50,7 @@ double Median(std::vector<double> values) {
 
 // Opens the view on the folder's database, as the program does after the login, and ends the
 // process as soon as the list has painted its first rows. Returns when it could not.
-// What the view needs of the program: Qt on the offscreen platform, the system's locale, the
-// database's key, and preferences (in memory, at their defaults).
-struct CProgram {
-    static int& Offscreen(int& argc) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        return argc;
-    }
-    CProgram(int& argc, char** argv) : application(Offscreen(argc), argv) {
-        context.SetLocale(locale.get());
-        SetDatabaseKey(context, CSecret(kPassword));
-    }
-
-    QApplication application;
-    CCoreContext context;
-    std::unique_ptr<CQtLocale> locale = CQtLocale::System();
-    CMemoryPreferenceStore store;
-    CPreferences preferences{store};
-};
+using CProgram = bench::CViewProgram;
 
 int OpenUntilPainted(int argc, char** argv, const char* folder) {
     CProgram program(argc, argv);
@@ -98,17 +77,8 @@ int OpenUntilPainted(int argc, char** argv, const char* folder) {
 
 // Clicks a column's header as the user does, up to the rows painted.
 double ClickHeader(CRecordListView& list, int column) {
-    QHeaderView* header = list.horizontalHeader();
-    const int section = list.Model().SectionOf(column);
-    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
-                    header->height() / 2);
     const Clock::time_point start = Clock::now();
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(header->viewport(), &event);
-    }
+    bench::ClickHeader(list, column);
     list.viewport()->repaint();
     return Ms(Clock::now() - start);
 }

@@ -36,13 +36,17 @@ std::string_view ShownName(const CItemList& list, const ItemKey& key);
 class CShownNames {
 public:
     explicit CShownNames(const CItemList& list);
-    // The index of the key's name in Names(); the last name is "Unfiled".
+    // The index of the key's name in Names(); the last name is "Unfiled". Remembers the last key
+    // found, for rows that come in runs of one type; Find is the same without it, for many threads.
     uint32_t IndexOf(const ItemKey& key) const;
+    uint32_t Find(const ItemKey& key) const;
     std::string_view NameOf(const ItemKey& key) const { return m_names[IndexOf(key)]; }
     std::span<const std::string_view> Names() const { return m_names; }
+    // The keys, sorted, each with the name of the same index.
+    std::span<const uint64_t> Keys() const { return m_keys; }
 
 private:
-    std::vector<uint64_t> m_keys;
+    std::vector<uint64_t> m_keys;  // sorted; the name of m_keys[i] is m_names[i]
     std::vector<std::string_view> m_names;
     mutable size_t m_last = 0;
 };

@@ -1,8 +1,14 @@
 #include "listing/quick_search.h"
 
+#include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/text_case.h"
+#include "listing/list_columns.h"
 
 namespace tessarin {
 
@@ -38,15 +44,6 @@ std::array<uint8_t, 256> MakeFold() {
 
 const std::array<uint8_t, 256> kFold = MakeFold();
 
-constexpr uint64_t kEveryByte = 0x0101010101010101;
-constexpr uint64_t kHighBits = 0x8080808080808080;
-
-// Whether one of the word's bytes is zero (a byte above a zero byte may be taken for one too,
-// which only sends the caller to look byte by byte).
-constexpr uint64_t HasZeroByte(uint64_t word) {
-    return (word - kEveryByte) & ~word & kHighBits;
-}
-
 uint64_t KeyBits(const ItemKey& key) {
     uint64_t bits;
     std::memcpy(&bits, key.bytes.data(), sizeof bits);
@@ -65,65 +62,123 @@ CQuickSearch::CQuickSearch(std::string_view text, const CDatabaseObj& database) 
         m_text.push_back(static_cast<char>(kFold[static_cast<uint8_t>(c)]));
     if (m_text.empty())
         return;
-    // As the list names them: an item by its name (even one marked deleted), a key nothing
-    // holds as "Unfiled".
+    const uint8_t first = static_cast<uint8_t>(m_text[0]);
+    int ascii = 0;
+    for (int b = 0; b < 256; ++b) {
+        if (kFold[b] != first)
+            continue;
+        if (b >= 0x80)
+            m_firstAboveAscii = true;
+        else if (ascii++ == 0)
+            m_firstLower = m_firstUpper = static_cast<uint8_t>(b);
+        else
+            m_firstUpper = static_cast<uint8_t>(b);
+    }
+    if (ascii == 0)
+        m_firstLower = m_firstUpper = first;  // only bytes above ASCII: the high bit finds them
+    // As the list names them (CShownNames): a key by the name of the first item that has it
+    // (even one marked deleted), a key no item has as "Unfiled".
     const auto names = [this](const CItemList& items, CNameHits& hits) {
-        for (const auto& item : items.Items()) {
-            const bool holds = Matches(item->GetName());
-            hits.known[KeyBits(item->m_key)] = holds;
-            hits.any = hits.any || holds;
-        }
-        hits.unknown = Matches(items.NameOf(AnyKey));
-        hits.any = hits.any || hits.unknown;
+        const CShownNames shown(items);
+        const auto keys = shown.Keys();
+        hits.known.assign(keys.begin(), keys.end());
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (Matches(shown.Names()[i]))
+                hits.hits.push_back(keys[i]);
+        hits.unknown = Matches(shown.Names().back());
     };
     names(database.m_types, m_types);
     names(database.m_categories, m_categories);
 }
 
 bool CQuickSearch::CNameHits::Holds(const ItemKey& key) const {
-    if (!any)
+    if (hits.empty() && !unknown)
         return false;
-    const auto found = known.find(KeyBits(key));
-    return found == known.end() ? unknown : found->second;
+    const uint64_t bits = KeyBits(key);
+    // Few names hold most texts: a short list is read through, a long one searched.
+    if (hits.size() <= 8) {
+        for (uint64_t hit : hits)
+            if (hit == bits)
+                return true;
+    } else if (std::binary_search(hits.begin(), hits.end(), bits)) {
+        return true;
+    }
+    return unknown && !std::binary_search(known.begin(), known.end(), bits);
 }
 
 bool CQuickSearch::Narrows(const CQuickSearch& wider) const {
     return m_text.find(wider.m_text) != std::string::npos;
 }
 
-bool CQuickSearch::Matches(std::string_view value) const {
+namespace {
+
+// A bit for each of the 16 bytes at `at` that may begin a match.
+#if defined(__SSE2__)
+inline unsigned Candidates(const uint8_t* at, __m128i lower, __m128i upper, bool aboveAscii) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i same = _mm_or_si128(_mm_cmpeq_epi8(bytes, lower), _mm_cmpeq_epi8(bytes, upper));
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(same));
+    if (aboveAscii)
+        bits |= static_cast<unsigned>(_mm_movemask_epi8(bytes));
+    return bits;
+}
+#endif
+
+}  // namespace
+
+size_t CQuickSearch::Find(std::string_view value, size_t from) const {
     const size_t length = m_text.size();
     if (length == 0)
-        return true;
-    if (value.size() < length)
-        return false;
+        return from <= value.size() ? from : std::string_view::npos;
+    if (value.size() < length || from > value.size() - length)
+        return std::string_view::npos;
     const auto* v = reinterpret_cast<const uint8_t*>(value.data());
     const auto* t = reinterpret_cast<const uint8_t*>(m_text.data());
-    const uint8_t first = t[0];
-    // Only the text's first letter in either case, or a byte past ASCII (an accented letter),
-    // can begin a match: eight bytes without one are passed over at once.
-    const uint64_t lower = kEveryByte * first;
-    const uint64_t upper =
-        kEveryByte *
-        static_cast<uint8_t>(first >= 'a' && first <= 'z' ? first - ('a' - 'A') : first);
-    for (size_t i = 0, last = value.size() - length; i <= last; ++i) {
-        if (i + 8 <= value.size()) {
-            uint64_t word;
-            std::memcpy(&word, v + i, sizeof word);
-            if (!(HasZeroByte(word ^ lower) | HasZeroByte(word ^ upper) | (word & kHighBits))) {
-                i += 7;
-                continue;
-            }
+    const size_t last = value.size() - length;  // the last place a match can begin
+    const auto matchesAt = [&](size_t at) {
+        for (size_t j = 0; j < length; ++j)
+            if (kFold[v[at + j]] != t[j])
+                return false;
+        return true;
+    };
+#if defined(__SSE2__)
+    // Sixteen bytes a step: only the few that may begin a match are compared further. The last
+    // step reads the value's last sixteen bytes again rather than past its end; a value shorter
+    // than that is copied first.
+    const __m128i lower = _mm_set1_epi8(static_cast<char>(m_firstLower));
+    const __m128i upper = _mm_set1_epi8(static_cast<char>(m_firstUpper));
+    const size_t size = value.size();
+    if (size < 16) {
+        uint8_t copy[16] = {};
+        std::memcpy(copy, v, size);
+        for (unsigned bits = Candidates(copy, lower, upper, m_firstAboveAscii) >> from; bits;
+             bits &= bits - 1) {
+            const size_t at = from + static_cast<size_t>(__builtin_ctz(bits));
+            if (at > last)
+                break;
+            if (matchesAt(at))
+                return at;
         }
-        if (kFold[v[i]] != first)
-            continue;
-        size_t j = 1;
-        while (j < length && kFold[v[i + j]] == t[j])
-            ++j;
-        if (j == length)
-            return true;
+        return std::string_view::npos;
     }
-    return false;
+    for (size_t step = from; step <= last; step += 16) {
+        const size_t base = std::min(step, size - 16);
+        for (unsigned bits = Candidates(v + base, lower, upper, m_firstAboveAscii) >> (step - base);
+             bits; bits &= bits - 1) {
+            const size_t at = step + static_cast<size_t>(__builtin_ctz(bits));
+            if (at > last)
+                return std::string_view::npos;
+            if (matchesAt(at))
+                return at;
+        }
+    }
+    return std::string_view::npos;
+#else
+    for (size_t at = from; at <= last; ++at)
+        if (kFold[v[at]] == t[0] && matchesAt(at))
+            return at;
+    return std::string_view::npos;
+#endif
 }
 
 bool CQuickSearch::Matches(const CRecord& record) const {
@@ -131,10 +186,12 @@ bool CQuickSearch::Matches(const CRecord& record) const {
         return true;
     if (m_types.Holds(record.GetTypeKey()) || m_categories.Holds(record.m_categoryKey))
         return true;
-    for (int i = 0; i < kFieldCount; ++i)
-        if (Matches(record.GetValue(i)))
+    // The values and the note in one pass; a place that runs from one into the next is no match.
+    const std::string_view texts = record.ValuesAndNote();
+    for (size_t at = Find(texts, 0); at != std::string_view::npos; at = Find(texts, at + 1))
+        if (record.InOneText(at, m_text.size()))
             return true;
-    return Matches(record.GetNote());
+    return false;
 }
 
 }  // namespace tessarin

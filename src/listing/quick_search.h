@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "store/database.h"
 
@@ -29,19 +29,28 @@ public:
     // Whether every record this search finds is found by `wider`: its text lies within this one's.
     bool Narrows(const CQuickSearch& wider) const;
 
-    bool Matches(std::string_view value) const;
+    bool Matches(std::string_view value) const { return Find(value, 0) != std::string_view::npos; }
     bool Matches(const CRecord& record) const;
 
 private:
+    // Where the text next begins in `value` from `from` on, or npos.
+    size_t Find(std::string_view value, size_t from) const;
+
     // Whether the name the list shows for a type or category key holds the text.
     struct CNameHits {
-        std::unordered_map<uint64_t, bool> known;
-        bool unknown = false;
-        bool any = false;  // whether one name holds it (most texts are in no name)
+        std::vector<uint64_t> hits;  // the keys whose names hold it, sorted: most texts are in none
+        std::vector<uint64_t> known;  // every key an item has, sorted: the others show "Unfiled"
+        bool unknown = false;         // whether "Unfiled" holds it
         bool Holds(const ItemKey& key) const;
     };
 
     std::string m_text;
+    // The bytes below 0x80 that fold to the text's first byte (its two cases for a letter; twice
+    // the same byte otherwise), and whether bytes above it do too (accented letters): only these
+    // can begin a match.
+    uint8_t m_firstLower = 0;
+    uint8_t m_firstUpper = 0;
+    bool m_firstAboveAscii = false;
     CNameHits m_types, m_categories;
 };
 

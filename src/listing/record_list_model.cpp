@@ -63,12 +63,22 @@ void CRecordListModel::Fill(const CTextFinder* finder) {
 }
 
 std::vector<CRecord*> CRecordListModel::Searched(const std::vector<CRecord*>& rows) const {
+    // The rows come in list order, scattered over memory: each record, then its texts, is asked
+    // for a few rows ahead.
+    const auto search = [&](size_t begin, size_t end, auto&& found) {
+        for (size_t i = begin; i < end; ++i) {
+            if (i + 16 < end)
+                __builtin_prefetch(rows[i + 16]);
+            if (i + 8 < end)
+                rows[i + 8]->PrefetchTexts();
+            if (m_search->Matches(*rows[i]))
+                found(i);
+        }
+    };
     std::vector<CRecord*> found;
     const size_t threads = ItemThreadsFor(rows.size());
     if (threads <= 1) {
-        for (CRecord* record : rows)
-            if (m_search->Matches(*record))
-                found.push_back(record);
+        search(0, rows.size(), [&](size_t i) { found.push_back(rows[i]); });
         return found;
     }
     // Every record on its own, on every core; the rows keep their order.
@@ -76,8 +86,8 @@ std::vector<CRecord*> CRecordListModel::Searched(const std::vector<CRecord*>& ro
     const size_t batch = ItemThreads().batchItems * 16;
     CWorkCrew crew(threads - 1);
     crew.ForEach((rows.size() + batch - 1) / batch, [&](size_t piece) {
-        for (size_t i = piece * batch, end = std::min(rows.size(), i + batch); i < end; ++i)
-            hits[i] = m_search->Matches(*rows[i]);
+        search(piece * batch, std::min(rows.size(), (piece + 1) * batch),
+               [&](size_t i) { hits[i] = 1; });
     });
     for (size_t i = 0; i < rows.size(); ++i)
         if (hits[i])

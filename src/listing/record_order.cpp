@@ -122,10 +122,15 @@ private:
                                    : column == kCategoryColumn ? &m_categories
                                                                : nullptr;
         if (names) {
-            // Few distinct names: each is parsed once.
+            // Few distinct names, as a rule: each is parsed once a sort.
             const auto all = names->Names();
-            std::vector<CCellKey> parsed(all.size());
-            std::vector<bool> done(all.size());
+            CNameKeys& known = Known(*names);
+            if (known.parsed.empty()) {
+                known.parsed.resize(all.size());
+                known.done.resize(all.size());
+            }
+            std::vector<CCellKey>& parsed = known.parsed;
+            std::vector<bool>& done = known.done;
             nameOf.resize(n);
             for (size_t p = 0; p < n; ++p) {
                 const CRecord& record = At(range, p);
@@ -169,8 +174,7 @@ private:
             std::count_if(kinds.begin(), kinds.end(), [](const auto& k) { return !k.empty(); });
         std::vector<uint32_t> ranks;
         if (!kinds[0].empty() || kindCount > 1)
-            ranks =
-                names ? NameRanks(names->Names(), nameOf) : m_locale.CollationRanks(texts, false);
+            ranks = names ? NameRanks(*names, nameOf) : m_locale.CollationRanks(texts, false);
 
         auto compare = [&](uint32_t x, uint32_t y) {
             const CellRule rule = RuleFor(keys[x].kinds, keys[y].kinds);
@@ -249,9 +253,23 @@ private:
     }
 
     // Ranks of the positions' names, ranking each distinct name once.
-    std::vector<uint32_t> NameRanks(std::span<const std::string_view> names,
-                                    const std::vector<uint32_t>& nameOf) const {
-        const std::vector<uint32_t> nameRanks = m_locale.CollationRanks(names, false);
+    // What is known of the names of one list: each name's parsed key, and the names' collation
+    // ranks. Found once a sort: each run of rows that tie in an earlier column would otherwise
+    // parse and collate every name again.
+    struct CNameKeys {
+        std::vector<CCellKey> parsed;
+        std::vector<bool> done;
+        std::vector<uint32_t> ranks;
+    };
+    CNameKeys& Known(const CShownNames& names) {
+        return &names == &m_types ? m_typeKeys : m_categoryKeys;
+    }
+
+    // The collation rank of each position's name.
+    std::vector<uint32_t> NameRanks(const CShownNames& names, const std::vector<uint32_t>& nameOf) {
+        std::vector<uint32_t>& nameRanks = Known(names).ranks;
+        if (nameRanks.empty())
+            nameRanks = m_locale.CollationRanks(names.Names(), false);
         std::vector<uint32_t> ranks(nameOf.size());
         for (size_t p = 0; p < nameOf.size(); ++p)
             ranks[p] = nameRanks[nameOf[p]];
@@ -283,6 +301,7 @@ private:
     int m_direction;
     CShownNames m_types;
     CShownNames m_categories;
+    CNameKeys m_typeKeys, m_categoryKeys;
     const ILocale& m_locale;
     CCellFormat m_format;
     std::vector<CKeyedIndex> m_scratch;

@@ -16,7 +16,7 @@ char* Allocate(size_t size) {
 
 }  // namespace
 
-CItemText::CItemText(const CItemText& other) : m_slots(other.m_slots) {
+CItemText::CItemText(const CItemText& other) : m_slots(other.m_slots), m_width(other.m_width) {
     if (other.m_block) {
         const size_t size = other.BlockSize();
         m_block = Allocate(size);
@@ -37,6 +37,7 @@ CItemText& CItemText::operator=(CItemText&& other) noexcept {
         Free();
         m_block = other.m_block;
         m_slots = other.m_slots;
+        m_width = other.m_width;
         other.m_block = nullptr;
     }
     return *this;
@@ -49,18 +50,23 @@ void CItemText::Free() {
 }
 
 uint64_t CItemText::Hash() const {
-    // The block is the end offsets and the texts back to back, so equal texts make equal blocks;
-    // a block whose slots are all empty is no block at all.
+    // The block is the end offsets and the texts back to back, and the offsets' width follows from
+    // the texts, so equal texts make equal blocks; a block whose slots are all empty is no block
+    // at all.
     if (!m_block || TotalSize() == 0)
         return 0;
     return std::hash<std::string_view>{}(std::string_view(m_block, BlockSize()));
 }
 
-std::string_view CItemText::Get(size_t slot) const {
-    if (!m_block || slot >= m_slots)
-        return {};
-    const uint32_t begin = slot ? End(slot - 1) : 0;
-    return {Chars() + begin, End(slot) - begin};
+bool CItemText::InOneSlot(size_t at, size_t length) const {
+    if (!m_block)
+        return length == 0 && at == 0;
+    for (size_t slot = 0; slot < m_slots; ++slot) {
+        const size_t end = End(slot);
+        if (at < end || (length == 0 && at == end))
+            return at + length <= end;
+    }
+    return false;
 }
 
 void CItemText::Set(size_t slot, std::string_view text) {
@@ -86,17 +92,27 @@ void CItemText::SetRange(size_t first, const std::string_view* texts, size_t cou
         Free();
         return;
     }
-    char* block = Allocate(m_slots * sizeof(uint32_t) + total);
-    char* chars = block + m_slots * sizeof(uint32_t);
+    const uint8_t width = WidthFor(total);
+    char* block = Allocate(m_slots * width + total);
+    char* chars = block + m_slots * width;
     uint32_t end = 0;
     for (size_t i = 0; i < m_slots; ++i) {
         if (!views[i].empty())
             std::memcpy(chars + end, views[i].data(), views[i].size());
         end += static_cast<uint32_t>(views[i].size());
-        std::memcpy(block + i * sizeof(uint32_t), &end, sizeof end);
+        char* at = block + i * width;
+        if (width == 1) {
+            *at = static_cast<char>(end);
+        } else if (width == 2) {
+            const auto end16 = static_cast<uint16_t>(end);
+            std::memcpy(at, &end16, sizeof end16);
+        } else {
+            std::memcpy(at, &end, sizeof end);
+        }
     }
     Free();
     m_block = block;
+    m_width = width;
 }
 
 }  // namespace tessarin

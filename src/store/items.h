@@ -233,6 +233,11 @@ public:
     void SetCustomLabel(int index, std::string_view text, const CTypeItem* type);
     // "****" in place of a non-empty masked value while masking is on.
     std::string_view DisplayValue(int index, bool masking) const;
+    // The six values and the note back to back, to be looked through in one pass; a place found
+    // in them belongs to one value or the note when InOneText says so.
+    std::string_view ValuesAndNote() const { return m_text.Leading(kNoteSlot + 1); }
+    bool InOneText(size_t at, size_t length) const { return m_text.InOneSlot(at, length); }
+    void PrefetchTexts() const { m_text.Prefetch(); }
 
     ItemKey m_categoryKey;
 

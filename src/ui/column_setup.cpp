@@ -36,10 +36,16 @@ void CColumnSetup::Save() {
         case LayoutHome::Preference:
             m_settings.WriteColumns(m_layout);
             break;
-        case LayoutHome::Type:
-            m_session.Database().FindType(filter)->m_columns = m_layout;
+        case LayoutHome::Type: {
+            // Unchanged, the type holds it already: saving a large database for nothing would
+            // stop the window at every change of the type chooser.
+            CTypeItem* type = m_session.Database().FindType(filter);
+            if (type->m_columns == m_layout)
+                break;
+            type->m_columns = m_layout;
             m_session.SaveNow();
             break;
+        }
         case LayoutHome::Nowhere:
             break;
     }

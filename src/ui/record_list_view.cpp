@@ -19,6 +19,15 @@ namespace {
 
 inline constexpr int kTextInset = 3;
 
+// The cell a selection lists first (QItemSelection::indexes().value(0)) without listing the others:
+// every cell of the list is enabled and selectable, so it is the first valid range's top left.
+QModelIndex FirstCell(const QItemSelection& selection) {
+    for (const QItemSelectionRange& range : selection)
+        if (range.isValid())
+            return range.topLeft();
+    return {};
+}
+
 QPalette::ColorGroup GroupOf(const QStyleOption& option) {
     if (!(option.state & QStyle::State_Enabled))
         return QPalette::Disabled;
@@ -218,6 +227,42 @@ void CRecordListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         Q_EMIT rowDoubleClicked();
+}
+
+void CRecordListView::selectionChanged(const QItemSelection& selected,
+                                       const QItemSelection& deselected) {
+    // Qt's table finds the two cells it tells of by listing every cell of both selections: a
+    // million cells and more when all rows of a long list are selected or deselected.
+    if (QAccessible::isActive()) {
+        for (const auto& [type, child] : SelectionNotices(selected, deselected)) {
+            QAccessibleEvent event(this, type);
+            event.setChild(child);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
+}
+
+std::vector<std::pair<QAccessible::Event, int>> CRecordListView::SelectionNotices(
+    const QItemSelection& selected, const QItemSelection& deselected) {
+    std::vector<std::pair<QAccessible::Event, int>> notices;
+    const auto add = [&](const QItemSelection& selection, QAccessible::Event type) {
+        const QModelIndex cell = FirstCell(selection);
+        const int child = cell.isValid() ? AccessibleChild(cell) : -1;
+        if (child >= 0)
+            notices.emplace_back(type, child);
+    };
+    add(selected, QAccessible::SelectionAdd);
+    add(deselected, QAccessible::SelectionRemove);
+    return notices;
+}
+
+int CRecordListView::AccessibleChild(const QModelIndex& cell) {
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    if (!table || !table->tableInterface())
+        return -1;
+    QAccessibleInterface* child = table->tableInterface()->cellAt(cell.row(), cell.column());
+    return child ? table->indexOfChild(child) : -1;
 }
 
 }  // namespace tessarin

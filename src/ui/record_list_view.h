@@ -5,7 +5,10 @@
 // page as the list does.
 #include <cstdint>
 #include <set>
+#include <utility>
+#include <vector>
 
+#include <QAccessible>
 #include <QColor>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -79,8 +82,20 @@ protected:
     void keyboardSearch(const QString& search) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
+
+public:
+    // What Qt's table tells the accessibility layer of a change of the selection: the first cell
+    // selected and the first one deselected, each as its event and the cell's number as the
+    // table's child.
+    std::vector<std::pair<QAccessible::Event, int>> SelectionNotices(
+        const QItemSelection& selected, const QItemSelection& deselected);
 
 private:
+    // The accessibility layer's number for a cell (its child of the table), or -1.
+    int AccessibleChild(const QModelIndex& cell);
+
     CRecordTableModel& m_model;
     CRecordListHeader* m_header;
     CTypeAhead m_typeAhead;

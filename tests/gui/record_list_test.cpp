@@ -2,6 +2,10 @@
 // dividers, and the keys of the list.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include <QAccessible>
 #include <QHeaderView>
 #include <QImage>
@@ -113,6 +117,49 @@ TEST_F(RecordListView, RowsAreTheCoresAndCellsAreReadWhenShown) {
     EXPECT_EQ(note->text(QAccessible::Name), QStringLiteral("Note"));
 }
 
+TEST_F(RecordListView, AScreenReaderHearsOfTheFirstCellSelectedAndTheFirstDeselected) {
+    // As Qt's table tells it, found without listing every cell of a selection.
+    MakeDatabase([](CDatabaseObj& db) {
+        for (int i = 0; i < 40; ++i)
+            AddRecord(db, nullptr, nullptr, {"row " + std::to_string(100 + i)});
+    });
+    OpenView();
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&List());
+    ASSERT_TRUE(table && table->tableInterface());
+    const int last = Model().columnCount() - 1;
+    const auto rows = [&](std::initializer_list<std::pair<int, int>> runs) {
+        QItemSelection selection;
+        for (const auto& [top, bottom] : runs)
+            selection.select(Model().index(top, 0), Model().index(bottom, last));
+        return selection;
+    };
+    const struct {
+        QItemSelection selected, deselected;
+        std::vector<std::pair<QAccessible::Event, int>> heard;  // (event, row)
+    } cases[] = {
+        {rows({{0, 43}}), {}, {{QAccessible::SelectionAdd, 0}}},
+        {rows({{5, 5}}),
+         rows({{0, 4}, {6, 43}}),
+         {{QAccessible::SelectionAdd, 5}, {QAccessible::SelectionRemove, 0}}},
+        {rows({{30, 30}, {2, 3}}),
+         rows({{9, 12}}),
+         {{QAccessible::SelectionAdd, 30}, {QAccessible::SelectionRemove, 9}}},
+        {{}, rows({{7, 40}}), {{QAccessible::SelectionRemove, 7}}},
+        {{}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        // Each event names its cell as the table's child, as a screen reader looks it up.
+        std::vector<std::pair<QAccessible::Event, int>> heard;
+        for (const auto& [event, child] : List().SelectionNotices(c.selected, c.deselected)) {
+            QAccessibleInterface* cell = table->child(child);
+            ASSERT_TRUE(cell && cell->tableCellInterface());
+            EXPECT_EQ(cell->tableCellInterface()->columnIndex(), 0);
+            heard.emplace_back(event, cell->tableCellInterface()->rowIndex());
+        }
+        EXPECT_EQ(heard, c.heard);
+    }
+}
+
 TEST_F(RecordListView, HeaderClicksSortAndASecondClickFlipsKeepingTheSelection) {
     OpenView();
     m_window->show();
@@ -173,6 +220,37 @@ TEST_F(RecordListView, DoubleClickOnADividerFitsTheWidestCellAsShown) {
     const int fit = metrics.horizontalAdvance(QStringLiteral("****")) + 8;
     EXPECT_EQ(header->sectionSize(section), std::max(fit, 24));
     EXPECT_EQ(View().ColumnLayout().entries[kFirstFieldColumn + 2].width, std::max(fit, 24));
+}
+
+TEST_F(RecordListView, ATypesLayoutIsSavedWhenTheChooserLeavesItChangedAndOnlyThen) {
+    OpenView();
+    m_window->show();
+    View().SelectTypeEntry(View().TypeCombo()->findText("Login"));
+    const auto fileBytes = [this] {
+        std::ifstream file(DatabasePathIn(Folder()), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    // A best fit changes the layout in force; the chooser's change writes it into the file.
+    const int before = View().ColumnLayout().entries[kFirstFieldColumn + 1].width;
+    QHeaderView* header = List().horizontalHeader();
+    const int section = Section(kFirstFieldColumn + 1);
+    QTest::mouseDClick(
+        header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) - 1,
+               header->height() / 2));
+    const int fitted = View().ColumnLayout().entries[kFirstFieldColumn + 1].width;
+    ASSERT_NE(fitted, before);
+    View().SelectTypeEntry(0);
+    CDatabaseObj reread(m_context);
+    ASSERT_TRUE(Load(reread, DatabasePathIn(Folder())).Ok());
+    EXPECT_EQ(reread.FindTypeByName("Login")->m_columns.entries[kFirstFieldColumn + 1].width,
+              fitted);
+
+    // Nothing changed: the file is not written again (a save would draw new filler).
+    View().SelectTypeEntry(View().TypeCombo()->findText("Login"));
+    const std::string unchanged = fileBytes();
+    View().SelectTypeEntry(0);
+    EXPECT_EQ(fileBytes(), unchanged);
 }
 
 TEST_F(RecordListView, TypingFindsARowByItsSortColumnAsShown) {

@@ -98,6 +98,28 @@ TEST_F(QuickSearch, FindsTextInValuesNotesAndNamesIgnoringCaseAndAccents) {
         EXPECT_EQ(Found(c.text), c.found) << c.text;
 }
 
+TEST_F(QuickSearch, AKeyIsSearchedByTheNameTheListShowsForItAmongManyNames) {
+    // Two types with one key: the list shows the first one's name, and so does the search.
+    CTypeItem* twin = AddType(db, "Twin");
+    twin->m_key = bank->m_key;
+    // More categories holding the text than a short list takes, each with a record of its own.
+    std::vector<std::string> many;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "g" + std::to_string(i);
+        CCategoryItem* category = AddCategory(db, "Group " + std::to_string(i));
+        category->m_key = {{9, static_cast<uint8_t>(i), 1, 2, 3, 4, 5, 6}};
+        AddRecord(db, login, category, {name});
+        many.push_back(name);
+    }
+    model.RefillList();
+    EXPECT_EQ(Found("twin"), std::vector<std::string>{});
+    EXPECT_EQ(Found("bank"), std::vector<std::string>{"b"});
+    std::sort(many.begin(), many.end());
+    EXPECT_EQ(Found("group"), many);
+    EXPECT_EQ(Found("group 17"), std::vector<std::string>{"g17"});
+    EXPECT_EQ(Found("unfiled"), (std::vector<std::string>{"c", "f"}));
+}
+
 TEST_F(QuickSearch, CombinesWithTheChoosersAndTypingOnNarrowsWhatWasFound) {
     model.SetTypeFilter(login->m_key);
     model.RefillList();
@@ -182,6 +204,76 @@ TEST_F(QuickSearch, OnEveryCoreItFindsTheSameRowsInTheSameOrder) {
         EXPECT_EQ(model.Rows(), oneThread[i]) << texts[i];
     }
     ItemThreads() = saved;
+}
+
+TEST_F(QuickSearch, AMatchLiesWithinOneValueOrTheNoteNeverAcrossTwoNorInALabel) {
+    // Values and note lie back to back in memory: a text that only runs from one into the next
+    // is in no record.
+    CRecord* r = AddRecord(db, nullptr, nullptr, {"joined", "abc", "", "def"}, "note-text");
+    r->SetCustomLabelText(0, "labelled");
+    const struct {
+        const char* text;
+        bool found;
+    } cases[] = {
+        {"cd", false},       {"abcdef", false},    {"cde", false}, {"defnote", false},
+        {"def", true},       {"abc", true},        {"fn", false},  {"note-text", true},
+        {"labelled", false}, {"joinedabc", false}, {"ext", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CQuickSearch(c.text, db).Matches(*r), c.found) << c.text;
+}
+
+// What the search's rule says, one place at a time: the reference the fast search must agree
+// with wherever the text lies in a value of any length.
+bool HoldsFolded(std::string_view value, std::string_view text) {
+    for (size_t at = 0; at + text.size() <= value.size(); ++at) {
+        size_t j = 0;
+        while (j < text.size() && SearchFold(static_cast<uint8_t>(value[at + j])) ==
+                                      SearchFold(static_cast<uint8_t>(text[j])))
+            ++j;
+        if (j == text.size())
+            return true;
+    }
+    return false;
+}
+
+TEST(QuickSearchMatch, AgreesWithTheRuleAtEveryPlaceInValuesOfEveryLength) {
+    test::CTestContext context;
+    CDatabaseObj db{context};
+    // Letters in both cases, accented ones, and bytes that fold to nothing else.
+    const std::string alphabet = "aAbBeE\xE9\xC9\xE8zZ\x9E\xDF\xC6\xE6-1 ";
+    uint32_t seed = 7;
+    const auto next = [&seed] { return seed = seed * 1103515245 + 12345, seed >> 16; };
+    const char* texts[] = {"e",
+                           "E",
+                           "ab",
+                           "\xC9"
+                           "b",
+                           "z\xDF",
+                           "\xE6",
+                           "-1",
+                           "aaaa",
+                           "eeeeeeeeeeeeeeeeeee"};
+    for (size_t length = 0; length <= 70; ++length) {
+        for (int round = 0; round < 20; ++round) {
+            std::string value(length, ' ');
+            for (char& c : value)
+                c = alphabet[next() % alphabet.size()];
+            for (const char* text : texts) {
+                const CQuickSearch search(text, db);
+                EXPECT_EQ(search.Matches(value), HoldsFolded(value, text))
+                    << "\"" << value << "\" " << text;
+            }
+        }
+    }
+    // The text at the very end and the very start of values around the 16-byte steps.
+    for (size_t length = 1; length <= 40; ++length) {
+        const std::string end = std::string(length - 1, '-') + "Q";
+        const std::string start = "Q" + std::string(length - 1, '-');
+        EXPECT_TRUE(CQuickSearch("q", db).Matches(end)) << length;
+        EXPECT_TRUE(CQuickSearch("q", db).Matches(start)) << length;
+        EXPECT_FALSE(CQuickSearch("q-", db).Matches(end)) << length;
+    }
 }
 
 TEST(QuickSearchFold, LettersFoldToTheirPlainLowerCaseAndOtherBytesStay) {

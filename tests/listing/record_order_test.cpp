@@ -141,6 +141,36 @@ TEST_F(RecordOrder, MaskedValuesSortByWhatTheyHoldAndMissingItemsAsUnfiled) {
               (std::vector<std::string>{"40", "300", "5", "1"}));
 }
 
+TEST_F(RecordOrder, ManyTypesAndCategoriesSortByTheNameTheListShowsForEachKey) {
+    // A type and a category for nearly every record (as an import of another manager's folders
+    // makes), every fifth sharing the key of an earlier one: the first item with a key names it.
+    std::mt19937 random(11);
+    std::vector<CTypeItem*> types;
+    std::vector<CCategoryItem*> categories;
+    for (int i = 0; i < 300; ++i) {
+        types.push_back(AddType(db, "T" + std::to_string(random() % 1000)));
+        categories.push_back(AddCategory(db, "C" + std::to_string(random() % 1000)));
+        if (i % 5 == 4) {
+            types.back()->m_key = types[random() % types.size()]->m_key;
+            categories.back()->m_key = categories[random() % categories.size()]->m_key;
+        }
+        AddRecord(db, types.back(), i % 7 ? categories.back() : nullptr,
+                  {std::to_string(random() % 50)});
+    }
+    db.RecordAt(3)->SetTypeKey({{1, 2, 3, 4, 5, 6, 7, 8}});  // no such type: "Unfiled"
+    for (const CSortSetting sort : {CSortSetting{1, true}, CSortSetting{2, false}})
+        EXPECT_EQ(Sorted(db, sort, locale), InsertOneByOne(db, sort, locale)) << sort.column;
+
+    const CShownNames names(db.m_types);
+    for (size_t i = 0; i < db.m_records.Size(); ++i) {
+        const ItemKey& key = db.RecordAt(i)->GetTypeKey();
+        const std::string_view shown = ShownName(db.m_types, key);
+        EXPECT_EQ(names.Names()[names.Find(key)], shown) << i;
+        EXPECT_EQ(names.NameOf(key), shown) << i;
+    }
+    EXPECT_EQ(names.Find({{1, 2, 3, 4, 5, 6, 7, 8}}), names.Names().size() - 1);
+}
+
 TEST_F(RecordOrder, TextsOfMixedKindsSortTheSameWayEveryTimeAndEachKindInItsOwnOrder) {
     // 100 < 5/5/50 as dates, 5/5/50 < 20abc and 20abc < 100 as numbers: no order satisfies all
     // three. The dates keep their order, the numbers theirs, the words theirs.
