@@ -324,8 +324,9 @@ void CTessarinDesktopApp::BindCommands() {
     // A command never works on records read under a password that is no longer the file's;
     // leaving, help and the window's own commands touch no record.
     commands.m_beforeRun = [this](uint32_t id) {
-        // While locked no command runs, however it is reached.
-        if (m_lockController->IsLocked())
+        // While locked no command runs, however it is reached; nor while a save writes the file
+        // on another thread (keys and clicks wait for its end; this stops every other path).
+        if (m_lockController->IsLocked() || m_view->Session().Busy())
             return false;
         // Choosing a user opens another database and asks for its password itself.
         if (cmd::kUserCommands.Contains(id))

@@ -27,6 +27,7 @@ public:
     // Another user's database; the rows are emptied.
     void SetDatabase(const CDatabaseObj& database);
     const CDatabaseObj& Database() const { return *m_database; }
+    const ILocale& Locale() const { return *m_locale; }
 
     // The filters take effect at the next refill.
     const ItemKey& TypeFilter() const { return m_typeFilter; }
@@ -45,6 +46,12 @@ public:
     void SetUnmasked(bool unmasked) { m_unmasked = unmasked; }
 
     const std::vector<CRecord*>& Rows() const { return m_rows; }
+    // The rows `other` was filled with (RefillList, no search in either), as if this list had
+    // been refilled; `other` is left empty.
+    void TakeRows(CRecordListModel& other) {
+        m_rows = std::move(other.m_rows);
+        other.m_rows.clear();
+    }
     size_t RowCount() const { return m_rows.size(); }
     CRecord* RowAt(size_t row) const { return row < m_rows.size() ? m_rows[row] : nullptr; }
     std::optional<size_t> RowOf(const CRecord& record) const;

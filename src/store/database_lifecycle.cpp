@@ -241,17 +241,24 @@ CStoreResult SaveHeld(CDatabaseObj& database, bool quiet, CMergeOutcome& outcome
                                "the damaged file could not be kept beside itself", quiet);
     }
     try {
-        WriteFileSafely(path, [&](IByteSink& sink) {
-            StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
-        });
+        const auto write = [&] {
+            WriteFileSafely(path, [&](IByteSink& sink) {
+                StoreDatabase(database, sink, context.DatabaseKey(), context.Filler());
+            });
+            // What the file now holds, item by item, as the next save compares with it.
+            database.m_loadState = LoadState::Loaded;
+            database.m_fileCheckBlock = database.m_checkBlock;
+            database.m_knownFile.TakePath(path);
+            TakeAsFiled(database);
+        };
+        if (database.m_observer)
+            database.m_observer->WriteFile(write);
+        else
+            write();
     } catch (const CFileError& e) {
         return SaveFailure(context, StoreCode::WriteFailed, e.Code() ? e.Code() : EIO, path,
                            e.what(), quiet);
     }
-    database.m_loadState = LoadState::Loaded;
-    database.m_fileCheckBlock = database.m_checkBlock;
-    database.m_knownFile.TakePath(path);
-    TakeAsFiled(database);
     return CStoreResult::Success();
 }
 
@@ -263,9 +270,8 @@ CStoreResult Save(CDatabaseObj& database, bool quiet) {
         return CStoreResult::Failure(StoreCode::SaveSuspended, 0, path);
     if (database.m_loadState == LoadState::Unread)
         return CStoreResult::Failure(StoreCode::NotRead, 0, path);
-    return HoldingTheLock(database, [&](CMergeOutcome& outcome) {
-        return SaveHeld(database, quiet, outcome);
-    });
+    return HoldingTheLock(
+        database, [&](CMergeOutcome& outcome) { return SaveHeld(database, quiet, outcome); });
 }
 
 CStoreResult BringInOutsideChanges(CDatabaseObj& database) {
@@ -357,7 +363,14 @@ CStoreResult KeepCopyBeside(CDatabaseObj& database, const std::string& suffix,
     CLockHold hold(context.Lock(), context.m_lockTimeout);
     if (!hold.Held())
         return CStoreResult::Failure(StoreCode::LockTimeout, 0, database.m_path);
-    if (const int kept = KeepBeside(database.m_path, suffix, keptAt))
+    // A copy of a large file, synced, is long file work as a save's write is.
+    int kept = 0;
+    const auto keep = [&] { kept = KeepBeside(database.m_path, suffix, keptAt); };
+    if (database.m_observer)
+        database.m_observer->WriteFile(keep);
+    else
+        keep();
+    if (kept)
         return CStoreResult::Failure(StoreCode::KeepFailed, kept, database.m_path);
     return CStoreResult::Success();
 }

@@ -11,6 +11,7 @@
 // versions are kept. Nothing saved by either side is lost.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,11 @@ public:
     virtual ~IDatabaseObserver() = default;
     // The removed items may be moved out of the outcome and kept as long as something shows them.
     virtual void MergedFromFile(CMergeOutcome& outcome) = 0;
+    // Long work on the database's file goes through here (a save building the file's bytes,
+    // writing them and noting what the file now holds; a copy kept beside the file), so that
+    // whoever owns the database may run it off the calling thread; it returns once `write` has
+    // ended, and what `write` throws reaches the caller as if it had run here.
+    virtual void WriteFile(const std::function<void()>& write) { write(); }
 };
 
 // One item of the file as this process last read or wrote it.

@@ -1,6 +1,7 @@
 #include "store/database_session.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <unordered_set>
 
@@ -165,6 +166,28 @@ void CDatabaseSession::MergedFromFile(CMergeOutcome& outcome) {
     for (auto& removed : outcome.removed)
         for (auto& item : removed)
             m_departed.push_back(std::move(item));
+}
+
+void CDatabaseSession::WriteFile(const std::function<void()>& write) {
+    if (!m_aside || m_writingAside || m_database->m_records.Size() < m_asideFromRecords) {
+        write();
+        return;
+    }
+    // The file's bytes are built and written on another thread; this one keeps its window painted
+    // and changes nothing meanwhile. What the write throws is thrown here, as if it had run here.
+    std::exception_ptr failed;
+    m_writingAside = true;
+    const CBusy busy(*this);
+    m_aside->RunAside([&] {
+        try {
+            write();
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    m_writingAside = false;
+    if (failed)
+        std::rethrow_exception(failed);
 }
 
 void CDatabaseSession::Tell(const CSessionChanges& changes) {

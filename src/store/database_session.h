@@ -57,6 +57,19 @@ public:
     virtual void SessionSaveFailed(const CStoreResult&) {}
 };
 
+// Runs long work (a save's write: building the file's bytes, enciphering and writing them) off the
+// calling thread and returns once it has ended. Meanwhile the calling thread may go on answering
+// its window (painting, timers) but must not change the database: the session says Busy().
+class IAsideRunner {
+public:
+    virtual ~IAsideRunner() = default;
+    virtual void RunAside(const std::function<void()>& work) = 0;
+};
+
+// Databases of fewer records are saved (and their list sorted) on the calling thread, where a
+// thread would cost more than the work itself (a few milliseconds).
+inline constexpr size_t kAsideFromRecords = 4000;
+
 class CDatabaseSession : private IDatabaseObserver {
 public:
     explicit CDatabaseSession(CCoreContext& context);
@@ -100,6 +113,28 @@ public:
     void MarkChanged() { m_changed = true; }
     // Whether memory holds a change whose save failed: the next save writes it.
     bool HasUnsaved() const { return m_unsaved; }
+
+    // Where a database of `fromRecords` records or more does its long file work (a save's write,
+    // a copy kept beside the file); none: on the calling thread.
+    void SetAsideRunner(IAsideRunner* runner, size_t fromRecords = kAsideFromRecords) {
+        m_aside = runner;
+        m_asideFromRecords = fromRecords;
+    }
+    // A change is under way while the event loop turns: a save writing the file off this thread,
+    // or a large change applied in pieces (see CBusy). Nothing else may change the database, take
+    // the file's lock or save until it has ended: commands wait, notices and the lock are put off.
+    bool Busy() const { return m_busy > 0; }
+    // Marks the session busy for as long as it lives.
+    class CBusy {
+    public:
+        explicit CBusy(CDatabaseSession& session) : m_session(session) { ++m_session.m_busy; }
+        ~CBusy() { --m_session.m_busy; }
+        CBusy(const CBusy&) = delete;
+        CBusy& operator=(const CBusy&) = delete;
+
+    private:
+        CDatabaseSession& m_session;
+    };
 
     // Sets a new password (empty: none) and saves under it; every item is announced. A failed
     // save keeps the old password, in memory and in the file, and announces nothing.
@@ -158,6 +193,7 @@ public:
 private:
     friend class CChange;
     void MergedFromFile(CMergeOutcome& outcome) override;
+    void WriteFile(const std::function<void()>& write) override;
     void Tell(const CSessionChanges& changes);
     void TellReloaded();
     void TellSaveFailed(const CStoreResult& result);
@@ -175,6 +211,10 @@ private:
     bool m_unsaved = false;
     // Suspend let go of every item: Resume reads the file again.
     bool m_emptied = false;
+    IAsideRunner* m_aside = nullptr;
+    size_t m_asideFromRecords = kAsideFromRecords;
+    int m_busy = 0;
+    bool m_writingAside = false;
 };
 
 }  // namespace tessarin

@@ -41,8 +41,9 @@ void CChangeFollower::TakeFileAsKnown() {
     m_watch->TakeFileAsKnown();
 }
 
-bool CChangeFollower::BusyElsewhere() {
-    return QApplication::activeModalWidget() || QApplication::activePopupWidget();
+bool CChangeFollower::BusyElsewhere() const {
+    return m_session.Busy() || QApplication::activeModalWidget() ||
+           QApplication::activePopupWidget();
 }
 
 // --- Notices of other processes ---
@@ -131,8 +132,9 @@ void CChangeFollower::SessionChanged(const CSessionChanges& changes) {
         return;  // nothing is shown; the unlock shows what memory holds
     CRecordRows& rows = *m_view.m_rows;
     if (changes.many) {
-        // An import or a restore: the choosers and the rows anew, the new records selected.
-        m_view.RefillFilterCombos();
+        // An import or a restore: the choosers and the rows anew (a large list sorted while the
+        // window paints), the new records selected.
+        m_view.RefillFilterCombos(true);
         std::vector<const CRecord*> added;
         for (const CBaseItem* item : changes.Added(kKindRecord))
             added.push_back(static_cast<const CRecord*>(item));

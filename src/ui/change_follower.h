@@ -2,8 +2,9 @@
 
 // The record view's follower of the database: what the session says changed (a command's commit,
 // another writer's save brought in, a change notice), shown in the rows and the choosers; the
-// change notices of other processes, which wait while a dialog or a menu is open and are dropped
-// while locked; and the file rewritten by someone who sent none, which the watch sees.
+// change notices of other processes, which wait while a dialog or a menu is open or a save is
+// writing the file, and are dropped while locked; and the file rewritten by someone who sent none,
+// which the watch sees.
 #include <deque>
 #include <string>
 
@@ -56,8 +57,9 @@ private:
     void ShowChanged(int kind, CBaseItem& item);
     void ShowRemoved(int kind, const CBaseItem& item);
     // A dialog or a menu may hold records or positions in the lists: they stay as they are until
-    // it closes.
-    static bool BusyElsewhere();
+    // it closes. A save writing the file on another thread holds the file's lock and reads the
+    // database: nothing changes it until the save has ended.
+    bool BusyElsewhere() const;
     // Lets go of items other writers removed, once no dialog may still hold one.
     void ForgetDeparted();
     // The file changed without a notice; false when that must wait.

@@ -26,6 +26,7 @@
 #include "ui/command_table.h"
 #include "ui/desktop_view.h"
 #include "ui/record_view_hooks.h"
+#include "ui/save_aside.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -245,10 +246,23 @@ void CClipboardCommands::ClearSecretsNow() {
 }
 
 void CClipboardCommands::CopyRecords() {
-    if (m_view.SelectedRecords().empty())
+    const std::vector<const CRecord*> records = m_view.SelectedRecords();
+    if (records.empty())
         return;
-    // Whole records hold their masked values too: they are a secret like a masked value.
-    PutSecret(Cp1252ToQString(WriteClipboardText(m_view.Database(), m_view)));
+    // Whole records hold their masked values too: they are a secret like a masked value. The text
+    // of many records is made off the window's thread (it only reads them) while the window
+    // paints, and nothing changes them meanwhile.
+    QString text;
+    const auto make = [&] {
+        text = Cp1252ToQString(BuildVexText(m_view.Database(), records, nullptr));
+    };
+    if (records.size() < kAsideFromRecords) {
+        make();
+    } else {
+        const CDatabaseSession::CBusy busy(m_view.Session());
+        ThreadAside().RunAside(make);
+    }
+    PutSecret(text);
 }
 
 void CClipboardCommands::CutRecords() {

@@ -29,6 +29,7 @@
 #include "ui/lock_controller.h"
 #include "ui/record_list_view.h"
 #include "ui/record_table_model.h"
+#include "ui/save_aside.h"
 #include "ui/ui_text.h"
 #include "ui/view_imports.h"
 #include "ui/view_settings.h"
@@ -65,6 +66,8 @@ CTessarinDesktopView::CTessarinDesktopView(CCoreContext& context, CPreferences& 
                                                *m_rows, m_style);
     m_imports = std::make_unique<CViewImports>(*this);
     m_follower = new CChangeFollower(context, *m_session, *this);
+    // A large database's file is written on a thread of its own while the list keeps painting.
+    m_session->SetAsideRunner(&ThreadAside());
     connect(m_follower, &CChangeFollower::passwordChangedElsewhere, this,
             &CTessarinDesktopView::passwordChangedElsewhere);
     ApplyListFont(m_style.fonts.list);
@@ -304,7 +307,7 @@ void CTessarinDesktopView::SetFilters(const ItemKey& type, const ItemKey& catego
     RefillList();
 }
 
-void CTessarinDesktopView::RefillFilterCombos() {
+void CTessarinDesktopView::RefillFilterCombos(bool aside) {
     const auto kept = [](const CItemList& list, const ItemKey& key) {
         if (key == AnyKey || key.IsZero())
             return key;
@@ -315,15 +318,20 @@ void CTessarinDesktopView::RefillFilterCombos() {
     m_listModel.SetCategoryFilter(kept(Database().m_categories, m_listModel.CategoryFilter()));
     FillCombos();
     m_columns->Rebuild(true);
-    RefillList();
+    RefillList(aside);
 }
 
-void CTessarinDesktopView::RefillList() {
+void CTessarinDesktopView::RefillList(bool aside) {
     if (IsLocked()) {
         ClearRows();
         return;
     }
-    m_tableModel->Refill();
+    if (aside && Database().m_records.Size() >= kAsideFromRecords) {
+        const CDatabaseSession::CBusy busy(*m_session);
+        m_tableModel->RefillAside(ThreadAside());
+    } else {
+        m_tableModel->Refill();
+    }
     ShowInDetails(GetSelectedRecord());
     TellCounts();
 }

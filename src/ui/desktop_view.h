@@ -73,7 +73,9 @@ public:
     // after a message when the file could not be read; the database is then never saved over.
     bool OpenDatabase(const std::string& folder);
     // Builds the rows anew from the records in memory with the filters in force.
-    void RefillList();
+    // The rows anew; with `aside`, a large database's are sorted off the window's thread (see
+    // CRecordTableModel::RefillAside) while the session is busy.
+    void RefillList(bool aside = false);
     // Saves now; false when the save failed (its message has been shown).
     bool SaveNow();
     // The files handed over by a second start, and the sample data of a first run.
@@ -206,7 +208,7 @@ private:
     void SetFilters(const ItemKey& type, const ItemKey& category);
     // The type and category choosers anew from the database, the columns, and the rows. A filter
     // whose item is gone becomes "All".
-    void RefillFilterCombos();
+    void RefillFilterCombos(bool aside = false);
     // Every row painted again (names, labels or values changed).
     void RepaintRows();
     // Records gone from the database: out of the rows, the details pane and the search's memo.

@@ -240,6 +240,22 @@ int Permille(size_t done, size_t whole) {
     return whole ? static_cast<int>(done * 1000 / whole) : 0;
 }
 
+// Rows applied to a database between two turns of the window's loop: a few milliseconds' work.
+constexpr size_t kRowsPerTurn = 4096;
+
+// Applies an import's rows on the window's thread in pieces, letting the window paint and its
+// timers run between them while the user's input waits. The session is busy meanwhile: nothing
+// else changes the database, takes its file's lock or saves until the rows are in.
+void ImportInPieces(CDatabaseSession& session, CRowImporter& importer, CParsedRows& parsed) {
+    const CDatabaseSession::CBusy busy(session);
+    const size_t rows = parsed.rows.size();
+    for (size_t from = 0; from < rows; from += kRowsPerTurn) {
+        importer.Import(parsed, from, std::min(rows, from + kRowsPerTurn));
+        if (from + kRowsPerTurn < rows)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<IFilePrompts> MakeDialogFilePrompts(const CStringTable& strings,
@@ -349,8 +365,8 @@ CImportOutcome CFileCommands::Import(const std::string& path,
                       }))
         return cancelled;
 
-    // From here on the database changes: on the window's thread, in one piece. A lock meanwhile
-    // closed the progress window, which cancelled the import.
+    // From here on the database changes, on the window's thread, in pieces between which the
+    // window paints. A lock meanwhile closed the progress window, which cancelled the import.
     if (m_view.IsLocked())
         return cancelled;
     Q_EMIT activity();
@@ -363,13 +379,13 @@ CImportOutcome CFileCommands::Import(const std::string& path,
         CDatabaseObj staging(m_context);
         CAllTypesList stagingList(staging);
         CRowImporter importer(staging, ExchangeFormat::Vex2, text, stagingList);
-        importer.Import(parsed, 0, parsed.rows.size());
+        ImportInPieces(session, importer, parsed);
         outcome = importer.Finish(parsed, notices);
         outcome = ReplaceDatabase(session, staging, notices, std::move(outcome));
     } else {
         CSessionImportList list(m_view);
         CRowImporter importer(session.Database(), source.format, text, list);
-        importer.Import(parsed, 0, parsed.rows.size());
+        ImportInPieces(session, importer, parsed);
         outcome = importer.Finish(parsed, notices);
         if (outcome.result == CImportOutcome::Imported)
             CommitImport(session, list, notices, outcome);

@@ -49,7 +49,10 @@ void CLockController::Lock(Reason reason) {
     }
     m_state = State::Locking;
     m_reason = reason;
-    CloseWindows();
+    // A window that stores its edits at the lock would make a second change inside the one under
+    // way: the windows close once that change has ended.
+    if (!m_session.Busy())
+        CloseWindows();
     ContinueOnceUnwound();
 }
 
@@ -71,10 +74,12 @@ void CLockController::CloseWindows() {
 
 void CLockController::ContinueOnceUnwound() {
     // The windows just closed return from their own event loops one after the other; the records
-    // go, and the password is asked, only once every call they were running has returned.
+    // go, and the password is asked, only once every call they were running has returned, and a
+    // change under way (a save writing the file aside, an import applied in pieces) has ended.
     QTimer::singleShot(0, this, [this] {
-        if (QThread::currentThread()->loopLevel() > 1) {
-            CloseWindows();  // one opened meanwhile (a message after a closed dialog, say)
+        if (QThread::currentThread()->loopLevel() > 1 || m_session.Busy()) {
+            if (!m_session.Busy())
+                CloseWindows();  // one opened meanwhile (a message after a closed dialog, say)
             QTimer::singleShot(kUnwindPollMs, this, [this] { ContinueOnceUnwound(); });
             return;
         }

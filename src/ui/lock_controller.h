@@ -5,11 +5,11 @@
 //
 // Locking closes every window but the main one (a window that holds edits, such as the record
 // dialog, stores them first: see CStoresAtLock), so that nothing on the screen shows a record;
-// then, once the calls those windows were running have returned, the session saves what is
-// unsaved and lets go of every record, the key is dropped, `locked` is emitted and the password is
-// asked for. The right password reads the database again from its file (the file is the truth:
-// this also brings in what changed while locked) and `unlocked` is emitted. While locked no
-// command runs.
+// then, once the calls those windows were running have returned (and a change under way, such as a
+// save writing the file aside, has ended), the session saves what is unsaved and lets go of every
+// record, the key is dropped, `locked` is emitted and the password is asked for. The right password
+// reads the database again from its file (the file is the truth: this also brings in what changed
+// while locked) and `unlocked` is emitted. While locked no command runs.
 #include <functional>
 
 #include <QObject>

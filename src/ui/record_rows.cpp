@@ -1,6 +1,7 @@
 #include "ui/record_rows.h"
 
 #include <algorithm>
+#include <functional>
 #include <unordered_set>
 
 #include <QItemSelectionModel>
@@ -64,10 +65,14 @@ bool CRecordRows::AnySelected() const {
 }
 
 void CRecordRows::Select(const std::vector<const CRecord*>& records) {
-    const std::unordered_set<const CRecord*> wanted(records.begin(), records.end());
+    // A sorted array, not a node per record: an import selects a hundred thousand at once.
+    std::vector<const CRecord*> wanted(records.begin(), records.end());
+    std::sort(wanted.begin(), wanted.end(), std::less<>());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
     std::vector<int> rows;
     for (int row = 0; row < Count() && rows.size() < wanted.size(); ++row)
-        if (wanted.count(m_model.RecordAt(row)))
+        if (std::binary_search(wanted.begin(), wanted.end(),
+                               static_cast<const CRecord*>(m_model.RecordAt(row)), std::less<>()))
             rows.push_back(row);
     SelectRowNumbers(rows, rows.empty() ? -1 : rows.front());
     if (!rows.empty())

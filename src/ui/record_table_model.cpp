@@ -2,6 +2,7 @@
 
 #include "platform/qt_text.h"
 #include "resources/string_ids.h"
+#include "store/database_session.h"
 #include "ui/ui_text.h"
 
 namespace tessarin {
@@ -43,6 +44,24 @@ std::optional<int> CRecordTableModel::RowOf(const CRecord& record) const {
 void CRecordTableModel::Refill() {
     beginResetModel();
     m_list.RefillList();
+    endResetModel();
+}
+
+void CRecordTableModel::RefillAside(IAsideRunner& aside) {
+    if (!m_list.SearchText().empty()) {
+        Refill();
+        return;
+    }
+    // The list reads the records, their types and categories and the collation, and changes
+    // nothing of them; the rows shown meanwhile are the list's own.
+    CRecordListModel sorted(m_list.Database(), m_list.Locale());
+    sorted.SetTypeFilter(m_list.TypeFilter());
+    sorted.SetCategoryFilter(m_list.CategoryFilter());
+    sorted.SetSort(m_list.Sort());
+    sorted.SetUnmasked(m_list.Unmasked());
+    aside.RunAside([&sorted] { sorted.RefillList(); });
+    beginResetModel();
+    m_list.TakeRows(sorted);
     endResetModel();
 }
 

@@ -17,6 +17,7 @@
 namespace tessarin {
 
 class CStringTable;
+class IAsideRunner;
 
 class CRecordTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -48,6 +49,10 @@ public:
 
     // Changes of the rows; each tells the views.
     void Refill();
+    // The same, with the rows filled and sorted by `aside` off the window's thread while the
+    // views go on showing the rows as they were; they change at once when the new ones are ready.
+    // While a search is set, as Refill.
+    void RefillAside(IAsideRunner& aside);
     void RefillFiltered(std::string_view text, bool caseSensitive, bool wholeWord);
     // The search field's text (CRecordListModel::SetSearch).
     void SetSearch(std::string_view text);

@@ -1,6 +1,7 @@
 #include "ui/view_imports.h"
 
 #include <QInputDialog>
+#include <QTimer>
 
 #include "exchange/session_import.h"
 #include "platform/qt_text.h"
@@ -13,6 +14,9 @@
 namespace tessarin {
 
 namespace {
+
+// How long a file handed over during a save waits before it is asked about again.
+constexpr int kRetryAfterSaveMs = 50;
 
 // The password of a protected import file, asked in a plain field.
 class CFieldPasswordPrompt : public IFilePasswordPrompt {
@@ -49,6 +53,12 @@ void CViewImports::ImportWithConfirmation(const std::string& path) {
         m_handedOver.push_back(path);
         return;
     }
+    // A save is writing the file: the file waits until it has ended.
+    if (m_view.Session().Busy()) {
+        m_handedOver.push_back(path);
+        QTimer::singleShot(kRetryAfterSaveMs, &m_view, [this] { ImportHandedOver(); });
+        return;
+    }
     // The whole path, since the name alone may hide where the file comes from; No unless the user
     // says otherwise, since another program may have asked.
     if (m_view.Session().Context().ShowMessage(
@@ -59,7 +69,7 @@ void CViewImports::ImportWithConfirmation(const std::string& path) {
 }
 
 void CViewImports::ImportHandedOver() {
-    while (!m_handedOver.empty() && !m_view.IsLocked()) {
+    while (!m_handedOver.empty() && !m_view.IsLocked() && !m_view.Session().Busy()) {
         const std::string path = m_handedOver.front();
         m_handedOver.erase(m_handedOver.begin());
         ImportWithConfirmation(path);

@@ -17,7 +17,8 @@ public:
     explicit CViewImports(CTessarinDesktopView& view) : m_view(view) {}
 
     // Asks message 161 with the file's name, and imports the file on Yes. While the program is
-    // locked the file waits for the unlock: a second start handed it over and has ended.
+    // locked the file waits for the unlock: a second start handed it over and has ended; while a
+    // save writes the file, it waits for the save's end.
     void ImportWithConfirmation(const std::string& path);
     // The files handed over while locked, each asked about in turn. Called after an unlock.
     void ImportHandedOver();

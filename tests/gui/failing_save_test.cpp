@@ -1,9 +1,19 @@
 // Every way the program changes the database, with a save that fails (the database's folder is gone
 // while the change is made): nothing is announced to the sync listener, the change stays in memory
-// as unsaved, the next save writes it, and the user is told once.
+// as unsaved, the next save writes it, and the user is told once. Each way runs twice: with the
+// file written on the window's thread, as a small database's is, and on a thread of its own while
+// the window's loop turns, as a large one's is; and what may happen while such a save writes (a
+// command, the lock) waits for it.
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <tuple>
+#include <utility>
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include "app/desktop_commands.h"
 #include "exchange/exchange_writer.h"
@@ -18,6 +28,7 @@
 #include "ui/customize_record_dialog.h"
 #include "ui/detail_view_dialog.h"
 #include "ui/password_dialogs.h"
+#include "ui/save_aside.h"
 #include "ui/type_dialogs.h"
 
 namespace tessarin {
@@ -44,6 +55,28 @@ void PrintTo(const CChangePath& path, std::ostream* out) {
     *out << path.name;
 }
 
+// Writes the file on a thread of its own, as a large database's save does, whatever the database's
+// size; `during`, when given, runs on the window's thread while the write waits for it to end.
+struct CSaveAside : IAsideRunner {
+    void RunAside(const std::function<void()>& work) override {
+        ++runs;
+        std::atomic<bool> go{!during};
+        if (during)
+            QTimer::singleShot(0, [this, &go] {
+                const std::function<void()> now = std::exchange(during, nullptr);
+                now();
+                go = true;
+            });
+        ThreadAside().RunAside([&] {
+            while (!go)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            work();
+        });
+    }
+    std::function<void()> during;
+    int runs = 0;
+};
+
 // Field 1 of every live record.
 std::vector<std::string> Values(const CDatabaseObj& db) {
     std::vector<std::string> values;
@@ -69,7 +102,11 @@ bool HasItem(const CItemList& list, std::string_view name) {
     return item && !item->m_deleted;
 }
 
-class FailingSave : public test::ProgramFixture, public ::testing::WithParamInterface<CChangePath> {
+// A way of changing the database, and whether the file is written aside.
+using CFailingCase = std::tuple<CChangePath, bool>;
+
+class FailingSave : public test::ProgramFixture,
+                    public ::testing::WithParamInterface<CFailingCase> {
 public:
     using test::ProgramFixture::m_files;
     using test::ProgramFixture::m_messages;
@@ -99,6 +136,8 @@ public:
         QCoreApplication::processEvents();
         m_messages.shown.clear();
     }
+    // Every save from now on writes the file on a thread of its own.
+    void SaveAside() { View().Session().SetAsideRunner(&m_aside, 0); }
     void TearDown() override {
         m_app.reset();
         unsetenv("TESSARIN_PLATFORM_DIR");
@@ -145,6 +184,7 @@ public:
             return true;
         }
     } m_runner;
+    CSaveAside m_aside;
     std::unique_ptr<CTessarinDesktopApp> m_app;
 };
 
@@ -280,12 +320,17 @@ const CChangePath kPaths[] = {
 };
 
 TEST_P(FailingSave, NothingIsAnnouncedTheChangeWaitsAndTheUserIsToldOnce) {
-    const CChangePath& path = GetParam();
+    const auto& [path, aside] = GetParam();
+    if (aside)
+        SaveAside();
     if (path.prepare)
         path.prepare(*this);
     TakeFolderAway();
     path.act(*this);
     QCoreApplication::processEvents();
+    if (aside) {
+        EXPECT_GT(m_aside.runs, 0);
+    }
 
     EXPECT_EQ(Told(), std::vector<int>{str::kErrorSavingDatabase});
     EXPECT_TRUE(m_poster.posted.empty());
@@ -302,8 +347,12 @@ TEST_P(FailingSave, NothingIsAnnouncedTheChangeWaitsAndTheUserIsToldOnce) {
     EXPECT_FALSE(IsPasswordSet(DatabasePathIn(Folder())));
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryChange, FailingSave, ::testing::ValuesIn(kPaths),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryChange, FailingSave,
+                         ::testing::Combine(::testing::ValuesIn(kPaths), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "_WrittenAside" : "");
+                         });
 
 // The same fixture hears what a change that could be saved announces.
 TEST_F(FailingSave, ASavedChangeIsAnnounced) {
@@ -313,6 +362,58 @@ TEST_F(FailingSave, ASavedChangeIsAnnounced) {
     ASSERT_EQ(m_poster.posted.size(), 1u);
     EXPECT_EQ(m_poster.posted[0].action, static_cast<uint32_t>(kActionAdded));
     EXPECT_FALSE(View().Session().HasUnsaved());
+}
+
+// While a save writes the file aside, nothing else touches the database: a command reached by a
+// path other than keys and clicks (which wait in their queue) is refused, and the lock waits for
+// the save's end; the save is then announced and told as always.
+TEST_F(FailingSave, ACommandDuringASaveWrittenAsideDoesNotRun) {
+    SaveAside();
+    Select("first");
+    bool ran = true;
+    m_aside.during = [&] {
+        ASSERT_TRUE(View().Session().Busy());
+        ran = Run(cmd::kDeleteItem);
+    };
+    OnRecordDialog("made aside");
+    Run(cmd::kNewItem);
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(View().Session().Busy());
+    EXPECT_TRUE(Has(Db(), "first"));
+    EXPECT_TRUE(Told().empty());
+    ASSERT_EQ(m_poster.posted.size(), 1u);
+    EXPECT_EQ(m_poster.posted[0].action, static_cast<uint32_t>(kActionAdded));
+    CCoreContext reader;
+    CDatabaseObj file(reader);
+    ASSERT_TRUE(Load(file, DatabasePathIn(Folder())).Ok());
+    EXPECT_TRUE(Has(file, "made aside"));
+    EXPECT_TRUE(Has(file, "first"));
+}
+
+TEST_F(FailingSave, TheLockDuringASaveWrittenAsideWaitsForItsEnd) {
+    // The record dialog is still open while its OK's save writes: closed by the lock meanwhile, it
+    // would store its edits a second time, a change inside the change.
+    SaveAside();
+    CLockController& lock = *m_app->LockController();
+    m_aside.during = [&] { lock.Lock(CLockController::Reason::Idle); };
+    bool heldAtTheLock = false;
+    m_prompts.passwords = {""};
+    m_prompts.onAskPassword = [&] {
+        // By the time the password is asked, the change is in the file and was announced.
+        CCoreContext reader;
+        CDatabaseObj file(reader);
+        heldAtTheLock = Load(file, DatabasePathIn(Folder())).Ok() && Has(file, "made aside") &&
+                        m_poster.posted.size() == 1 &&
+                        m_poster.posted[0].action == static_cast<uint32_t>(kActionAdded);
+    };
+    OnRecordDialog("made aside");
+    Run(cmd::kNewItem);
+    test::SettleLock(lock);
+    m_prompts.onAskPassword = nullptr;
+    EXPECT_TRUE(heldAtTheLock);
+    EXPECT_EQ(lock.CurrentState(), CLockController::State::Unlocked);
+    EXPECT_TRUE(Has(Db(), "made aside"));
+    EXPECT_TRUE(Told().empty());
 }
 
 }  // namespace
