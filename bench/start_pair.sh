@@ -58,7 +58,7 @@ ls -l "$work"/*/Documents/Marrowgate/Tessarin/_Standalone_/TessarinDatabase.tdb
 
 # A private X server, no session bus: nothing to wait for but the programs themselves.
 exec 5<>"$work/display"
-Xvfb -displayfd 5 -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 5 -screen 0 1280x900x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 1 100); do
     [ -s "$work/display" ] && break

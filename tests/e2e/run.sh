@@ -36,9 +36,10 @@ mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset TESSARIN_PLATFORM_DIR TESSARIN_FAKE_PLATFORM WAYLAND_DISPLAY
 
-# A free display number: the X server says which one it took.
+# A free display number: the X server says which one it took. It must not reset when its last
+# client leaves (the readiness check below is one): a program connecting during the reset fails.
 exec 5<> "$work/display"
-Xvfb -displayfd 5 -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 5 -screen 0 1280x900x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 1 100); do
     [ -s "$work/display" ] && break
