@@ -409,6 +409,26 @@ TEST_F(ImportFiles, AutomaticBackupsKeepADatedSeriesOfTheNewest) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(ImportFiles, AutomaticBackupsAreTheUsersOwnWhateverTheUmaskAndWhateverLinkIsPlanted) {
+    const std::string documents = (dir / "Documents").string();
+    const std::filesystem::path folder = AutoBackupFolder(context.Strings(), documents);
+    std::filesystem::create_directories(folder);
+    const std::time_t when = LocalTime(1, 9, 0, 0);
+    const std::string fixed = "Tessarin--_Standalone_.vex";
+    // Links at both names the backup is about to write: the fixed one and this run's dated copy.
+    const test::CPlantedLink atFixed(folder / fixed, dir, "victim fixed");
+    const test::CPlantedLink atDated(folder / DatedBackupFileName(fixed, when), dir,
+                                     "victim dated");
+
+    test::AddRecord(db, nullptr, nullptr, {"value"});
+    {
+        const test::CUmask open;
+        ASSERT_TRUE(AutoBackup(db, true, documents, "", "<Standalone>", 5, when));
+    }
+    atFixed.ExpectReplacedByPrivateFile();
+    atDated.ExpectReplacedByPrivateFile();
+}
+
 }  // namespace
 }  // namespace tessarin
 
