@@ -109,10 +109,7 @@ protected:
     void SetUp() override {
         m_platform.userActive = true;
         MakeDatabase([](CDatabaseObj& db) {
-            CTypeItem* login = AddType(db, "Login");
-            login->SetValue(0, "Site");
-            login->SetValue(2, "Password");
-            login->m_maskBits = 0b100;
+            CTypeItem* login = test::AddLoginType(db);
             CTypeItem* bank = AddType(db, "Bank");
             bank->SetValue(0, "Description");
             bank->SetValue(1, "R&D");

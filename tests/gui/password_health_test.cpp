@@ -20,10 +20,7 @@ class PasswordHealthDialog : public test::ViewFixture {
 protected:
     void SetUp() override {
         MakeDatabase([](CDatabaseObj& db) {
-            CTypeItem* login = AddType(db, "Login");
-            login->SetValue(0, "Site");
-            login->SetValue(2, "Password");
-            login->m_maskBits = 0b100;
+            CTypeItem* login = test::AddLoginType(db);
             CTypeItem* note = AddType(db, "Note");
             AddRecord(db, login, nullptr, {"mail", "ann", "password"});
             AddRecord(db, login, nullptr, {"bank", "ann", "vX9#qLm2$Tz8!kWp"});

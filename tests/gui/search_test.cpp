@@ -24,10 +24,7 @@ class SearchField : public test::ViewFixture {
 protected:
     void SetUp() override {
         MakeDatabase([](CDatabaseObj& db) {
-            CTypeItem* login = AddType(db, "Login");
-            login->SetValue(0, "Site");
-            login->SetValue(2, "Password");
-            login->m_maskBits = 0b100;
+            CTypeItem* login = test::AddLoginType(db);
             CTypeItem* bank = AddType(db, "Bank");
             CCategoryItem* home = AddCategory(db, "Home");
             AddRecord(db, login, home, {"mail", "me", "hunter2"});

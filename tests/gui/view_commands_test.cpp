@@ -28,10 +28,7 @@ class ViewCommands : public test::ViewFixture {
 protected:
     void SetUp() override {
         MakeDatabase([](CDatabaseObj& db) {
-            CTypeItem* login = AddType(db, "Login");
-            login->SetValue(0, "Site");
-            login->SetValue(2, "Password");
-            login->m_maskBits = 0b100;
+            CTypeItem* login = test::AddLoginType(db);
             login->m_icon = 21;
             CTypeItem* bank = AddType(db, "Bank");
             bank->SetValue(0, "Description");

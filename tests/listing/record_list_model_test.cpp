@@ -16,10 +16,7 @@ using test::AddType;
 class RecordList : public ::testing::Test {
 protected:
     RecordList() {
-        login = AddType(db, "Login");
-        login->SetValue(0, "Site");
-        login->SetValue(2, "Password");
-        login->m_maskBits = 0b100;  // field 3
+        login = test::AddLoginType(db);
         bank = AddType(db, "Bank");
         personal = AddCategory(db, "Personal");
         business = AddCategory(db, "Business");

@@ -32,6 +32,14 @@ CTypeItem* AddType(CDatabaseObj& database, const std::string& name, uint8_t buil
     return type;
 }
 
+CTypeItem* AddLoginType(CDatabaseObj& database) {
+    CTypeItem* login = AddType(database, "Login");
+    login->SetValue(0, "Site");
+    login->SetValue(2, "Password");
+    login->m_maskBits = 0b100;  // field 3
+    return login;
+}
+
 CCategoryItem* AddCategory(CDatabaseObj& database, const std::string& name, uint8_t builtInKey) {
     auto item = database.m_categories.CreateItem();
     auto* category = static_cast<CCategoryItem*>(item.get());

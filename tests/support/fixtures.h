@@ -40,6 +40,8 @@ std::vector<uint8_t> StoreToBytes(const CDatabaseObj& database);
 std::string LoadFromBytes(CDatabaseObj& database, const std::vector<uint8_t>& bytes);
 
 CTypeItem* AddType(CDatabaseObj& database, const std::string& name, uint8_t builtInKey = 0);
+// "Login": field 1 "Site", field 3 "Password", masked.
+CTypeItem* AddLoginType(CDatabaseObj& database);
 CCategoryItem* AddCategory(CDatabaseObj& database, const std::string& name, uint8_t builtInKey = 0);
 CRecord* AddRecord(CDatabaseObj& database, const CTypeItem* type, const CCategoryItem* category,
                    std::vector<std::string> values, const std::string& note = {});
